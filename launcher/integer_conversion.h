@@ -1,0 +1,27 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/exception.h"
+
+namespace kestrune {
+
+// "'%s' is not a valid integer value"
+class ConvertError : public Exception {
+    using Exception::Exception;
+};
+
+// Converts a text the way settings keys and the port field are read: leading spaces, one
+// sign, decimal digits, or a "$", "x", "X", "0x", "0X" prefix with one to eight hex digits.
+// Nothing else is a number.
+std::optional<int> ParseInteger(std::string_view text);
+
+// ParseInteger, or fallback when the text is not a number.
+int IntegerOr(std::string_view text, int fallback);
+
+// ParseInteger, or ConvertError "'<text>' is not a valid integer value".
+int ToInteger(std::string_view text);
+
+}  // namespace kestrune

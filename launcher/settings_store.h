@@ -1,0 +1,48 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "launcher/launcher_settings.h"
+#include "platform/exception.h"
+
+namespace kestrune {
+
+// "Cannot open file %s"
+class FileOpenError : public Exception {
+    using Exception::Exception;
+};
+// "Cannot create file %s"
+class FileCreateError : public Exception {
+    using Exception::Exception;
+};
+// "Stream write error"
+class StreamWriteError : public Exception {
+    using Exception::Exception;
+};
+// "Unable to write to %s"
+class ProfileWriteError : public Exception {
+    using Exception::Exception;
+};
+
+inline constexpr const char* kModsListFileName = "mods.kst";
+
+// The settings file belonging to an executable: its extension (after the last "." of the
+// name behind the last "/") replaced by ".ini", or ".ini" appended.
+std::string SettingsPathFor(std::string_view executablePath);
+
+// The settings file of the running executable.
+std::string SettingsPath();
+
+// Reads "mods.kst" from the current directory into mods, then every key of the settings file.
+void LoadSettings(LauncherSettings& settings, ModsList& mods,
+                  const std::string& settingsPath = SettingsPath());
+
+// Writes "mods.kst", then every key of the settings file.
+void SaveSettings(const LauncherSettings& settings, const ModsList& mods,
+                  const std::string& settingsPath = SettingsPath());
+
+// Writes "mods.kst" alone.
+void SaveModsList(const ModsList& mods);
+
+}  // namespace kestrune
