@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+
+#include <exception>
+#include <functional>
+#include <string_view>
+
+#include "platform/exception.h"
+
+namespace kestrune {
+
+// DRAFT INTERFACE: the main window's owner implements this in exception_display.cpp. Every
+// handler that Qt calls runs through Guarded(), so no exception crosses a Qt frame.
+
+// The text shown for a message: a full stop is appended when its last byte sorts after ".".
+QString ExceptionText(std::string_view message);
+
+// Shows the message in a critical box captioned with the application title, or hands the
+// text to the presenter a test installed.
+void ShowException(std::string_view message);
+
+using ExceptionPresenter = std::function<void(const QString& text)>;
+// Replaces the message box (tests); an empty presenter restores it.
+void SetExceptionPresenter(ExceptionPresenter presenter);
+
+// Runs a handler; whatever it throws goes to the exception display and the program goes on.
+template <class Handler>
+void Guarded(Handler&& handler) noexcept {
+    try {
+        handler();
+    } catch (const Exception& error) {
+        ShowException(error.message());
+    } catch (const std::exception& error) {
+        ShowException(error.what());
+    } catch (...) {
+        ShowException("Unknown exception");
+    }
+}
+
+}  // namespace kestrune
