@@ -40,3 +40,12 @@ configure_and_build() {
     say "building $dir"
     cmake --build "$ROOT/$dir" --parallel "$(nproc)"
 }
+
+# Clang with its sanitizer and libFuzzer runtimes.
+ensure_fuzz_toolchain() {
+    ensure_packages clang
+    if [ ! -f "$(clang -print-file-name=libclang_rt.fuzzer-x86_64.a)" ] &&
+       [ ! -f "$(clang -print-resource-dir)/lib/linux/libclang_rt.fuzzer-x86_64.a" ]; then
+        ensure_packages libclang-rt-dev
+    fi
+}

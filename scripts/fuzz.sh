@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Builds the fuzz targets with clang (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer) and
+# runs each for the given number of seconds, starting from its seed corpus in fuzz/corpus/<name>.
+# Usage: scripts/fuzz.sh [seconds-per-target] [target...]
+source "$(dirname "$0")/common.sh"
+
+SECONDS_PER_TARGET=${1:-30}
+shift || true
+
+ensure_packages "${BUILD_PACKAGES[@]}"
+ensure_fuzz_toolchain
+configure_and_build build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+    -DKESTRUNE_FUZZ=ON -DKESTRUNE_TESTS=OFF -DKESTRUNE_WERROR=ON
+
+targets=("$@")
+if [ ${#targets[@]} -eq 0 ]; then
+    mapfile -t targets < <(cd "$ROOT/fuzz" && ls fuzz_*.cpp | sed 's/\.cpp$//')
+fi
+
+work="$ROOT/build/fuzz/corpus-work"
+status=0
+for target in "${targets[@]}"; do
+    rm -rf "${work:?}/$target"
+    mkdir -p "$work/$target"
+    cp -r "$ROOT/fuzz/corpus/$target/." "$work/$target/" 2>/dev/null || true
+    say "fuzzing $target for ${SECONDS_PER_TARGET}s"
+    if "$ROOT/build/fuzz/fuzz/$target" -max_total_time="$SECONDS_PER_TARGET" -timeout=10 \
+        -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$work/$target-" \
+        "$work/$target" >"$work/$target.log" 2>&1; then
+        runs=$(grep -m1 'stat::number_of_executed_units' "$work/$target.log" | awk '{print $2}')
+        say "$target: no finding in ${SECONDS_PER_TARGET}s (${runs:-?} runs)"
+    else
+        status=1
+        tail -n 40 "$work/$target.log"
+        say "$target: FOUND A FAULT (log: $work/$target.log)"
+    fi
+done
+exit $status
