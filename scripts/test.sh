@@ -1,8 +1,22 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Kestrune and runs the whole test suite.
+# Installs what is missing, builds Kestrune and runs the whole test suite: once as a Debug build
+# (g++), once under AddressSanitizer and UndefinedBehaviorSanitizer (clang), then every fuzz
+# target for FUZZ_SECONDS seconds (30 by default). Any failure or sanitizer report fails the run.
 source "$(dirname "$0")/common.sh"
 
 ensure_packages "${BUILD_PACKAGES[@]}"
+ensure_fuzz_toolchain
+
 configure_and_build build/test -DCMAKE_BUILD_TYPE=Debug -DKESTRUNE_WERROR=ON
 say "running the tests"
 ctest --test-dir "$ROOT/build/test" --output-on-failure
+
+configure_and_build build/asan -DCMAKE_BUILD_TYPE=Debug -DKESTRUNE_WERROR=ON -DKESTRUNE_SANITIZE=ON \
+    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+say "running the tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
+LSAN_OPTIONS=suppressions="$ROOT/tests/sanitizer-leaks.supp":print_suppressions=0 \
+UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --test-dir "$ROOT/build/asan" --output-on-failure
+
+"$ROOT/scripts/fuzz.sh" "${FUZZ_SECONDS:-30}"
