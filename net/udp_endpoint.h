@@ -1,41 +1,149 @@
 #pragma once
 
-// DRAFT INTERFACE: the UDP endpoint's owner completes this file. The members used by the
-// main window (listed under "used by the probe") keep their names and signatures.
-
 #include <QObject>
 
+#include <array>
+#include <cerrno>
 #include <cstdint>
 #include <functional>
+#include <iosfwd>
+#include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "platform/exception.h"
+#include "platform/host_lookup.h"
+#include "platform/udp_socket.h"
+
+class QSocketNotifier;
 
 namespace kestrune {
 
+class SocketMessageTarget;
+
+// The endpoint's own failures: "Host Lookup Canceled", "Null Remote Address" and
+// "Unknown Error No. <n>".
 class UDPSockError : public Exception {
+public:
     using Exception::Exception;
 };
 
+// One IPv4 datagram socket on the UI thread: sends a buffer to a host given as a dotted address
+// or a name, and reports every datagram reaching its local port through OnDataReceived.
 class TUDPEndpoint : public QObject {
     Q_OBJECT
 public:
     using TOnReceive = std::function<void(TUDPEndpoint& sender, std::int32_t numberBytes,
                                           const std::string& fromIP, std::int32_t port)>;
+    using TNotifyEvent = std::function<void(TUDPEndpoint& sender)>;
+    using TOnStatus = std::function<void(TUDPEndpoint& sender, const std::string& status)>;
+    using THandlerEvent = std::function<void(bool& handled)>;
+    // May fill buff (the endpoint's own copy of the caller's buffer) and set a new length.
+    using TBuffInvalid =
+        std::function<void(bool& handled, std::span<char> buff, std::int32_t& length)>;
+    // Kept as a property only; nothing raises it.
+    using TStreamInvalid = std::function<void(bool& handled, std::iostream& stream)>;
+    using TOnError =
+        std::function<void(TUDPEndpoint& sender, std::uint16_t error, const std::string& message)>;
+    // Runs on a worker thread, so it must not touch the endpoint or the UI. The default is
+    // LookUpHost.
+    using THostLookup = std::function<HostLookupResult(const std::string& name)>;
 
+    static constexpr std::size_t kReceiveBufferSize = 2048;
+    // The socket error that ErrorManager lets pass (a read or write that would block).
+    static constexpr std::uint16_t kToleratedError = EWOULDBLOCK;
+    static constexpr std::uint32_t kSocketMessage = 1125;
+    static constexpr std::uint32_t kReadReady = 1;
+
+    // Makes the socket, not yet bound. Raises UDPSockError when no socket can be had.
     explicit TUDPEndpoint(QObject* owner = nullptr);
     ~TUDPEndpoint() override;
 
     // used by the probe
     void SetRemoteHost(std::string host);
     void SetRemotePort(std::int32_t port);
+    // Makes a new socket, then binds it to the port (0: the system chooses). Raises
+    // UDPSockError when no socket can be had; the port then keeps its old value.
     void SetLocalPort(std::int32_t port);
     void SetReportLevel(std::int32_t level);
     void SetOnDataReceived(TOnReceive handler);
+    // Binds to any local address and LocalPort and starts reporting datagrams. Binding an
+    // already bound socket fails unnoticed and leaves the first binding.
     void BindLocalPort();
+    // Sends the first length bytes of buff as one datagram to RemoteHost:RemotePort. A name is
+    // looked up first; the UI thread's events are handled while the lookup runs.
     void SendBuffer(std::span<const char> buff, std::int32_t length);
+    // Copies the last datagram read into buff (which must have room for it) and gives its length.
     void ReadBuffer(std::span<char> buff, std::int32_t& length) const;
+
+    // Properties
+    const std::string& RemoteHost() const { return remoteHost_; }
+    std::int32_t RemotePort() const { return remotePort_; }
+    std::int32_t LocalPort() const { return localPort_; }
+    std::int32_t ReportLevel() const { return reportLevel_; }
+    void SetOnDataSend(TNotifyEvent handler);
+    void SetOnStatus(TOnStatus handler);
+    void SetOnInvalidHost(THandlerEvent handler);
+    void SetOnStreamInvalid(TStreamInvalid handler);
+    void SetOnBufferInvalid(TBuffInvalid handler);
+    void SetOnError(TOnError handler);
+
+    // The last status message that passed the report level.
+    const std::string& StatusText() const { return statusText_; }
+    // The error number last read by ErrorManager.
+    std::uint32_t LastError() const { return lastError_; }
+    // The port the socket is actually bound to (the one the system chose for LocalPort 0), or 0.
+    std::uint16_t BoundPort() const;
+
+    // Ends every lookup wait now running with "Host Lookup Canceled" (for a handler that runs
+    // during the wait, e.g. a cancel button).
+    void CancelLookup();
+    // Replaces the name lookup (tests, benchmarks); an empty function restores LookUpHost.
+    void SetHostLookup(THostLookup lookup);
+
+    // The steps behind the operations above.
+    void ResolveRemoteHost();
+    void ErrorManager(std::uint16_t tolerated, std::string& text);
+    void GetErrorMessage(std::uint16_t error, std::string& text);
+    void ReportStatus(std::uint8_t level, const std::string& message);
+    // A message for the endpoint: read readiness (low 16 bits of eventWord 1), or the end of
+    // lookup lookupId with its error number in the high 16 bits.
+    void HandleSocketMessage(std::uint32_t message, std::uint32_t eventWord,
+                             std::uint64_t lookupId = 0, std::uint32_t address = 0);
+    void ReceiveDatagram();
+
+private:
+    struct PendingLookup;
+
+    void MakeSocket();
+    void StartLookup(PendingLookup& pending, const std::string& name);
+
+    std::array<char, kReceiveBufferSize> receiveBuffer_{};
+    std::int32_t receivedLength_ = 0;
+    std::string remoteHost_;
+    std::int32_t remotePort_ = 0;
+    std::int32_t localPort_ = 0;
+    std::uint32_t remoteAddress_ = 0;                    // network byte order
+    SocketMessageTarget* notificationTarget_ = nullptr;  // child of this
+    QSocketNotifier* readNotifier_ = nullptr;            // child of notificationTarget_
+    THostLookup hostLookup_;
+    std::uint64_t nextLookupId_ = 1;
+    std::vector<PendingLookup*> pendingLookups_;  // the lookup waits now running, innermost last
+    TOnStatus onStatus_;
+    std::int32_t reportLevel_ = 1;
+    std::string statusText_;
+    bool ready_ = false;
+    std::uint32_t lastError_ = 0;
+    int lastSocketError_ = 0;
+    TOnError onError_;
+    TOnReceive onDataReceived_;
+    TNotifyEvent onDataSend_;
+    THandlerEvent onInvalidHost_;
+    TStreamInvalid onStreamInvalid_;
+    TBuffInvalid onBufferInvalid_;
+    std::string fromIP_;  // reused for every datagram
+    UdpSocket socket_;
 };
 
 }  // namespace kestrune
