@@ -1,1 +1,69 @@
-// placeholder: filled in by its owner
+#include "launcher/program_launching.h"
+
+#include "platform/command_line.h"
+#include "platform/process_spawn.h"
+
+namespace kestrune {
+
+namespace {
+
+constexpr int kModsGameType = 1;  // "Q3 Mods"
+
+}  // namespace
+
+LaunchResult RunProgram(std::string_view file, std::string_view parameters,
+                        std::string_view directory) {
+    return SpawnDetached(file, SplitCommandLine(parameters), directory).error;
+}
+
+std::string GameParameters(const LauncherSettings& settings, std::string_view modText) {
+    std::string parameters = "+connect ";
+    parameters += settings.Q3Server;
+    parameters += ':';
+    parameters += settings.Q3Port;
+    // Always present, even for an empty password.
+    parameters += " +password ";
+    parameters += settings.Q3Password;
+    if (settings.Q3Game == kModsGameType) {
+        parameters += " +set fs_game ";
+        parameters += modText;
+    }
+    return parameters;
+}
+
+std::string TeamSpeakAddress(const LauncherSettings& settings) {
+    std::string address = "teamspeak://";
+    address += settings.TSServer;
+    address += ':';
+    address += settings.TSPort;
+    address += "/nickname=";
+    address += settings.TSNick;
+    address += "?loginname=";
+    address += settings.TSLogin;
+    address += "?password=";
+    address += settings.TSPassword;
+    return address;
+}
+
+std::string DirectoryPart(std::string_view path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string_view::npos) {
+        return {};
+    }
+    // Keep the separator of the root, and of a run of them ("a//b" gives "a//").
+    const bool keepSeparator = slash == 0 || path[slash - 1] == '/';
+    return std::string(path.substr(0, keepSeparator ? slash + 1 : slash));
+}
+
+LaunchResult LaunchGame(const LauncherSettings& settings, std::string_view modText,
+                        const ProgramRunner& run) {
+    return run(kGameFileName, GameParameters(settings, modText),
+               DirectoryPart(settings.Q3Executable));
+}
+
+LaunchResult LaunchTeamSpeak(const LauncherSettings& settings, const ProgramRunner& run) {
+    return run(kVoiceClientFileName, TeamSpeakAddress(settings),
+               DirectoryPart(settings.TSExecutable));
+}
+
+}  // namespace kestrune

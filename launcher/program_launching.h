@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -14,9 +15,14 @@ inline constexpr std::string_view kGameFileName = "quake3.exe";
 inline constexpr std::string_view kVoiceClientFileName = "TeamSpeak.exe";
 
 // Starts file (found in directory; with an empty directory in the current directory, then
-// PATH) with the parameter text split into arguments, in directory, detached.
+// PATH) with the parameter text split into arguments as a Windows program would split its
+// command line, in directory, detached. Never through a shell.
 LaunchResult RunProgram(std::string_view file, std::string_view parameters,
                         std::string_view directory);
+
+// How LaunchGame and LaunchTeamSpeak start their program: RunProgram, or a stand-in in tests.
+using ProgramRunner = std::function<LaunchResult(
+    std::string_view file, std::string_view parameters, std::string_view directory)>;
 
 // "+connect server:port +password pw" and, for "Q3 Mods", " +set fs_game mod".
 std::string GameParameters(const LauncherSettings& settings, std::string_view modText);
@@ -24,10 +30,15 @@ std::string GameParameters(const LauncherSettings& settings, std::string_view mo
 // "teamspeak://server:port/nickname=n?loginname=l?password=p", nothing escaped.
 std::string TeamSpeakAddress(const LauncherSettings& settings);
 
-// The folder of a configured executable path ("" when it has none).
+// The folder of a configured executable path: everything before its last "/", or "/" for a
+// file in the root, or "" when it has no "/".
 std::string DirectoryPart(std::string_view path);
 
-LaunchResult LaunchGame(const LauncherSettings& settings, std::string_view modText);
-LaunchResult LaunchTeamSpeak(const LauncherSettings& settings);
+// Starts "quake3.exe" in the folder of Q3Executable with GameParameters.
+LaunchResult LaunchGame(const LauncherSettings& settings, std::string_view modText,
+                        const ProgramRunner& run = RunProgram);
+// Starts "TeamSpeak.exe" in the folder of TSExecutable with the voice server's address.
+LaunchResult LaunchTeamSpeak(const LauncherSettings& settings,
+                             const ProgramRunner& run = RunProgram);
 
 }  // namespace kestrune
