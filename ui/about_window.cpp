@@ -1,0 +1,91 @@
+#include "ui/about_window.h"
+
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+
+#include "ui/clickable_label.h"
+#include "ui/exception_display.h"
+#include "ui/secondary_window_style.h"
+#include "ui/web_sites.h"
+#include "ui/window_placement.h"
+
+namespace kestrune {
+
+namespace {
+
+constexpr QSize kClientSize(382, 310);
+
+QLabel* TextLabel(QWidget& parent, const char* name, const QString& text, QPoint position) {
+    auto* label = new QLabel(text, &parent);
+    label->setObjectName(name);
+    label->adjustSize();
+    label->move(position);
+    return label;
+}
+
+}  // namespace
+
+TForm2::TForm2(QWidget& mainWindow) : mainWindow_(mainWindow) {
+    setObjectName("Form2");
+    setAttribute(Qt::WA_QuitOnClose, false);
+    // A fixed frame with the system menu (and its close box) alone.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowTitle("About Kestrune");
+    setFont(SecondaryWindowFont());
+    setFixedSize(kClientSize);
+
+    Image2 = new ClickableLabel(this);
+    Image2->setObjectName("Image2");
+    Image2->setPixmap(QPixmap(":/pictures/maker.png"));
+    Image2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Image2->setGeometry(32, 8, 321, 185);
+    MakeWebLink(*Image2);
+    connect(Image2, &ClickableLabel::clicked, this, [this] { Guarded([this] { Image2Click(); }); });
+
+    Image1 = new ClickableLabel(this);
+    Image1->setObjectName("Image1");
+    Image1->setPixmap(QPixmap(":/pictures/partner_logo.png"));
+    Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Image1->setGeometry(32, 200, 89, 33);
+    MakeWebLink(*Image1);
+    connect(Image1, &ClickableLabel::clicked, this, [this] { Guarded([this] { Image1Click(); }); });
+
+    Label5 = TextLabel(*this, "Label5", "Kestrune version 2.0", {240, 200});
+    Label2 =
+        TextLabel(*this, "Label2", QString::fromUtf8("Copyright \u00a9 2026 Kestrune"), {192, 224});
+    Label1 = TextLabel(*this, "Label1", "Written by the Kestrune team", {32, 248});
+    Label4 = TextLabel(*this, "Label4", "Made in Scotland", {264, 248});
+
+    Button1 = new QPushButton("OK", this);
+    Button1->setObjectName("Button1");
+    Button1->setGeometry(152, 272, 75, 25);
+    connect(Button1, &QPushButton::clicked, this, [this] { Guarded([this] { Button1Click(); }); });
+    // The only control that takes the focus, first in the tab order.
+    setFocusProxy(Button1);
+}
+
+void TForm2::showEvent(QShowEvent* event) {
+    if (!placed_) {
+        placed_ = true;
+        // Centred on the main window when first shown; later it stays where it was left.
+        move(CentredTopLeft(mainWindow_.frameGeometry(), size() + FrameExtra(*this)));
+    }
+    QWidget::showEvent(event);
+}
+
+void TForm2::Button1Click() {
+    BringForward(mainWindow_);
+    close();
+}
+
+void TForm2::Image1Click() {
+    OpenWebSite(kPartnerUrl);
+}
+
+void TForm2::Image2Click() {
+    OpenWebSite(kMakerUrl);
+}
+
+}  // namespace kestrune

@@ -1,0 +1,112 @@
+#include "ui/add_mod_window.h"
+
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalBlocker>
+
+#include "launcher/settings_store.h"
+#include "platform/exception.h"
+#include "ui/exception_display.h"
+#include "ui/secondary_window_style.h"
+#include "ui/window_placement.h"
+
+namespace kestrune {
+
+namespace {
+
+constexpr QSize kOuterSize(198, 144);
+constexpr QPoint kFirstPosition(963, 695);
+
+QPushButton* Button(QWidget& parent, const char* name, const QString& caption, QRect geometry) {
+    auto* button = new QPushButton(caption, &parent);
+    button->setObjectName(name);
+    button->setGeometry(geometry);
+    return button;
+}
+
+// The usable area of the screen the window's first position lies on.
+QRect FirstScreenArea() {
+    const QScreen* screen = QGuiApplication::screenAt(kFirstPosition);
+    if (!screen) {
+        screen = QGuiApplication::primaryScreen();
+    }
+    return screen ? screen->availableGeometry() : QRect(kFirstPosition, kOuterSize);
+}
+
+}  // namespace
+
+TForm4::TForm4(QWidget& mainWindow, QComboBox& mods) : mainWindow_(mainWindow), mods_(mods) {
+    setObjectName("Form4");
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setWindowTitle("ADD Mods");
+    setFont(SecondaryWindowFont());
+    KeepOuterSize(*this, kOuterSize);
+
+    Label1 = new QLabel("Type mod name", this);
+    Label1->setObjectName("Label1");
+    Label1->adjustSize();
+    Label1->move(16, 16);
+
+    edmods = new QLineEdit(this);
+    edmods->setObjectName("edmods");
+    edmods->setGeometry(16, 32, 153, 21);
+    edmods->setToolTip("Type here");
+
+    btMods = Button(*this, "btMods", "Add Mod", {16, 64, 75, 25});
+    connect(btMods, &QPushButton::clicked, this, [this] { Guarded([this] { btModsClick(); }); });
+    Button1 = Button(*this, "Button1", "Exit add mod", {96, 64, 75, 25});
+    connect(Button1, &QPushButton::clicked, this, [this] { Guarded([this] { Button1Click(); }); });
+
+    setTabOrder(edmods, btMods);
+    setTabOrder(btMods, Button1);
+    setFocusProxy(edmods);
+}
+
+void TForm4::showEvent(QShowEvent* event) {
+    if (!placed_) {
+        placed_ = true;
+        // First at its fixed place, moved onto a screen too small for it; later where it was left.
+        move(KeptOnScreen(kFirstPosition, kOuterSize, FirstScreenArea()));
+    }
+    QWidget::showEvent(event);
+}
+
+// Appends the name as typed, even empty or already listed; the selection and the text the
+// combo box shows stay as they were, and nothing is written yet.
+void TForm4::btModsClick() {
+    const int index = mods_.currentIndex();
+    const QString text = mods_.currentText();
+    const int count = mods_.count();
+    {
+        // The main window hears of no change: the user did not pick or type anything there.
+        const QSignalBlocker quiet(mods_);
+        mods_.addItem(edmods->text());
+        // A combo box that was empty selects its first entry by itself.
+        if (mods_.currentIndex() != index) {
+            mods_.setCurrentIndex(index);
+        }
+        if (mods_.isEditable() && mods_.currentText() != text) {
+            mods_.setEditText(text);
+        }
+    }
+    if (mods_.count() == count) {
+        throw Exception("Unable to insert a line");
+    }
+}
+
+void TForm4::Button1Click() {
+    ModsList mods;
+    mods.reserve(static_cast<std::size_t>(mods_.count()));
+    for (int i = 0; i < mods_.count(); ++i) {
+        mods.push_back(mods_.itemText(i).toLocal8Bit().toStdString());
+    }
+    SaveModsList(mods);
+    BringForward(mainWindow_);
+    close();
+}
+
+}  // namespace kestrune

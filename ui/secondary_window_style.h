@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QFont>
+#include <QPoint>
+
+class QLabel;
+class QWidget;
+
+namespace kestrune {
+
+// The maker's name, as the splash window's caption shows it.
+inline constexpr const char* kMakerName = "Kestrune";
+
+// The font of the small windows and their controls; the system substitutes a near match.
+QFont SecondaryWindowFont();
+
+// A blue 18-point label at the position given, sized to its text.
+void MakeHeadingLabel(QLabel& label, QPoint position);
+
+// A picture or label that opens a web site: hand cursor and the hint "Visit website".
+void MakeWebLink(QWidget& widget);
+
+}  // namespace kestrune

@@ -1,0 +1,95 @@
+#include "ui/splash_window.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QScreen>
+#include <QTimer>
+
+#include "ui/clickable_label.h"
+#include "ui/exception_display.h"
+#include "ui/secondary_window_style.h"
+#include "ui/web_sites.h"
+#include "ui/window_placement.h"
+
+namespace kestrune {
+
+namespace {
+
+constexpr QSize kOuterSize(362, 299);
+constexpr int kShowMilliseconds = 1500;
+
+QRect ScreenOf(const QWidget& window) {
+    const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->geometry() : QRect(QPoint(0, 0), kOuterSize);
+}
+
+}  // namespace
+
+TForm3::TForm3(QWidget& mainWindow) : mainWindow_(mainWindow) {
+    setObjectName("Form3");
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setWindowTitle(QString::fromUtf8(kMakerName));
+    setFont(SecondaryWindowFont());
+    KeepOuterSize(*this, kOuterSize);
+    move(CentredTopLeft(ScreenOf(mainWindow), kOuterSize));
+
+    Label1 = new QLabel("Kestrune 2.0 by", this);
+    Label1->setObjectName("Label1");
+    MakeHeadingLabel(*Label1, {56, 8});
+
+    Image1 = new ClickableLabel(this);
+    Image1->setObjectName("Image1");
+    Image1->setPixmap(QPixmap(":/pictures/maker.png"));
+    Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Image1->setGeometry(16, 40, 321, 185);
+    MakeWebLink(*Image1);
+    connect(Image1, &ClickableLabel::clicked, this, [this] { Guarded([this] { Image1Click(); }); });
+
+    Label2 = new ClickableLabel(this);
+    Label2->setObjectName("Label2");
+    Label2->setText(
+        QString::fromUtf8(kMakerHost.data(), static_cast<qsizetype>(kMakerHost.size())));
+    MakeHeadingLabel(*Label2, {64, 232});
+    MakeWebLink(*Label2);
+    connect(Label2, &ClickableLabel::clicked, this, [this] { Guarded([this] { Label2Click(); }); });
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName("Timer1");
+    Timer1->setInterval(kShowMilliseconds);
+    connect(Timer1, &QTimer::timeout, this, [this] { Guarded([this] { Timer1Timer(); }); });
+
+    show();
+    // The interval runs from creation on.
+    Guarded([this] { FormActivate(); });
+}
+
+bool TForm3::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate) {
+        Guarded([this] { FormActivate(); });
+    }
+    return QWidget::event(event);
+}
+
+// Enabling the timer while it runs changes nothing, so activations never restart the interval.
+void TForm3::FormActivate() {
+    if (!Timer1->isActive()) {
+        Timer1->start();
+    }
+}
+
+void TForm3::Timer1Timer() {
+    Timer1->stop();
+    BringForward(mainWindow_);
+    close();
+}
+
+void TForm3::Image1Click() {
+    OpenWebSite(kMakerUrl);
+}
+
+void TForm3::Label2Click() {
+    OpenWebSite(kMakerUrl);
+}
+
+}  // namespace kestrune
