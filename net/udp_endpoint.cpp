@@ -1,1 +1,351 @@
-// placeholder: filled in by its owner
+#include "net/udp_endpoint.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QSocketNotifier>
+#include <QtGlobal>
+
+#include <algorithm>
+#include <charconv>
+#include <exception>
+#include <utility>
+
+#include "net/host_lookup_worker.h"
+#include "net/socket_message_target.h"
+
+namespace kestrune {
+
+namespace {
+
+constexpr std::uint8_t kLevelSending = 2;
+constexpr std::uint8_t kLevelDetail = 8;
+constexpr std::uint8_t kLevelErrorCheck = 16;
+
+const char* const kHostLookupCanceled = "Host Lookup Canceled";
+
+// Handlers run from Qt's event dispatch; nothing may escape into it.
+template <typename Step>
+void RunFromEventLoop(Step&& step) {
+    try {
+        step();
+    } catch (const std::exception& error) {
+        qWarning("UDP endpoint: a handler failed: %s", error.what());
+    } catch (...) {
+        qWarning("UDP endpoint: a handler failed");
+    }
+}
+
+// "a.b.c.d" from an address in network byte order, into a reused string.
+void FormatAddress(std::uint32_t address, std::string& text) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&address);
+    char formatted[16];
+    char* end = formatted;
+    for (int part = 0; part < 4; ++part) {
+        if (part > 0) {
+            *end++ = '.';
+        }
+        end = std::to_chars(end, formatted + sizeof formatted, bytes[part]).ptr;
+    }
+    text.assign(formatted, end);
+}
+
+}  // namespace
+
+// One running wait for a name lookup. It lives on the waiting SendBuffer's stack, so nested
+// sends each have their own and never see each other's results.
+struct TUDPEndpoint::PendingLookup {
+    std::uint64_t id = 0;
+    bool done = false;
+    bool succeeded = false;
+    bool cancelled = false;
+    bool endpointGone = false;  // the endpoint was destroyed by a handler during the wait
+    std::uint32_t address = 0;
+};
+
+TUDPEndpoint::TUDPEndpoint(QObject* owner) : QObject(owner) {
+    ready_ = false;
+    notificationTarget_ = new SocketMessageTarget(
+        [this](const SocketMessage& message) {
+            RunFromEventLoop([&] {
+                HandleSocketMessage(message.number, message.eventWord, message.lookupId,
+                                    message.address);
+            });
+        },
+        this);
+    mailbox_ = std::make_shared<LookupMailbox>(notificationTarget_);
+    reportLevel_ = 1;
+    ReportStatus(kLevelDetail, "Initializing Winsock");
+    MakeSocket();
+    ready_ = true;
+}
+
+TUDPEndpoint::~TUDPEndpoint() {
+    mailbox_->Close();
+    for (PendingLookup* pending : pendingLookups_) {
+        pending->endpointGone = true;
+    }
+    // The notifier goes before the descriptor it watches.
+    delete readNotifier_;
+    readNotifier_ = nullptr;
+    socket_.Close();
+}
+
+void TUDPEndpoint::SetRemoteHost(std::string host) {
+    remoteHost_ = std::move(host);
+}
+void TUDPEndpoint::SetRemotePort(std::int32_t port) {
+    remotePort_ = port;
+}
+void TUDPEndpoint::SetReportLevel(std::int32_t level) {
+    reportLevel_ = level;
+}
+void TUDPEndpoint::SetOnDataReceived(TOnReceive handler) {
+    onDataReceived_ = std::move(handler);
+}
+void TUDPEndpoint::SetOnDataSend(TNotifyEvent handler) {
+    onDataSend_ = std::move(handler);
+}
+void TUDPEndpoint::SetOnStatus(TOnStatus handler) {
+    onStatus_ = std::move(handler);
+}
+void TUDPEndpoint::SetOnInvalidHost(THandlerEvent handler) {
+    onInvalidHost_ = std::move(handler);
+}
+void TUDPEndpoint::SetOnStreamInvalid(TStreamInvalid handler) {
+    onStreamInvalid_ = std::move(handler);
+}
+void TUDPEndpoint::SetOnBufferInvalid(TBuffInvalid handler) {
+    onBufferInvalid_ = std::move(handler);
+}
+void TUDPEndpoint::SetOnError(TOnError handler) {
+    onError_ = std::move(handler);
+}
+void TUDPEndpoint::SetHostLookup(THostLookup lookup) {
+    hostLookup_ = std::move(lookup);
+}
+
+std::uint16_t TUDPEndpoint::BoundPort() const {
+    return socket_.LocalPort();
+}
+
+void TUDPEndpoint::CancelLookup() {
+    for (PendingLookup* pending : pendingLookups_) {
+        pending->cancelled = true;
+    }
+}
+
+void TUDPEndpoint::MakeSocket() {
+    int error = 0;
+    socket_ = UdpSocket::Make(error);
+    if (!socket_.IsValid()) {
+        lastSocketError_ = error;
+        std::string text;
+        ErrorManager(kToleratedError, text);
+    }
+}
+
+void TUDPEndpoint::DropReadNotifier() {
+    if (readNotifier_ == nullptr) {
+        return;
+    }
+    // Possibly inside its own activation: disarm now, delete once the event loop is back.
+    readNotifier_->setEnabled(false);
+    readNotifier_->disconnect();
+    readNotifier_->deleteLater();
+    readNotifier_ = nullptr;
+}
+
+void TUDPEndpoint::SetLocalPort(std::int32_t port) {
+    DropReadNotifier();
+    socket_.Close();
+    MakeSocket();
+    localPort_ = port;
+    BindLocalPort();
+}
+
+void TUDPEndpoint::BindLocalPort() {
+    if (!socket_.IsValid()) {
+        return;
+    }
+    // A second binding of the same socket fails and leaves the first one in force.
+    (void)socket_.Bind(ParseDottedAddress("0.0.0.0"), static_cast<std::uint16_t>(localPort_));
+    if (readNotifier_ != nullptr) {
+        return;  // already asked for read readiness on this socket
+    }
+    readNotifier_ =
+        new QSocketNotifier(socket_.Descriptor(), QSocketNotifier::Read, notificationTarget_);
+    connect(readNotifier_, &QSocketNotifier::activated, notificationTarget_, [this] {
+        RunFromEventLoop([this] { HandleSocketMessage(kSocketMessage, kReadReady); });
+    });
+}
+
+void TUDPEndpoint::SendBuffer(std::span<const char> buff, std::int32_t length) {
+    std::vector<char> copy(buff.begin(), buff.end());
+    bool asked = false;
+    while (length == 0) {
+        if (asked || !onBufferInvalid_) {
+            throw Exception("Invalid buffer");
+        }
+        bool handled = false;
+        onBufferInvalid_(handled, copy, length);
+        if (!handled) {
+            throw Exception("Invalid buffer");
+        }
+        asked = true;
+    }
+    // Never read past the copy, whatever length the caller or the handler gave.
+    if (length < 0 || static_cast<std::size_t>(length) > copy.size()) {
+        throw Exception("Invalid buffer");
+    }
+    ResolveRemoteHost();
+    if (remoteAddress_ == 0) {
+        throw UDPSockError("Null Remote Address");
+    }
+    ReportStatus(kLevelSending, "Sending Data");
+    // Only the low 16 bits of the port count. A failed send is not reported.
+    (void)socket_.SendTo(std::span(copy.data(), static_cast<std::size_t>(length)), remoteAddress_,
+                         static_cast<std::uint16_t>(remotePort_));
+    if (onDataSend_) {
+        onDataSend_(*this);
+    }
+}
+
+void TUDPEndpoint::ResolveRemoteHost() {
+    // The name ends at its first zero byte, for the parser and the lookup alike.
+    const std::string name(remoteHost_.c_str());
+    remoteAddress_ = ParseDottedAddress(name);
+    if (remoteAddress_ != kNoDottedAddress) {
+        return;
+    }
+
+    PendingLookup pending;
+    pendingLookups_.push_back(&pending);
+    struct Unregister {
+        TUDPEndpoint& endpoint;
+        PendingLookup& pending;
+        ~Unregister() {
+            if (!pending.endpointGone) {
+                std::erase(endpoint.pendingLookups_, &pending);
+            }
+        }
+    } unregister{*this, pending};
+
+    bool retried = false;
+    for (;;) {
+        StartLookup(pending, name);
+        while (!pending.done && !pending.cancelled && !pending.endpointGone) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        }
+        if (pending.endpointGone || pending.cancelled) {
+            throw UDPSockError(kHostLookupCanceled);
+        }
+        if (pending.succeeded) {
+            remoteAddress_ = pending.address;
+            return;
+        }
+        if (retried) {
+            throw UDPSockError(kHostLookupCanceled);
+        }
+        retried = true;
+        bool handled = false;
+        if (onInvalidHost_) {
+            onInvalidHost_(handled);
+        }
+        if (pending.endpointGone || !handled) {
+            throw UDPSockError(kHostLookupCanceled);
+        }
+    }
+}
+
+void TUDPEndpoint::StartLookup(PendingLookup& pending, const std::string& name) {
+    pending.id = nextLookupId_++;
+    pending.done = false;
+    pending.succeeded = false;
+    // Without an application no completion could ever be delivered.
+    const bool started =
+        QCoreApplication::instance() != nullptr &&
+        StartHostLookup(mailbox_, hostLookup_ ? hostLookup_ : THostLookup(LookUpHost), name,
+                        pending.id);
+    if (!started) {
+        pending.done = true;  // ends at once as a failed lookup
+    }
+}
+
+void TUDPEndpoint::HandleSocketMessage(std::uint32_t message, std::uint32_t eventWord,
+                                       std::uint64_t lookupId, std::uint32_t address) {
+    if (!ready_ || message != kSocketMessage) {
+        return;
+    }
+    if ((eventWord & 0xFFFFu) == kReadReady) {
+        ReceiveDatagram();
+        return;
+    }
+    // A completion whose wait is over (cancelled, or its endpoint re-bound) finds no one.
+    for (PendingLookup* pending : pendingLookups_) {
+        if (pending->id == lookupId) {
+            pending->done = true;
+            pending->succeeded = (eventWord >> 16) == 0;
+            pending->address = address;
+            return;
+        }
+    }
+}
+
+void TUDPEndpoint::ReceiveDatagram() {
+    if (!socket_.IsValid()) {
+        return;
+    }
+    // An over-long datagram arrives cut to the buffer; a failed read reports nothing and keeps
+    // the last datagram.
+    const UdpReceiveResult result = socket_.ReceiveFrom(receiveBuffer_);
+    if (result.count < 0) {
+        return;
+    }
+    receivedLength_ = static_cast<std::int32_t>(result.count);
+    if (!onDataReceived_) {
+        return;
+    }
+    FormatAddress(result.fromAddress, fromIP_);
+    onDataReceived_(*this, receivedLength_, fromIP_, result.fromPort);
+}
+
+void TUDPEndpoint::ReadBuffer(std::span<char> buff, std::int32_t& length) const {
+    const std::size_t count = std::min(static_cast<std::size_t>(receivedLength_), buff.size());
+    std::copy_n(receiveBuffer_.data(), count, buff.data());
+    length = receivedLength_;
+}
+
+void TUDPEndpoint::ErrorManager(std::uint16_t tolerated, std::string& text) {
+    ReportStatus(kLevelErrorCheck, "Checking Error In Error Manager");
+    lastError_ = static_cast<std::uint32_t>(lastSocketError_);
+    if (lastError_ == tolerated) {
+        text.clear();
+        return;
+    }
+    const auto error = static_cast<std::uint16_t>(lastError_);
+    text.clear();
+    GetErrorMessage(error, text);
+    if (onError_) {
+        onError_(*this, error, text);
+    }
+    throw UDPSockError(text);
+}
+
+void TUDPEndpoint::GetErrorMessage(std::uint16_t error, std::string& text) {
+    if (error != 0 && text.empty()) {
+        text = "Unknown Error No. " + std::to_string(error);
+    }
+    ReportStatus(kLevelDetail, "Looking Up Error Message" + text);
+}
+
+void TUDPEndpoint::ReportStatus(std::uint8_t level, const std::string& message) {
+    if (static_cast<std::int32_t>(level) > reportLevel_) {
+        return;
+    }
+    statusText_ = message;
+    if (onStatus_) {
+        onStatus_(*this, statusText_);
+    }
+}
+
+}  // namespace kestrune

@@ -20,6 +20,7 @@ class QSocketNotifier;
 
 namespace kestrune {
 
+class LookupMailbox;
 class SocketMessageTarget;
 
 // The endpoint's own failures: "Host Lookup Canceled", "Null Remote Address" and
@@ -117,6 +118,7 @@ private:
     struct PendingLookup;
 
     void MakeSocket();
+    void DropReadNotifier();
     void StartLookup(PendingLookup& pending, const std::string& name);
 
     std::array<char, kReceiveBufferSize> receiveBuffer_{};
@@ -127,6 +129,7 @@ private:
     std::uint32_t remoteAddress_ = 0;                    // network byte order
     SocketMessageTarget* notificationTarget_ = nullptr;  // child of this
     QSocketNotifier* readNotifier_ = nullptr;            // child of notificationTarget_
+    std::shared_ptr<LookupMailbox> mailbox_;
     THostLookup hostLookup_;
     std::uint64_t nextLookupId_ = 1;
     std::vector<PendingLookup*> pendingLookups_;  // the lookup waits now running, innermost last
