@@ -1,1 +1,211 @@
-// placeholder: filled in by its owner
+#include "platform/atomic_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cstdlib>
+#include <memory>
+
+namespace kestrune {
+
+namespace {
+
+// Closes a descriptor on every way out of a function unless it was released.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+
+    // Closes now, so that an error of the close itself (a delayed write error) can be seen.
+    int closeNow() {
+        int result = ::close(fd_);
+        fd_ = -1;
+        return result;
+    }
+
+private:
+    int fd_;
+};
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        if (written == 0) {
+            errno = EIO;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<size_t>(written));
+    }
+    return true;
+}
+
+// The file a path stands for: a symbolic link is replaced by what it points to, so that
+// saving through a link updates the linked file instead of cutting the link.
+std::string ResolveTarget(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+        return path;
+    }
+    std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr),
+                                                         &std::free);
+    return resolved ? std::string(resolved.get()) : path;
+}
+
+std::string FolderOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string TemporaryNameFor(const std::string& path) {
+    static std::atomic<unsigned> counter{0};
+    size_t slash = path.rfind('/');
+    std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    // Keep the name short enough that the suffix never pushes it past the file system's limit.
+    std::string name = path.substr(slash == std::string::npos ? 0 : slash + 1).substr(0, 200);
+    auto ticks = static_cast<unsigned long long>(
+        std::chrono::steady_clock::now().time_since_epoch().count());
+    return folder + "." + name + "." + std::to_string(::getpid()) + "-" +
+           std::to_string(counter.fetch_add(1)) + "-" + std::to_string(ticks % 1000000007ULL);
+}
+
+ReplaceResult Failed(ReplaceFailure failure, int error) {
+    return {failure, error};
+}
+
+}  // namespace
+
+FileContent ReadFileContent(const std::string& path) {
+    FileContent content;
+    // Non-blocking, so that opening a named pipe returns at once instead of waiting for a writer.
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (!fd.valid()) {
+        content.error = errno;
+        return content;
+    }
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) {
+        content.error = errno;
+        return content;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        content.error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        return content;
+    }
+    // One byte more than the size, so that a file of unchanged size is read in one call and
+    // the next one sees its end.
+    size_t capacity = static_cast<size_t>(st.st_size) + 1;
+    content.bytes.resize(capacity < 4096 ? 4096 : capacity);
+    size_t used = 0;
+    for (;;) {
+        if (used == content.bytes.size()) {
+            content.bytes.resize(content.bytes.size() * 2);
+        }
+        ssize_t got = ::read(fd.get(), content.bytes.data() + used, content.bytes.size() - used);
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            content.error = errno;
+            content.bytes.clear();
+            return content;
+        }
+        if (got == 0) {
+            break;
+        }
+        used += static_cast<size_t>(got);
+    }
+    content.bytes.resize(used);
+    return content;
+}
+
+ReplaceResult ReplaceFileContent(const std::string& path, std::string_view bytes,
+                                 mode_t newFileMode) {
+    const std::string target = ResolveTarget(path);
+
+    struct stat old {};
+    bool replacing = false;
+    if (::stat(target.c_str(), &old) == 0) {
+        if (S_ISDIR(old.st_mode)) {
+            return Failed(ReplaceFailure::Create, EISDIR);
+        }
+        if (!S_ISREG(old.st_mode)) {
+            return Failed(ReplaceFailure::Create, EINVAL);
+        }
+        replacing = true;
+    } else if (errno != ENOENT) {
+        return Failed(ReplaceFailure::Create, errno);
+    }
+
+    std::string temporary;
+    int fdNumber = -1;
+    for (int attempt = 0; attempt < 100 && fdNumber < 0; ++attempt) {
+        temporary = TemporaryNameFor(target);
+        fdNumber = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                          replacing ? S_IRUSR | S_IWUSR : newFileMode);
+        if (fdNumber < 0 && errno != EEXIST) {
+            break;
+        }
+    }
+    if (fdNumber < 0) {
+        return Failed(ReplaceFailure::Create, errno);
+    }
+    FileDescriptor fd(fdNumber);
+
+    auto giveUp = [&](ReplaceFailure failure) {
+        int error = errno;
+        if (fd.valid()) {
+            fd.closeNow();
+        }
+        ::unlink(temporary.c_str());
+        return Failed(failure, error);
+    };
+
+    if (replacing) {
+        // Only root can hand a file to someone else; for anyone else this is a no-op or fails
+        // harmlessly, and the file is then theirs, as any file they save would be.
+        if (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) {
+            [[maybe_unused]] int ignored = ::fchown(fd.get(), old.st_uid, old.st_gid);
+        }
+        if (::fchmod(fd.get(), old.st_mode & 07777) != 0) {
+            return giveUp(ReplaceFailure::Create);
+        }
+    }
+    if (!WriteAll(fd.get(), bytes) || ::fsync(fd.get()) != 0 || fd.closeNow() != 0) {
+        return giveUp(ReplaceFailure::Write);
+    }
+    if (::rename(temporary.c_str(), target.c_str()) != 0) {
+        return giveUp(ReplaceFailure::Create);
+    }
+
+    // Make the rename itself durable; the new content is already complete either way.
+    FileDescriptor folder(::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.valid()) {
+        ::fsync(folder.get());
+    }
+    return {};
+}
+
+}  // namespace kestrune

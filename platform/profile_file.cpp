@@ -1,1 +1,266 @@
-// placeholder: filled in by its owner
+#include "platform/profile_file.h"
+
+#include <cstring>
+#include <stdexcept>
+#include <utility>
+
+namespace kestrune {
+
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string_view Trimmed(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && IsBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (AsciiLower(a[i]) != AsciiLower(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// One line of the content: [begin, textEnd) is its text without the line break, next is where
+// the following line starts (the content's size for the last line).
+struct Line {
+    size_t begin = 0;
+    size_t textEnd = 0;
+    size_t next = 0;
+    bool hasBreak() const { return next > textEnd; }
+};
+
+// Walks the content line by line in one pass.
+class LineReader {
+public:
+    explicit LineReader(std::string_view content) : content_(content) {}
+
+    bool next(Line& line) {
+        if (position_ >= content_.size()) {
+            return false;
+        }
+        line.begin = position_;
+        const void* found =
+            std::memchr(content_.data() + position_, '\n', content_.size() - position_);
+        size_t end = found ? static_cast<size_t>(static_cast<const char*>(found) - content_.data())
+                           : content_.size();
+        line.next = found ? end + 1 : end;
+        if (found && end > position_ && content_[end - 1] == '\r') {
+            --end;
+        }
+        line.textEnd = end;
+        position_ = line.next;
+        return true;
+    }
+
+    // The line's text as it is to be understood (a leading byte-order mark skipped).
+    std::string_view text(const Line& line) const {
+        std::string_view text = content_.substr(line.begin, line.textEnd - line.begin);
+        if (line.begin == 0 && text.starts_with(kByteOrderMark)) {
+            text.remove_prefix(kByteOrderMark.size());
+        }
+        return text;
+    }
+
+private:
+    std::string_view content_;
+    size_t position_ = 0;
+};
+
+// Where a key is, or where it would go.
+struct KeyLocation {
+    bool sectionFound = false;
+    bool keyFound = false;
+    Line keyLine;                          // when keyFound
+    std::optional<size_t> valueBegin;      // just after "=", when the key line has one
+    size_t insertAt = 0;                   // after the section's last key line, or its header
+    bool insertAfterUnbrokenLine = false;  // that line is the file's last and has no break
+};
+
+KeyLocation Locate(std::string_view content, std::string_view section, std::string_view key) {
+    section = Trimmed(section);
+    key = Trimmed(key);
+    KeyLocation location;
+    LineReader reader(content);
+    Line line;
+    bool inSection = false;
+    while (reader.next(line)) {
+        std::string_view text = reader.text(line);
+        std::string_view trimmed = Trimmed(text);
+        if (trimmed.empty() || trimmed.front() == ';') {
+            continue;
+        }
+        if (trimmed.front() == '[') {
+            if (inSection) {
+                break;  // the first section of that name has ended
+            }
+            std::string_view name = trimmed.substr(1);
+            name = Trimmed(name.substr(0, name.find(']')));
+            if (SameName(name, section)) {
+                inSection = true;
+                location.sectionFound = true;
+                location.insertAt = line.next;
+                location.insertAfterUnbrokenLine = !line.hasBreak();
+            }
+            continue;
+        }
+        if (!inSection) {
+            continue;
+        }
+        size_t equals = trimmed.find('=');
+        if (SameName(Trimmed(trimmed.substr(0, equals)), key)) {
+            location.keyFound = true;
+            location.keyLine = line;
+            if (equals != std::string_view::npos) {
+                // Offsets within the trimmed view map back to the content through its data.
+                location.valueBegin =
+                    static_cast<size_t>(trimmed.data() - content.data()) + equals + 1;
+            }
+            return location;
+        }
+        location.insertAt = line.next;
+        location.insertAfterUnbrokenLine = !line.hasBreak();
+    }
+    return location;
+}
+
+std::string_view LineBreakOf(std::string_view content) {
+    size_t lf = content.find('\n');
+    if (lf == std::string_view::npos) {
+        return "\r\n";
+    }
+    return lf > 0 && content[lf - 1] == '\r' ? "\r\n" : "\n";
+}
+
+}  // namespace
+
+std::string ProfileValueAsWritten(std::string_view value) {
+    value = value.substr(0, value.find('\0'));
+    std::string written(value);
+    for (char& c : written) {
+        if (c == '\r' || c == '\n') {
+            c = ' ';
+        }
+    }
+    return written;
+}
+
+std::string ProfileValueAsRead(std::string_view rawValue) {
+    std::string_view value = Trimmed(rawValue.substr(0, rawValue.find('\0')));
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front()) {
+        value = value.substr(1, value.size() - 2);
+    }
+    return std::string(value);
+}
+
+bool IsValidProfileSectionName(std::string_view section) {
+    return !Trimmed(section).empty() &&
+           section.find_first_of(std::string_view("]\r\n\0", 4)) == std::string_view::npos;
+}
+
+bool IsValidProfileKeyName(std::string_view key) {
+    std::string_view trimmed = Trimmed(key);
+    return !trimmed.empty() && trimmed.front() != '[' && trimmed.front() != ';' &&
+           key.find_first_of(std::string_view("=\r\n\0", 4)) == std::string_view::npos;
+}
+
+std::optional<std::string> ReadProfileValue(std::string_view content, std::string_view section,
+                                            std::string_view key) {
+    KeyLocation location = Locate(content, section, key);
+    if (!location.keyFound || !location.valueBegin) {
+        return std::nullopt;
+    }
+    return ProfileValueAsRead(
+        content.substr(*location.valueBegin, location.keyLine.textEnd - *location.valueBegin));
+}
+
+std::string WriteProfileValue(std::string_view content, std::string_view section,
+                              std::string_view key, std::string_view value) {
+    if (!IsValidProfileSectionName(section) || !IsValidProfileKeyName(key)) {
+        throw std::invalid_argument("not a profile section or key name");
+    }
+    section = Trimmed(section);
+    key = Trimmed(key);
+    const std::string written = ProfileValueAsWritten(value);
+    KeyLocation location = Locate(content, section, key);
+
+    std::string result;
+    result.reserve(content.size() + section.size() + key.size() + written.size() + 8);
+    auto appendKeyLine = [&] {
+        result.append(key);
+        result.push_back('=');
+        result.append(written);
+    };
+
+    if (location.keyFound) {
+        result.append(content.substr(0, location.keyLine.begin));
+        appendKeyLine();
+        result.append(content.substr(location.keyLine.textEnd));
+        return result;
+    }
+
+    const std::string_view lineBreak = LineBreakOf(content);
+    if (location.sectionFound) {
+        result.append(content.substr(0, location.insertAt));
+        if (location.insertAfterUnbrokenLine) {
+            result.append(lineBreak);
+        }
+        appendKeyLine();
+        result.append(lineBreak);
+        result.append(content.substr(location.insertAt));
+        return result;
+    }
+
+    result.append(content);
+    if (!content.empty() && content.back() != '\n' && content != kByteOrderMark) {
+        result.append(lineBreak);
+    }
+    result.push_back('[');
+    result.append(section);
+    result.push_back(']');
+    result.append(lineBreak);
+    appendKeyLine();
+    result.append(lineBreak);
+    return result;
+}
+
+ProfileFile::ProfileFile(std::string path) : path_(std::move(path)) {
+    FileContent file = ReadFileContent(path_);
+    content_ = std::move(file.bytes);
+    readError_ = file.error;
+}
+
+std::optional<std::string> ProfileFile::value(std::string_view section,
+                                              std::string_view key) const {
+    return ReadProfileValue(content_, section, key);
+}
+
+void ProfileFile::setValue(std::string_view section, std::string_view key, std::string_view value) {
+    content_ = WriteProfileValue(content_, section, key, value);
+}
+
+ReplaceResult ProfileFile::save(mode_t newFileMode) const {
+    return ReplaceFileContent(path_, content_, newFileMode);
+}
+
+}  // namespace kestrune
