@@ -21,8 +21,8 @@ LaunchResult RunProgram(std::string_view file, std::string_view parameters,
                         std::string_view directory);
 
 // How LaunchGame and LaunchTeamSpeak start their program: RunProgram, or a stand-in in tests.
-using ProgramRunner = std::function<LaunchResult(
-    std::string_view file, std::string_view parameters, std::string_view directory)>;
+using ProgramRunner = std::function<LaunchResult(std::string_view file, std::string_view parameters,
+                                                 std::string_view directory)>;
 
 // "+connect server:port +password pw" and, for "Q3 Mods", " +set fs_game mod".
 std::string GameParameters(const LauncherSettings& settings, std::string_view modText);

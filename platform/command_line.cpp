@@ -7,7 +7,9 @@ namespace kestrune {
 
 namespace {
 
-bool IsSeparator(char c) { return c == ' ' || c == '\t'; }
+bool IsSeparator(char c) {
+    return c == ' ' || c == '\t';
+}
 
 }  // namespace
 

@@ -44,7 +44,9 @@ private:
     posix_spawn_file_actions_t actions_;
 };
 
-SpawnResult Failure(int errorNumber) { return {0, SystemErrorMessage(errorNumber)}; }
+SpawnResult Failure(int errorNumber) {
+    return {0, SystemErrorMessage(errorNumber)};
+}
 
 // Where to look for the program, in order. With a directory we change into it first, so the
 // file is named relative to it: that stays right for a relative directory too.
@@ -143,8 +145,8 @@ SpawnResult SpawnDetached(std::string_view file, const std::vector<std::string>&
     bool accessDenied = false;
     for (const std::string& path : CandidatePaths(file, directory)) {
         pid_t processId = 0;
-        error = posix_spawn(&processId, path.c_str(), actions.get(), attributes.get(),
-                            argv.data(), environ);
+        error = posix_spawn(&processId, path.c_str(), actions.get(), attributes.get(), argv.data(),
+                            environ);
         if (error == 0) {
             ReapInBackground(processId);
             return {processId, {}};

@@ -8,7 +8,9 @@ namespace {
 
 // strerror_r comes in two flavours depending on the feature macros; both are thread safe.
 // The GNU one returns the text (which may or may not be in the buffer)...
-[[maybe_unused]] const char* MessageFrom(const char* result, const char*) { return result; }
+[[maybe_unused]] const char* MessageFrom(const char* result, const char*) {
+    return result;
+}
 // ...the XSI one fills the buffer and returns 0 on success.
 [[maybe_unused]] const char* MessageFrom(int result, const char* buffer) {
     return result == 0 ? buffer : "";

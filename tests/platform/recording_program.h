@@ -1,0 +1,126 @@
+#pragma once
+
+// A stand-in program for launch tests: a small shell script that records how it was started
+// (arguments, working directory, process id) into files beside it, then stays alive until
+// released, so that the test can look at the running process from outside.
+
+#include <errno.h>
+#include <signal.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace kestrune::testing {
+
+namespace fs = std::filesystem;
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TempFolder {
+public:
+    TempFolder() {
+        std::string pattern = (fs::temp_directory_path() / "kestrune-test-XXXXXX").string();
+        if (mkdtemp(pattern.data()) != nullptr) {
+            path_ = fs::canonical(pattern);
+        }
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
+        fs::remove_all(path_, ignored);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+inline void WriteFile(const fs::path& path, const std::string& content, fs::perms permissions) {
+    std::ofstream(path, std::ios::binary) << content;
+    fs::permissions(path, permissions);
+}
+
+inline std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+struct ProgramRecord {
+    pid_t processId = 0;
+    std::vector<std::string> arguments;
+    std::string workingDirectory;
+};
+
+// The script at `program` writes its record under `recordPrefix` (".args", NUL-separated,
+// ".cwd" and, last, ".pid"), then waits up to 10 s for `recordPrefix`.release to appear.
+inline void WriteRecordingProgram(const fs::path& program, const fs::path& recordPrefix) {
+    const std::string rec = recordPrefix.string();
+    WriteFile(program,
+              "#!/bin/sh\n"
+              "PATH=/usr/bin:/bin\n"
+              "rec='" +
+                  rec +
+                  "'\n"
+                  "for a in \"$@\"; do printf '%s\\0' \"$a\"; done > \"$rec.args\"\n"
+                  "pwd -P > \"$rec.cwd\"\n"
+                  "echo $$ > \"$rec.pid.tmp\" && mv \"$rec.pid.tmp\" \"$rec.pid\"\n"
+                  "i=0\n"
+                  "while [ ! -e \"$rec.release\" ] && [ $i -lt 200 ]; do\n"
+                  "  sleep 0.05; i=$((i+1))\n"
+                  "done\n",
+              fs::perms::owner_all);
+}
+
+// Waits (bounded) for the record of a started stand-in program.
+inline std::optional<ProgramRecord> WaitForRecord(const fs::path& recordPrefix) {
+    const std::string rec = recordPrefix.string();
+    for (int attempt = 0; attempt < 500; ++attempt) {
+        if (fs::exists(rec + ".pid")) {
+            ProgramRecord record;
+            std::istringstream(ReadFile(rec + ".pid")) >> record.processId;
+            std::string cwd = ReadFile(rec + ".cwd");
+            if (!cwd.empty() && cwd.back() == '\n') {
+                cwd.pop_back();
+            }
+            record.workingDirectory = cwd;
+            const std::string args = ReadFile(rec + ".args");
+            std::size_t start = 0;
+            for (std::size_t nul; (nul = args.find('\0', start)) != std::string::npos;
+                 start = nul + 1) {
+                record.arguments.push_back(args.substr(start, nul - start));
+            }
+            return record;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return std::nullopt;
+}
+
+inline void ReleaseProgram(const fs::path& recordPrefix) {
+    std::ofstream(recordPrefix.string() + ".release");
+}
+
+// True once the process is gone for good: ended and reaped (a zombie still answers kill 0).
+inline bool WaitUntilGone(pid_t processId) {
+    for (int attempt = 0; attempt < 500; ++attempt) {
+        if (kill(processId, 0) == -1 && errno == ESRCH) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+}
+
+}  // namespace kestrune::testing
