@@ -66,13 +66,14 @@ TForm2::TForm2(QWidget& mainWindow) : mainWindow_(mainWindow) {
     setFocusProxy(Button1);
 }
 
-void TForm2::showEvent(QShowEvent* event) {
-    if (!placed_) {
+void TForm2::setVisible(bool visible) {
+    if (visible && !placed_) {
         placed_ = true;
-        // Centred on the main window when first shown; later it stays where it was left.
-        move(CentredTopLeft(mainWindow_.frameGeometry(), size() + FrameExtra(*this)));
+        // Placed before the window exists, so that the position is the frame's. Until it is
+        // framed, the main window's frame is the best guess of its own.
+        move(CentredTopLeft(mainWindow_.frameGeometry(), size() + FrameExtra(mainWindow_)));
     }
-    QWidget::showEvent(event);
+    QWidget::setVisible(visible);
 }
 
 void TForm2::Button1Click() {

@@ -17,8 +17,8 @@ class TForm2 : public QWidget {
 public:
     explicit TForm2(QWidget& mainWindow);
 
-protected:
-    void showEvent(QShowEvent* event) override;
+    // Placed, when first shown, centred on the main window; later where it was left.
+    void setVisible(bool visible) override;
 
 private:
     void Button1Click();

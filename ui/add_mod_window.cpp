@@ -25,6 +25,7 @@ QPushButton* Button(QWidget& parent, const char* name, const QString& caption, Q
     auto* button = new QPushButton(caption, &parent);
     button->setObjectName(name);
     button->setGeometry(geometry);
+    FitCaption(*button);
     return button;
 }
 
@@ -66,13 +67,14 @@ TForm4::TForm4(QWidget& mainWindow, QComboBox& mods) : mainWindow_(mainWindow), 
     setFocusProxy(edmods);
 }
 
-void TForm4::showEvent(QShowEvent* event) {
-    if (!placed_) {
+void TForm4::setVisible(bool visible) {
+    if (visible && !placed_) {
         placed_ = true;
-        // First at its fixed place, moved onto a screen too small for it; later where it was left.
+        // Moved onto a screen too small for the fixed place. Placed before the window exists,
+        // so that the position is the frame's.
         move(KeptOnScreen(kFirstPosition, kOuterSize, FirstScreenArea()));
     }
-    QWidget::showEvent(event);
+    QWidget::setVisible(visible);
 }
 
 // Appends the name as typed, even empty or already listed; the selection and the text the

@@ -17,8 +17,8 @@ class TForm4 : public QWidget {
 public:
     TForm4(QWidget& mainWindow, QComboBox& mods);
 
-protected:
-    void showEvent(QShowEvent* event) override;
+    // Placed, when first shown, at its fixed place on the screen; later where it was left.
+    void setVisible(bool visible) override;
 
 private:
     void btModsClick();

@@ -2,6 +2,8 @@
 
 #include <QLabel>
 #include <QPalette>
+#include <QPushButton>
+#include <QStyle>
 
 namespace kestrune {
 
@@ -18,6 +20,16 @@ void MakeHeadingLabel(QLabel& label, QPoint position) {
     label.setPalette(palette);
     label.adjustSize();
     label.move(position);
+}
+
+void FitCaption(QPushButton& button) {
+    const QStyle& style = *button.style();
+    const int needed = button.fontMetrics().horizontalAdvance(button.text()) +
+                       style.pixelMetric(QStyle::PM_ButtonMargin, nullptr, &button) +
+                       2 * style.pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, &button);
+    if (needed > button.width()) {
+        button.resize(needed, button.height());
+    }
 }
 
 void MakeWebLink(QWidget& widget) {

@@ -4,6 +4,7 @@
 #include <QPoint>
 
 class QLabel;
+class QPushButton;
 class QWidget;
 
 namespace kestrune {
@@ -16,6 +17,9 @@ QFont SecondaryWindowFont();
 
 // A blue 18-point label at the position given, sized to its text.
 void MakeHeadingLabel(QLabel& label, QPoint position);
+
+// Widens a button whose caption would be cut off in the font the system gave it.
+void FitCaption(QPushButton& button);
 
 // A picture or label that opens a web site: hand cursor and the hint "Visit website".
 void MakeWebLink(QWidget& widget);
