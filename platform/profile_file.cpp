@@ -151,6 +151,12 @@ std::string_view LineBreakOf(std::string_view content) {
     return lf > 0 && content[lf - 1] == '\r' ? "\r\n" : "\n";
 }
 
+// The break that ends the content's last line when it has none. A CR at its end is part of
+// that line's text and must stay so: followed by a bare LF it would become the break itself.
+std::string_view BreakToEndLastLine(std::string_view content, std::string_view lineBreak) {
+    return content.ends_with('\r') ? "\r\n" : lineBreak;
+}
+
 }  // namespace
 
 std::string ProfileValueAsWritten(std::string_view value) {
@@ -223,7 +229,7 @@ std::string WriteProfileValue(std::string_view content, std::string_view section
     if (location.sectionFound) {
         result.append(content.substr(0, location.insertAt));
         if (location.insertAfterUnbrokenLine) {
-            result.append(lineBreak);
+            result.append(BreakToEndLastLine(content, lineBreak));
         }
         appendKeyLine();
         result.append(lineBreak);
@@ -233,7 +239,7 @@ std::string WriteProfileValue(std::string_view content, std::string_view section
 
     result.append(content);
     if (!content.empty() && content.back() != '\n' && content != kByteOrderMark) {
-        result.append(lineBreak);
+        result.append(BreakToEndLastLine(content, lineBreak));
     }
     result.push_back('[');
     result.append(section);
