@@ -1,0 +1,255 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "launcher/program_launching.h"
+#include "tests/platform/recording_program.h"
+
+namespace kestrune {
+namespace {
+
+using testing::ProgramRecord;
+using testing::ReleaseProgram;
+using testing::TempFolder;
+using testing::WaitForRecord;
+using testing::WaitUntilGone;
+using testing::WriteFile;
+using testing::WriteRecordingProgram;
+using Args = std::vector<std::string>;
+namespace fs = std::filesystem;
+
+LauncherSettings GameSettings() {
+    LauncherSettings settings;
+    settings.Q3Server = "q3.example.invalid";
+    settings.Q3Port = "27960";
+    settings.Q3Password = "secret";
+    settings.Q3Game = 1;
+    return settings;
+}
+
+LauncherSettings VoiceSettings() {
+    LauncherSettings settings;
+    settings.TSServer = "voice.example.invalid";
+    settings.TSPort = "8767";
+    settings.TSNick = "Grunt";
+    settings.TSLogin = "login";
+    settings.TSPassword = "pw";
+    return settings;
+}
+
+TEST(GameParameters, IsBuiltByteForByte) {
+    struct Case {
+        LauncherSettings settings;
+        std::string mod;
+        std::string expected;
+    };
+    LauncherSettings plain = GameSettings();
+    plain.Q3Game = 0;
+    LauncherSettings noGameType = GameSettings();
+    noGameType.Q3Game = -1;
+    LauncherSettings empty;
+    empty.Q3Game = 0;
+    LauncherSettings lettersInPort = GameSettings();
+    lettersInPort.Q3Port = "abc";
+    const Case cases[] = {
+        {GameSettings(), "osp",
+         "+connect q3.example.invalid:27960 +password secret +set fs_game osp"},
+        {GameSettings(), "Mods",
+         "+connect q3.example.invalid:27960 +password secret +set fs_game Mods"},
+        {GameSettings(), "", "+connect q3.example.invalid:27960 +password secret +set fs_game "},
+        {plain, "osp", "+connect q3.example.invalid:27960 +password secret"},
+        {noGameType, "osp", "+connect q3.example.invalid:27960 +password secret"},
+        {empty, "osp", "+connect : +password "},
+        {lettersInPort, "cpma",
+         "+connect q3.example.invalid:abc +password secret +set fs_game cpma"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(GameParameters(c.settings, c.mod), c.expected);
+    }
+}
+
+TEST(TeamSpeakAddress, IsBuiltByteForByteWithNothingEscaped) {
+    EXPECT_EQ(TeamSpeakAddress(VoiceSettings()),
+              "teamspeak://voice.example.invalid:8767/nickname=Grunt?loginname=login?password=pw");
+    EXPECT_EQ(TeamSpeakAddress(LauncherSettings{}), "teamspeak://:/nickname=?loginname=?password=");
+    LauncherSettings odd = VoiceSettings();
+    odd.TSPort = "x1";
+    odd.TSNick = "a?b/c=d%20&";
+    odd.TSPassword = "p w";
+    EXPECT_EQ(
+        TeamSpeakAddress(odd),
+        "teamspeak://voice.example.invalid:x1/nickname=a?b/c=d%20&?loginname=login?password=p w");
+}
+
+TEST(DirectoryPart, KeepsTheFolderWithoutItsFinalSeparator) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"/games/q3/quake3.exe", "/games/q3"},
+        {"/quake3.exe", "/"},
+        {"quake3.exe", ""},
+        {"0", ""},
+        {"", ""},
+        {"/", "/"},
+        {"games/quake3.exe", "games"},
+        {"/games/q3/", "/games/q3"},
+        {"/games//quake3.exe", "/games//"},
+        {"//quake3.exe", "//"},
+        {"/my games/q3 (old)/quake3.exe", "/my games/q3 (old)"},
+    };
+    for (const auto& [path, expected] : cases) {
+        EXPECT_EQ(DirectoryPart(path), expected) << "path: " << path;
+    }
+}
+
+TEST(LaunchGame, HandsFileParametersAndFolderToTheRunner) {
+    LauncherSettings settings = GameSettings();
+    settings.Q3Executable = "/games/q3/ioquake3.x86_64";
+    std::vector<std::string> calls;
+    const auto recorder = [&](std::string_view file, std::string_view parameters,
+                              std::string_view directory) {
+        calls.push_back(std::string(file) + "|" + std::string(parameters) + "|" +
+                        std::string(directory));
+        return LaunchResult("refused");
+    };
+    EXPECT_EQ(LaunchGame(settings, "osp", recorder), "refused");
+    settings.TSExecutable = "0";
+    EXPECT_EQ(LaunchTeamSpeak(settings, recorder), "refused");
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[0],
+              "quake3.exe|+connect q3.example.invalid:27960 +password secret +set fs_game osp|"
+              "/games/q3");
+    EXPECT_EQ(calls[1], "TeamSpeak.exe|teamspeak://:/nickname=?loginname=?password=|");
+}
+
+// Real starts of stand-in programs named like the real ones.
+class LaunchingTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        ReleaseProgram(gameRecord_);
+        ReleaseProgram(voiceRecord_);
+    }
+
+    void InstallGame() { WriteRecordingProgram(folder_.path() / "quake3.exe", gameRecord_); }
+    void InstallVoiceClient() {
+        WriteRecordingProgram(folder_.path() / "TeamSpeak.exe", voiceRecord_);
+    }
+
+    // The arguments the started program saw, after checking it ran in the folder and is
+    // reaped once it ends.
+    Args SeenArguments(const LaunchResult& result, const fs::path& record) {
+        EXPECT_EQ(result, "");
+        const auto seen = WaitForRecord(record);
+        if (!seen) {
+            ADD_FAILURE() << "the program left no record";
+            return {};
+        }
+        EXPECT_EQ(seen->workingDirectory, folder_.path().string());
+        ReleaseProgram(record);
+        EXPECT_TRUE(WaitUntilGone(seen->processId)) << "left a zombie";
+        return seen->arguments;
+    }
+
+    TempFolder folder_;
+    fs::path gameRecord_ = folder_.path() / "game";
+    fs::path voiceRecord_ = folder_.path() / "voice";
+};
+
+TEST_F(LaunchingTest, GameGetsItsCommandLineAsArguments) {
+    InstallGame();
+    LauncherSettings settings = GameSettings();
+    settings.Q3Executable = (folder_.path() / "quake3.exe").string();
+    EXPECT_EQ(SeenArguments(LaunchGame(settings, "osp"), gameRecord_),
+              (Args{"+connect", "q3.example.invalid:27960", "+password", "secret", "+set",
+                    "fs_game", "osp"}));
+}
+
+TEST_F(LaunchingTest, GameIsStartedFromTheConfiguredFolderWhateverFileWasChosen) {
+    InstallGame();
+    LauncherSettings settings = GameSettings();
+    settings.Q3Game = 0;
+    settings.Q3Password = "";
+    settings.Q3Executable = (folder_.path() / "some-other-binary").string();
+    EXPECT_EQ(SeenArguments(LaunchGame(settings, "osp"), gameRecord_),
+              (Args{"+connect", "q3.example.invalid:27960", "+password"}));
+}
+
+TEST_F(LaunchingTest, NothingTypedIsReadByAShell) {
+    InstallGame();
+    LauncherSettings settings = GameSettings();
+    settings.Q3Executable = (folder_.path() / "quake3.exe").string();
+    settings.Q3Server = "$(touch pwned)`touch pwned`;touch${IFS}pwned|&>pwned<*";
+    settings.Q3Port = "27960;touch pwned";
+    // Quotes and backslashes follow the rules of a Windows command line.
+    settings.Q3Password = R"(a"b c"d\"e)";
+    EXPECT_EQ(SeenArguments(LaunchGame(settings, "'mod' \"two words\""), gameRecord_),
+              (Args{"+connect", "$(touch", "pwned)`touch",
+                    "pwned`;touch${IFS}pwned|&>pwned<*:27960;touch", "pwned", "+password",
+                    R"(ab cd"e)", "+set", "fs_game", "'mod'", "two words"}));
+    EXPECT_FALSE(fs::exists(folder_.path() / "pwned"));
+}
+
+TEST_F(LaunchingTest, LongFieldsArriveWhole) {
+    InstallGame();
+    InstallVoiceClient();
+    LauncherSettings settings = GameSettings();
+    settings.Q3Executable = (folder_.path() / "quake3.exe").string();
+    settings.TSExecutable = settings.Q3Executable;
+    settings.Q3Server = std::string(100'000, 's');
+    settings.TSPassword = std::string(100'000, 'p');
+    const Args game = SeenArguments(LaunchGame(settings, "osp"), gameRecord_);
+    ASSERT_EQ(game.size(), 7u);
+    EXPECT_EQ(game[1], std::string(100'000, 's') + ":27960");
+    const Args voice = SeenArguments(LaunchTeamSpeak(settings), voiceRecord_);
+    ASSERT_EQ(voice.size(), 1u);
+    EXPECT_EQ(voice[0], TeamSpeakAddress(settings));
+}
+
+TEST_F(LaunchingTest, VoiceClientGetsItsAddress) {
+    InstallVoiceClient();
+    LauncherSettings settings = VoiceSettings();
+    settings.TSExecutable = (folder_.path() / "TeamSpeak.exe").string();
+    EXPECT_EQ(
+        SeenArguments(LaunchTeamSpeak(settings), voiceRecord_),
+        Args{"teamspeak://voice.example.invalid:8767/nickname=Grunt?loginname=login?password=pw"});
+}
+
+TEST_F(LaunchingTest, VoiceAddressWithBlanksIsSplitAsItWouldBeOnWindows) {
+    InstallVoiceClient();
+    LauncherSettings settings = VoiceSettings();
+    settings.TSExecutable = (folder_.path() / "TeamSpeak.exe").string();
+    settings.TSNick = "Big Grunt";
+    EXPECT_EQ(SeenArguments(LaunchTeamSpeak(settings), voiceRecord_),
+              (Args{"teamspeak://voice.example.invalid:8767/nickname=Big",
+                    "Grunt?loginname=login?password=pw"}));
+}
+
+TEST_F(LaunchingTest, WithoutAConfiguredPathTheCurrentFolderIsUsed) {
+    InstallGame();
+    LauncherSettings settings = GameSettings();
+    settings.Q3Executable = "0";
+    const fs::path previous = fs::current_path();
+    fs::current_path(folder_.path());
+    const LaunchResult result = LaunchGame(settings, "osp");
+    fs::current_path(previous);
+    EXPECT_EQ(SeenArguments(result, gameRecord_).size(), 7u);
+}
+
+TEST_F(LaunchingTest, FailedStartsGiveTheSystemsMessage) {
+    LauncherSettings settings = GameSettings();
+    settings.Q3Executable = (folder_.path() / "quake3.exe").string();
+    settings.TSExecutable = (folder_.path() / "TeamSpeak.exe").string();
+    EXPECT_EQ(LaunchGame(settings, "osp"), "No such file or directory");
+    EXPECT_EQ(LaunchTeamSpeak(settings), "No such file or directory");
+
+    WriteFile(folder_.path() / "quake3.exe", "#!/bin/sh\n", fs::perms::owner_read);
+    EXPECT_EQ(LaunchGame(settings, "osp"), "Permission denied");
+    WriteFile(folder_.path() / "TeamSpeak.exe", "MZ\x90", fs::perms::owner_all);
+    EXPECT_EQ(LaunchTeamSpeak(settings), "Exec format error");
+
+    settings.Q3Executable = (folder_.path() / "missing-folder" / "quake3.exe").string();
+    EXPECT_EQ(LaunchGame(settings, "osp"), "No such file or directory");
+}
+
+}  // namespace
+}  // namespace kestrune
