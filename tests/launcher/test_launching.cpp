@@ -164,16 +164,6 @@ TEST_F(LaunchingTest, GameGetsItsCommandLineAsArguments) {
                     "fs_game", "osp"}));
 }
 
-TEST_F(LaunchingTest, GameIsStartedFromTheConfiguredFolderWhateverFileWasChosen) {
-    InstallGame();
-    LauncherSettings settings = GameSettings();
-    settings.Q3Game = 0;
-    settings.Q3Password = "";
-    settings.Q3Executable = (folder_.path() / "some-other-binary").string();
-    EXPECT_EQ(SeenArguments(LaunchGame(settings, "osp"), gameRecord_),
-              (Args{"+connect", "q3.example.invalid:27960", "+password"}));
-}
-
 TEST_F(LaunchingTest, NothingTypedIsReadByAShell) {
     InstallGame();
     LauncherSettings settings = GameSettings();
