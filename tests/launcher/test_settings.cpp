@@ -1,0 +1,475 @@
+// The settings record's two files, the integer conversion and the mods list format.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+#include "launcher/integer_conversion.h"
+#include "launcher/mods_list.h"
+#include "launcher/settings_store.h"
+
+namespace kestrune {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+
+// ---------------------------------------------------------------------------------------------
+// Integer conversion
+
+TEST(IntegerConversion, NumbersItAccepts) {
+    const std::pair<std::string, int> cases[] = {
+        {"0", 0},
+        {"42", 42},
+        {"   42", 42},
+        {"+7", 7},
+        {"-7", -7},
+        {"007", 7},
+        {"2147483647", INT_MAX},
+        {"-2147483648", INT_MIN},
+        {"0x1F", 31},
+        {"0X1f", 31},
+        {"$ff", 255},
+        {"xA", 10},
+        {"X10", 16},
+        {"-$10", -16},
+        {" -0x10", -16},
+        {"+x7", 7},
+        {"$FFFFFFFF", -1},
+        {"0x80000000", INT_MIN},
+        {"$00000001", 1},
+    };
+    for (const auto& [text, value] : cases) {
+        EXPECT_EQ(ParseInteger(text), value) << "'" << text << "'";
+        EXPECT_EQ(ToInteger(text), value) << "'" << text << "'";
+    }
+}
+
+TEST(IntegerConversion, TextsItRefuses) {
+    const std::string refused[] = {
+        "",           " ",           "42 ",         "4 2",  "abc",
+        "2147483648", "-2147483649", "$",           "0x",   "x",
+        "-",          "$123456789",  "0x100000000", "+-1",  "--1",
+        "0x-1",       "$+1",         "\t5",         "1.0",  "$g",
+        "- 1",        "1e3",         "0b1",         "5\0"s, "99999999999999999999",
+    };
+    for (const std::string& text : refused) {
+        EXPECT_EQ(ParseInteger(text), std::nullopt) << testing::PrintToString(text);
+        EXPECT_EQ(IntegerOr(text, -99), -99);
+    }
+    try {
+        ToInteger("27960x");
+        FAIL() << "no exception";
+    } catch (const ConvertError& error) {
+        EXPECT_EQ(error.message(), "'27960x' is not a valid integer value");
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Settings path
+
+TEST(SettingsPath, ExtensionOfTheFileNameBecomesIni) {
+    EXPECT_EQ(SettingsPathFor("/usr/bin/kestrune"), "/usr/bin/kestrune.ini");
+    EXPECT_EQ(SettingsPathFor("/opt/k/Kestrune.exe"), "/opt/k/Kestrune.ini");
+    EXPECT_EQ(SettingsPathFor("/opt/k.tar.gz"), "/opt/k.tar.ini");
+    EXPECT_EQ(SettingsPathFor("/opt/v2.0/kestrune"), "/opt/v2.0/kestrune.ini");
+    EXPECT_EQ(SettingsPathFor("/opt/kestrune."), "/opt/kestrune.ini");
+    EXPECT_EQ(SettingsPathFor("/opt/.kestrune"), "/opt/.ini");
+    EXPECT_EQ(SettingsPathFor("kestrune"), "kestrune.ini");
+    EXPECT_EQ(SettingsPathFor("a.b"), "a.ini");
+    EXPECT_TRUE(SettingsPath().ends_with("/test_settings.ini")) << SettingsPath();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Mods list format
+
+TEST(ModsListFormat, SplitsAtEveryKindOfLineBreak) {
+    EXPECT_EQ(ParseModsList(""), ModsList{});
+    EXPECT_EQ(ParseModsList("osp"), ModsList{"osp"});
+    EXPECT_EQ(ParseModsList("osp\r\n"), ModsList{"osp"});
+    EXPECT_EQ(ParseModsList("\r\n"), ModsList{""});
+    EXPECT_EQ(ParseModsList("\n\n"), (ModsList{"", ""}));
+    EXPECT_EQ(ParseModsList("osp\r\n\rcpma"), (ModsList{"osp", "", "cpma"}));
+    EXPECT_EQ(ParseModsList("osp\n\rcpma\n"), (ModsList{"osp", "", "cpma"}));
+    EXPECT_EQ(ParseModsList("a\rb\nc\r\nd"), (ModsList{"a", "b", "c", "d"}));
+    EXPECT_EQ(ParseModsList(" osp \t\r\n"), ModsList{" osp \t"});
+    EXPECT_EQ(ParseModsList("a\r\nb\0c\r\nd"s), (ModsList{"a", "b"}));
+    EXPECT_EQ(ParseModsList("\0a"s), ModsList{});
+}
+
+TEST(ModsListFormat, WritesEveryEntryWithCrLf) {
+    EXPECT_EQ(FormatModsList({}), "");
+    EXPECT_EQ(FormatModsList({"osp", "", "cpma"}), "osp\r\n\r\ncpma\r\n");
+    // An entry stays one entry, so the stored index keeps pointing at the right one.
+    const ModsList odd = {"a\r\nb", "c\0d"s, "e"};
+    EXPECT_EQ(FormatModsList(odd), "a  b\r\nc\r\ne\r\n");
+    EXPECT_EQ(ParseModsList(FormatModsList(odd)), (ModsList{"a  b", "c", "e"}));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Loading and saving
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void Spit(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// Each test runs in a fresh folder of its own, which is also the current directory, where
+// "mods.kst" lives.
+class SettingsStore : public testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "kestrune-settings-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        folder_ = pattern;
+        previous_ = fs::current_path();
+        fs::current_path(folder_);
+        settingsPath_ = (folder_ / "kestrune.ini").string();
+    }
+    void TearDown() override {
+        fs::current_path(previous_);
+        std::error_code ignored;
+        fs::permissions(folder_, fs::perms::owner_all, fs::perm_options::add, ignored);
+        fs::remove_all(folder_, ignored);
+    }
+
+    LauncherSettings Changed() const {
+        LauncherSettings s;
+        s.Autosave = false;
+        s.ExitOnLaunch = true;
+        s.Mods = -1;
+        s.TSExecutable = "/opt/ts2/TeamSpeak.exe";
+        s.TSServer = "voice.example.invalid";
+        s.TSPort = "8767";
+        s.TSNick = "Nick Name";
+        s.TSLogin = "login";
+        s.TSPassword = "p=w;\"x'";
+        s.Autojoin = false;
+        s.Q3Executable = "0";  // what a cancelled path dialog leaves
+        s.Q3Server = "127.0.0.1";
+        s.Q3Port = "not a port";
+        s.Q3Password = "";
+        s.Q3Game = 0;
+        return s;
+    }
+
+    size_t entryCount() const {
+        return static_cast<size_t>(std::distance(fs::directory_iterator(folder_), {}));
+    }
+
+    fs::path folder_;
+    fs::path previous_;
+    std::string settingsPath_;
+};
+
+mode_t ModeOf(const std::string& path) {
+    struct stat st {};
+    EXPECT_EQ(::stat(path.c_str(), &st), 0);
+    return st.st_mode & 07777;
+}
+
+// Files larger than the limit cannot be written while this is alive.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        oldHandler_ = ::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        ::signal(SIGXFSZ, oldHandler_);
+    }
+
+private:
+    rlimit saved_{};
+    sighandler_t oldHandler_;
+};
+
+template <typename Error>
+std::string MessageOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const Error& error) {
+        return error.message();
+    }
+    return "(nothing raised)";
+}
+
+TEST_F(SettingsStore, FirstStartGivesTheDefaults) {
+    LauncherSettings settings = Changed();
+    ModsList mods = {"stale"};
+    LoadSettings(settings, mods, settingsPath_);
+    EXPECT_EQ(settings, LauncherSettings{});
+    EXPECT_TRUE(settings.Autosave && settings.Autojoin && !settings.ExitOnLaunch);
+    EXPECT_EQ(settings.Mods, 0);
+    EXPECT_EQ(settings.Q3Game, 1);
+    EXPECT_EQ(mods, ModsList{});  // a missing list is empty, not an error
+}
+
+TEST_F(SettingsStore, SaveWritesBothFilesAndLoadReadsThemBack) {
+    const LauncherSettings saved = Changed();
+    const ModsList mods = {"osp", "", "cpma"};
+    SaveSettings(saved, mods, settingsPath_);
+
+    EXPECT_EQ(Slurp("mods.kst"), "osp\r\n\r\ncpma\r\n");
+    EXPECT_EQ(Slurp(settingsPath_),
+              "[Main]\r\n"
+              "Autosave=0\r\n"
+              "ExitOnLaunch=1\r\n"
+              "Mods=-1\r\n"
+              "[TeamSpeak]\r\n"
+              "TSExecutable=/opt/ts2/TeamSpeak.exe\r\n"
+              "TSServer=voice.example.invalid\r\n"
+              "TSPort=8767\r\n"
+              "TSNick=Nick Name\r\n"
+              "TSLogin=login\r\n"
+              "TSPassword=p=w;\"x'\r\n"
+              "Autojoin=0\r\n"
+              "[Quake3]\r\n"
+              "Q3Executable=0\r\n"
+              "Q3Server=127.0.0.1\r\n"
+              "Q3Port=not a port\r\n"
+              "Q3Password=\r\n"
+              "Q3Game=0\r\n");
+    EXPECT_EQ(ModeOf(settingsPath_), 0600u);  // it holds passwords
+
+    LauncherSettings loaded;
+    ModsList loadedMods;
+    LoadSettings(loaded, loadedMods, settingsPath_);
+    EXPECT_EQ(loaded, saved);
+    EXPECT_EQ(loadedMods, mods);
+
+    // Saving the defaults over it changes the values in place and nothing else.
+    SaveSettings(LauncherSettings{}, {}, settingsPath_);
+    EXPECT_EQ(Slurp("mods.kst"), "");
+    LoadSettings(loaded, loadedMods, settingsPath_);
+    EXPECT_EQ(loaded, LauncherSettings{});
+    EXPECT_EQ(loadedMods, ModsList{});
+}
+
+TEST_F(SettingsStore, SaveKeepsEverythingElseInTheFile) {
+    Spit(settingsPath_,
+         "\xEF\xBB\xBF; my launcher\n"
+         "[Quake3]\n"
+         "  q3server = old   \n"
+         "Extra=kept\n"
+         "\n"
+         "[Other]\n"
+         "Key = \"value\"\n");
+    ASSERT_EQ(::chmod(settingsPath_.c_str(), 0644), 0);
+    LauncherSettings settings;
+    settings.Q3Server = "new";
+    SaveSettings(settings, {}, settingsPath_);
+    EXPECT_EQ(Slurp(settingsPath_),
+              "\xEF\xBB\xBF; my launcher\n"
+              "[Quake3]\n"
+              "Q3Server=new\n"
+              "Extra=kept\n"
+              "Q3Executable=\n"
+              "Q3Port=\n"
+              "Q3Password=\n"
+              "Q3Game=1\n"
+              "\n"
+              "[Other]\n"
+              "Key = \"value\"\n"
+              "[Main]\n"
+              "Autosave=1\n"
+              "ExitOnLaunch=0\n"
+              "Mods=0\n"
+              "[TeamSpeak]\n"
+              "TSExecutable=\n"
+              "TSServer=\n"
+              "TSPort=\n"
+              "TSNick=\n"
+              "TSLogin=\n"
+              "TSPassword=\n"
+              "Autojoin=1\n");
+    EXPECT_EQ(ModeOf(settingsPath_), 0644u);
+}
+
+TEST_F(SettingsStore, ReadingTurnsOddValuesIntoDefaults) {
+    Spit(settingsPath_,
+         "[main]\r\n"
+         "Autosave=2\r\n"
+         "ExitOnLaunch=yes\r\n"
+         "Mods= 0x10 \r\n"
+         "[TeamSpeak]\r\n"
+         "Autojoin=word\r\n"
+         "TSServer='quoted'\r\n"
+         "TSExecutable=" +
+             std::string(3000, 'p') +
+             "\r\n"
+             "TSPort=\r\n"
+             "[Quake3]\r\n"
+             "Q3Game=\r\n"
+             "Q3Executable=0\r\n"
+             "Q3Port=" +
+             std::string(2046, ' ') + "12\r\n");
+    LauncherSettings settings;
+    ModsList mods;
+    LoadSettings(settings, mods, settingsPath_);
+    EXPECT_TRUE(settings.Autosave);       // any number but 0
+    EXPECT_FALSE(settings.ExitOnLaunch);  // a word gives the default
+    EXPECT_EQ(settings.Mods, 16);
+    EXPECT_TRUE(settings.Autojoin);
+    EXPECT_EQ(settings.TSServer, "quoted");
+    EXPECT_EQ(settings.TSExecutable, std::string(2047, 'p'));
+    EXPECT_EQ(settings.TSPort, "");
+    EXPECT_EQ(settings.Q3Game, 1);
+    EXPECT_EQ(settings.Q3Executable, "0");
+    EXPECT_EQ(settings.Q3Port, "12");  // the blanks go before the value is cut
+}
+
+TEST_F(SettingsStore, BadFilesGiveDefaultsAndStayWhole) {
+    std::string garbage;
+    for (int i = 0; i < 70000; ++i) {
+        garbage.push_back(static_cast<char>((i * 7919 + i / 13) & 0xFF));
+    }
+    garbage += "\0\n"s;
+    // A 1 MB line with no final break, and a number far outside the range of an integer.
+    Spit(settingsPath_, garbage + "[Main]\nMods=3" + std::string(1 << 20, '9'));
+
+    LauncherSettings settings;
+    ModsList mods;
+    LoadSettings(settings, mods, settingsPath_);
+    EXPECT_EQ(settings, LauncherSettings{});
+    settings.Q3Server = "server";
+    SaveSettings(settings, mods, settingsPath_);
+    EXPECT_TRUE(Slurp(settingsPath_).starts_with(garbage));
+    LauncherSettings again;
+    LoadSettings(again, mods, settingsPath_);
+    EXPECT_EQ(again, settings);
+}
+
+TEST_F(SettingsStore, LineBreaksInValuesCannotAddKeys) {
+    LauncherSettings settings;
+    settings.Q3Server = "good";
+    settings.TSPassword = "pw\r\n[Quake3]\r\nQ3Server=evil\nQ3Game=0\r";
+    SaveSettings(settings, {"osp\r\ncpma"}, settingsPath_);
+
+    LauncherSettings loaded;
+    ModsList mods;
+    LoadSettings(loaded, mods, settingsPath_);
+    EXPECT_EQ(loaded.Q3Server, "good");
+    EXPECT_EQ(loaded.Q3Game, 1);
+    EXPECT_EQ(loaded.TSPassword, "pw  [Quake3]  Q3Server=evil Q3Game=0");
+    EXPECT_EQ(mods, ModsList{"osp  cpma"});
+}
+
+TEST_F(SettingsStore, HugeValuesAreWrittenWholeAndReadCut) {
+    LauncherSettings settings;
+    settings.Q3Executable = std::string(100000, 'e');
+    settings.Q3Server = std::string(100000, 's');
+    settings.Q3Password = std::string(100000, 'w');
+    SaveSettings(settings, {std::string(100000, 'm')}, settingsPath_);
+    EXPECT_GT(Slurp(settingsPath_).size(), 300000u);
+
+    LauncherSettings loaded;
+    ModsList mods;
+    LoadSettings(loaded, mods, settingsPath_);
+    EXPECT_EQ(loaded.Q3Executable, std::string(2047, 'e'));
+    EXPECT_EQ(loaded.Q3Server, std::string(2047, 's'));
+    EXPECT_EQ(loaded.Q3Password, std::string(2047, 'w'));
+    EXPECT_EQ(mods, ModsList{std::string(100000, 'm')});
+}
+
+TEST_F(SettingsStore, UnreadableModsListStillLoadsTheSettings) {
+    LauncherSettings stored = Changed();
+    SaveSettings(stored, {"osp"}, settingsPath_);
+    fs::remove("mods.kst");
+    fs::create_directory("mods.kst");
+
+    LauncherSettings settings;
+    ModsList mods = {"kept"};
+    EXPECT_EQ(MessageOf<FileOpenError>([&] { LoadSettings(settings, mods, settingsPath_); }),
+              "Cannot open file mods.kst");
+    EXPECT_EQ(settings, stored);
+    EXPECT_EQ(mods, ModsList{"kept"});
+}
+
+TEST_F(SettingsStore, FailedModsListSaveKeepsBothFiles) {
+    SaveSettings(Changed(), {"osp", "cpma"}, settingsPath_);
+    const std::string settingsBefore = Slurp(settingsPath_);
+
+    // No file can be created where a folder stands.
+    fs::rename("mods.kst", "mods.bak");
+    fs::create_directory("mods.kst");
+    EXPECT_EQ(MessageOf<FileCreateError>([&] { SaveSettings({}, {"new"}, settingsPath_); }),
+              "Cannot create file mods.kst");
+    EXPECT_EQ(MessageOf<FileCreateError>([&] { SaveModsList({"new"}); }),
+              "Cannot create file mods.kst");
+    EXPECT_EQ(Slurp(settingsPath_), settingsBefore);
+    fs::remove("mods.kst");
+    fs::rename("mods.bak", "mods.kst");
+
+    // A write that cannot complete (a full disk, a size limit).
+    {
+        FileSizeLimit limit(4096);
+        EXPECT_EQ(MessageOf<StreamWriteError>(
+                      [&] { SaveSettings({}, {std::string(10000, 'm')}, settingsPath_); }),
+                  "Stream write error");
+    }
+    EXPECT_EQ(Slurp("mods.kst"), "osp\r\ncpma\r\n");
+    EXPECT_EQ(Slurp(settingsPath_), settingsBefore);
+    EXPECT_EQ(entryCount(), 2u);  // no temporary file left behind
+}
+
+TEST_F(SettingsStore, FailedSettingsSaveKeepsTheOldFile) {
+    SaveSettings(Changed(), {}, settingsPath_);
+    const std::string before = Slurp(settingsPath_);
+    const std::string message = "Unable to write to " + settingsPath_;
+
+    LauncherSettings bigger;
+    bigger.TSPassword = std::string(10000, 'x');
+    {
+        FileSizeLimit limit(4096);
+        EXPECT_EQ(MessageOf<ProfileWriteError>([&] { SaveSettings(bigger, {}, settingsPath_); }),
+                  message);
+    }
+    EXPECT_EQ(Slurp(settingsPath_), before);
+    EXPECT_EQ(entryCount(), 2u);
+
+    // A settings path that is a folder is neither read nor replaced.
+    const std::string folderPath = (folder_ / "folder.ini").string();
+    fs::create_directory(folderPath);
+    EXPECT_EQ(MessageOf<ProfileWriteError>([&] { SaveSettings(bigger, {}, folderPath); }),
+              "Unable to write to " + folderPath);
+    EXPECT_TRUE(fs::is_directory(folderPath));
+
+    if (::geteuid() != 0) {  // root reads and writes regardless of permissions
+        ASSERT_EQ(::chmod(settingsPath_.c_str(), 0), 0);
+        EXPECT_EQ(MessageOf<ProfileWriteError>([&] { SaveSettings(bigger, {}, settingsPath_); }),
+                  message);
+        ASSERT_EQ(::chmod(settingsPath_.c_str(), 0600), 0);
+        EXPECT_EQ(Slurp(settingsPath_), before);
+
+        const fs::path readOnly = folder_ / "read-only";
+        fs::create_directory(readOnly);
+        const std::string lockedPath = (readOnly / "kestrune.ini").string();
+        Spit(lockedPath, before);
+        fs::permissions(readOnly, fs::perms::owner_write, fs::perm_options::remove);
+        EXPECT_EQ(MessageOf<ProfileWriteError>([&] { SaveSettings(bigger, {}, lockedPath); }),
+                  "Unable to write to " + lockedPath);
+        EXPECT_EQ(Slurp(lockedPath), before);
+        fs::permissions(readOnly, fs::perms::owner_write, fs::perm_options::add);
+    }
+}
+
+}  // namespace
+}  // namespace kestrune
