@@ -6,7 +6,7 @@
 #include <QtGlobal>
 
 #include <algorithm>
-#include <charconv>
+#include <cstring>
 #include <exception>
 #include <utility>
 
@@ -37,16 +37,24 @@ void RunFromEventLoop(Step&& step) {
 
 // "a.b.c.d" from an address in network byte order, into a reused string.
 void FormatAddress(std::uint32_t address, std::string& text) {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(&address);
-    char formatted[16];
-    char* end = formatted;
-    for (int part = 0; part < 4; ++part) {
+    std::array<unsigned char, 4> bytes;
+    std::memcpy(bytes.data(), &address, bytes.size());
+    std::array<char, 16> formatted;  // "255.255.255.255" at most
+    std::size_t length = 0;
+    for (std::size_t part = 0; part < bytes.size(); ++part) {
+        const unsigned value = bytes[part];
         if (part > 0) {
-            *end++ = '.';
+            formatted[length++] = '.';
         }
-        end = std::to_chars(end, formatted + sizeof formatted, bytes[part]).ptr;
+        if (value >= 100) {
+            formatted[length++] = static_cast<char>('0' + value / 100);
+        }
+        if (value >= 10) {
+            formatted[length++] = static_cast<char>('0' + value / 10 % 10);
+        }
+        formatted[length++] = static_cast<char>('0' + value % 10);
     }
-    text.assign(formatted, end);
+    text.assign(formatted.data(), length);
 }
 
 }  // namespace
