@@ -64,23 +64,20 @@ struct ProgramRecord {
 };
 
 // The script at `program` writes its record under `recordPrefix` (".args", NUL-separated,
-// ".cwd" and, last, ".pid"), then waits up to 10 s for `recordPrefix`.release to appear.
+// ".cwd" and, last, ".pid"), then waits up to 10 s for `recordPrefix`.release to appear (or
+// for its record to be removed with the test's folder).
 inline void WriteRecordingProgram(const fs::path& program, const fs::path& recordPrefix) {
-    const std::string rec = recordPrefix.string();
-    WriteFile(program,
-              "#!/bin/sh\n"
-              "PATH=/usr/bin:/bin\n"
-              "rec='" +
-                  rec +
-                  "'\n"
-                  "for a in \"$@\"; do printf '%s\\0' \"$a\"; done > \"$rec.args\"\n"
-                  "pwd -P > \"$rec.cwd\"\n"
-                  "echo $$ > \"$rec.pid.tmp\" && mv \"$rec.pid.tmp\" \"$rec.pid\"\n"
-                  "i=0\n"
-                  "while [ ! -e \"$rec.release\" ] && [ $i -lt 200 ]; do\n"
-                  "  sleep 0.05; i=$((i+1))\n"
-                  "done\n",
-              fs::perms::owner_all);
+    const std::string body =
+        "for a in \"$@\"; do printf '%s\\0' \"$a\"; done > \"$rec.args\"\n"
+        "pwd -P > \"$rec.cwd\"\n"
+        "echo $$ > \"$rec.pid.tmp\" && mv \"$rec.pid.tmp\" \"$rec.pid\"\n"
+        "i=0\n"
+        "while [ ! -e \"$rec.release\" ] && [ -e \"$rec.pid\" ] && [ $i -lt 200 ]; do\n"
+        "  sleep 0.05; i=$((i+1))\n"
+        "done\n";
+    const std::string header =
+        "#!/bin/sh\nPATH=/usr/bin:/bin\nrec='" + recordPrefix.string() + "'\n";
+    WriteFile(program, header + body, fs::perms::owner_all);
 }
 
 // Waits (bounded) for the record of a started stand-in program.
