@@ -59,16 +59,24 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
-// The file a path stands for: a symbolic link is replaced by what it points to, so that
-// saving through a link updates the linked file instead of cutting the link.
-std::string ResolveTarget(const std::string& path) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
-        return path;
+// The file a path stands for and its state: a symbolic link is replaced by what it points to,
+// so that saving through a link updates the linked file instead of cutting the link. Returns
+// the errno of a failed look-up (ENOENT: nothing there yet).
+int ResolveTarget(const std::string& path, std::string& target, struct stat& st) {
+    target = path;
+    if (::lstat(path.c_str(), &st) != 0) {
+        return errno;
+    }
+    if (!S_ISLNK(st.st_mode)) {
+        return 0;
     }
     std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr),
                                                          &std::free);
-    return resolved ? std::string(resolved.get()) : path;
+    if (resolved) {
+        target = resolved.get();
+    }
+    // A link to nothing is replaced like a missing file.
+    return ::stat(target.c_str(), &st) == 0 ? 0 : errno;
 }
 
 std::string FolderOf(const std::string& path) {
@@ -143,11 +151,10 @@ FileContent ReadFileContent(const std::string& path) {
 
 ReplaceResult ReplaceFileContent(const std::string& path, std::string_view bytes,
                                  mode_t newFileMode) {
-    const std::string target = ResolveTarget(path);
-
+    std::string target;
     struct stat old {};
     bool replacing = false;
-    if (::stat(target.c_str(), &old) == 0) {
+    if (int error = ResolveTarget(path, target, old); error == 0) {
         if (S_ISDIR(old.st_mode)) {
             return Failed(ReplaceFailure::Create, EISDIR);
         }
@@ -155,8 +162,8 @@ ReplaceResult ReplaceFileContent(const std::string& path, std::string_view bytes
             return Failed(ReplaceFailure::Create, EINVAL);
         }
         replacing = true;
-    } else if (errno != ENOENT) {
-        return Failed(ReplaceFailure::Create, errno);
+    } else if (error != ENOENT) {
+        return Failed(ReplaceFailure::Create, error);
     }
 
     std::string temporary;
