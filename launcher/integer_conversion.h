@@ -15,7 +15,9 @@ class ConvertError : public Exception {
 
 // Converts a text the way settings keys and the port field are read: leading spaces, one
 // sign, decimal digits, or a "$", "x", "X", "0x", "0X" prefix with one to eight hex digits.
-// Nothing else is a number.
+// Nothing else is a number: no trailing blanks, no empty text, no decimal value outside the
+// signed 32-bit range. Hex digits are taken as a 32-bit pattern ("$FFFFFFFF" is -1), and a
+// sign before them negates that value.
 std::optional<int> ParseInteger(std::string_view text);
 
 // ParseInteger, or fallback when the text is not a number.
