@@ -20,7 +20,8 @@ inline constexpr std::uint32_t kNoDottedAddress = 0xFFFFFFFFu;
 std::uint32_t ParseDottedAddress(const std::string& text);
 
 // Looks up the IPv4 address of a host name (getaddrinfo, AF_INET). Blocks, so it belongs on a
-// worker thread. An empty name fails without asking the resolver. On failure error is the
+// worker thread. An empty name and names under "invalid" fail, and "localhost" gives
+// 127.0.0.1, without asking the resolver. On failure error is the
 // resolver's error (or errno for a system failure) as a positive number.
 HostLookupResult LookUpHost(const std::string& name);
 

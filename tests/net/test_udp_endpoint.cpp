@@ -246,6 +246,18 @@ TEST(UdpEndpointLookup, LocalhostIsResolvedBySystemLookup) {
     EXPECT_EQ(peer.Receive(), "hi");
 }
 
+TEST(UdpEndpointLookup, SpecialUseNamesNeverReachANameServer) {
+    const std::uint32_t loopback = ParseDottedAddress("127.0.0.1");
+    for (const char* name : {"localhost", "LocalHost.", "game.localhost"}) {
+        const HostLookupResult found = LookUpHost(name);
+        EXPECT_EQ(found.error, 0) << name;
+        EXPECT_EQ(found.address, loopback) << name;
+    }
+    for (const char* name : {"no-such-host.invalid", "X.INVALID.", "invalid", ""}) {
+        EXPECT_NE(LookUpHost(name).error, 0) << name;
+    }
+}
+
 TEST(UdpEndpointLookup, NamesThatCannotBeResolvedEndInHostLookupCanceled) {
     ListeningEndpoint local;
     std::atomic<int> calls = 0;
