@@ -1,12 +1,62 @@
 #include <QApplication>
-#include <QWidget>
+#include <QProxyStyle>
+
+#include <memory>
+
+#include "launcher/settings_store.h"
+#include "ui/about_window.h"
+#include "ui/add_mod_window.h"
+#include "ui/exception_display.h"
+#include "ui/main_window.h"
+#include "ui/splash_window.h"
+
+namespace {
+
+// Hints show half a second after the pointer comes to rest and go after two and a half.
+class HintTimingStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        switch (hint) {
+            case SH_ToolTip_WakeUpDelay:
+                return 500;
+            case SH_ToolTip_FallAsleepDelay:
+                return 2500;
+            default:
+                return QProxyStyle::styleHint(hint, option, widget, returnData);
+        }
+    }
+};
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
+    using namespace kestrune;
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName("Kestrune version 2.0");
-    QWidget window;
-    window.setWindowTitle("Kestrune version 2.0");
-    window.setFixedSize(425, 279);
-    window.show();
-    return QApplication::exec();
+    QApplication::setApplicationName("kestrune");
+    QApplication::setStyle(new HintTimingStyle);
+    // The main window alone decides when the program ends, whatever else is open.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    std::unique_ptr<TForm1> form1;
+    std::unique_ptr<TForm2> form2;
+    std::unique_ptr<TForm3> form3;
+    std::unique_ptr<TForm4> form4;
+    bool created = false;
+    Guarded([&] {
+        form1 = std::make_unique<TForm1>(SettingsPath());
+        form2 = std::make_unique<TForm2>(*form1);
+        form3 = std::make_unique<TForm3>(*form1);
+        form4 = std::make_unique<TForm4>(*form1, form1->ModsComboBox());
+        form1->SetSecondaryWindows(form2.get(), form4.get());
+        created = true;
+    });
+    if (!created) {
+        return 1;
+    }
+    QObject::connect(form1.get(), &TForm1::closed, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+    int exitCode = 1;
+    Guarded([&] { exitCode = QApplication::exec(); });
+    return exitCode;
 }

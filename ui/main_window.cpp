@@ -1,1 +1,656 @@
-// placeholder: filled in by its owner
+#include "ui/main_window.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPixmap>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+
+#include <algorithm>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "launcher/integer_conversion.h"
+#include "launcher/program_launching.h"
+#include "launcher/server_probe.h"
+#include "launcher/settings_store.h"
+#include "net/udp_endpoint.h"
+#include "ui/application_title.h"
+#include "ui/clickable_label.h"
+#include "ui/completing_combo_box.h"
+#include "ui/exception_display.h"
+#include "ui/web_sites.h"
+#include "ui/window_font.h"
+#include "ui/window_placement.h"
+
+namespace kestrune {
+
+namespace {
+
+constexpr int kClientWidth = 425;
+constexpr int kClientHeight = 279;
+constexpr int kStatusBarHeight = 19;
+constexpr int kStatusPanel0Width = 216;
+const char* const kGameTypeCaptions[2] = {"Quake III", "Q3 Mods"};
+
+// Texts cross into the launcher logic as the system's 8-bit encoding.
+std::string ToLocal(const QString& text) {
+    return text.toLocal8Bit().toStdString();
+}
+QString FromLocal(std::string_view text) {
+    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+void Place(QWidget& widget, const char* name, QRect geometry) {
+    widget.setObjectName(QString::fromLatin1(name));
+    widget.setGeometry(geometry);
+}
+
+// Labels size themselves to their text, so a wider substitute font never cuts a caption.
+void PlaceLabel(QLabel& label, const char* name, QRect geometry) {
+    Place(label, name, geometry);
+    const QSize needed = label.sizeHint();
+    label.resize(std::max(geometry.width(), needed.width()),
+                 std::max(geometry.height(), needed.height()));
+}
+
+// Check boxes likewise widen to their caption.
+void GrowToCaption(QWidget& widget) {
+    widget.resize(std::max(widget.width(), widget.sizeHint().width()), widget.height());
+}
+
+void MakeBlue(QWidget& widget) {
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::WindowText, Qt::blue);
+    widget.setPalette(palette);
+}
+
+void SetHint(QWidget& widget, const char* hint) {
+    widget.setToolTip(QString::fromLatin1(hint));
+    // Hints go away after two and a half seconds.
+    widget.setToolTipDuration(2500);
+}
+
+}  // namespace
+
+TForm1::TForm1(std::string settingsPath, QWidget* parent)
+    : QMainWindow(parent), settingsPath_(std::move(settingsPath)) {
+    setObjectName("Form1");
+    setWindowTitle(QString::fromUtf8(kApplicationTitle));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setFont(WindowFont());
+    CreateMenu();
+    CreateControls();
+    CreateStatusBar();
+    SetTabOrder();
+    ConnectHandlers();
+    setFixedSize(kClientWidth, menuBar()->sizeHint().height() + kClientHeight);
+    CreateProbe();
+    // Anything FormCreate raises is shown; the window is built and the program goes on.
+    Guarded([this] { FormCreate(); });
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::CreateControls() {
+    auto* client = new QWidget(this);
+    client->setObjectName("ClientArea");
+    setCentralWidget(client);
+
+    blMods = new QLabel("Q3 Mods", client);
+    PlaceLabel(*blMods, "blMods", {16, 48, 43, 13});
+    cbMods = new CompletingComboBox(client);
+    Place(*cbMods, "cbMods", {16, 64, 89, 21});
+    cbMods->addItem(QString());
+    cbMods->SelectKeepingText(-1);
+    cbMods->setEditText("Mods");
+
+    Group = new QGroupBox("Game type", client);
+    Place(*Group, "Group", {16, 96, 81, 65});
+    SetHint(*Group, "Game type");
+    Group->setCursor(Qt::PointingHandCursor);
+    groupButtons_ = new QButtonGroup(Group);
+    for (int item = 0; item < 2; ++item) {
+        auto* button = new QRadioButton(kGameTypeCaptions[item], Group);
+        button->setObjectName(QString("GroupItem%1").arg(item));
+        button->setGeometry(8, 16 + 22 * item, 71, 20);
+        groupButtons_->addButton(button, item);
+        groupItems_[item] = button;
+    }
+    groupItems_[1]->setChecked(true);
+    UpdateGroupTabStop();
+
+    cbAutosave = new QCheckBox("AutoSave", client);
+    Place(*cbAutosave, "cbAutosave", {16, 176, 81, 17});
+    cbAutosave->setChecked(true);
+    cbAutojoin = new QCheckBox("Auto join Teamspeak", client);
+    Place(*cbAutojoin, "cbAutojoin", {120, 176, 121, 17});
+    cbAutojoin->setChecked(true);
+    cbExit = new QCheckBox("Exit on launch game", client);
+    Place(*cbExit, "cbExit", {256, 176, 153, 17});
+    for (QCheckBox* box : {cbAutosave, cbAutojoin, cbExit}) {
+        GrowToCaption(*box);
+        SetHint(*box, box->text().toLatin1().constData());
+        box->setCursor(Qt::PointingHandCursor);
+    }
+
+    struct Field {
+        QLabel*& label;
+        const char* labelName;
+        const char* caption;
+        QRect labelGeometry;
+        QLineEdit*& edit;
+        const char* editName;
+        QRect editGeometry;
+        bool secret;
+    };
+    const Field fields[] = {
+        {Label2,
+         "Label2",
+         "Q3/UT Server",
+         {112, 48, 68, 13},
+         edQ3Server,
+         "edQ3Server",
+         {112, 64, 97, 21},
+         false},
+        {Label8,
+         "Label8",
+         "Port",
+         {208, 48, 41, 13},
+         edQ3Port,
+         "edQ3Port",
+         {208, 64, 49, 21},
+         false},
+        {Label6,
+         "Label6",
+         "Q3/UT password",
+         {264, 48, 82, 13},
+         edQ3Password,
+         "edQ3Password",
+         {264, 64, 145, 21},
+         true},
+        {Label4,
+         "Label4",
+         "Teamspeak server",
+         {112, 88, 97, 13},
+         edTSServer,
+         "edTSServer",
+         {112, 104, 97, 21},
+         false},
+        {Label9,
+         "Label9",
+         "Port",
+         {208, 88, 32, 13},
+         edTSPort,
+         "edTSPort",
+         {208, 104, 49, 21},
+         false},
+        {Label3,
+         "Label3",
+         "Nick name",
+         {264, 88, 73, 13},
+         edTSNick,
+         "edTSNick",
+         {264, 104, 145, 21},
+         false},
+        {Label5,
+         "Label5",
+         "Login name",
+         {112, 128, 65, 13},
+         edTSLogin,
+         "edTSLogin",
+         {112, 144, 145, 21},
+         false},
+        {Label7,
+         "Label7",
+         "User Password",
+         {264, 128, 71, 13},
+         edTSPassword,
+         "edTSPassword",
+         {264, 144, 145, 21},
+         true},
+    };
+    for (const Field& field : fields) {
+        field.label = new QLabel(field.caption, client);
+        PlaceLabel(*field.label, field.labelName, field.labelGeometry);
+        field.edit = new QLineEdit(client);
+        Place(*field.edit, field.editName, field.editGeometry);
+        if (field.secret) {
+            field.edit->setEchoMode(QLineEdit::Password);
+        }
+    }
+
+    struct Button {
+        QPushButton*& button;
+        const char* name;
+        const char* caption;
+        int left;
+        bool enabled;
+        bool handCursor;
+    };
+    const Button buttons[] = {
+        {btnLaunchQ3, "btnLaunchQ3", "Launch game", 16, false, true},
+        {btnTest, "btnTest", "Test server", 96, true, false},
+        {btnLaunchTS, "btnLaunchTS", "Launch TS2", 176, false, true},
+        {btnExit, "btnExit", "Exit", 336, true, true},
+    };
+    for (const Button& entry : buttons) {
+        entry.button = new QPushButton(entry.caption, client);
+        Place(*entry.button, entry.name, {entry.left, 200, 75, 25});
+        SetHint(*entry.button, entry.caption);
+        entry.button->setEnabled(entry.enabled);
+        entry.button->setAutoDefault(false);
+        if (entry.handCursor) {
+            entry.button->setCursor(Qt::PointingHandCursor);
+        }
+    }
+
+    // The message line keeps its width; longer messages are cut at its right edge.
+    Label1 = new QLabel(client);
+    Place(*Label1, "Label1", {16, 240, 393, 13});
+    Label1->setFixedWidth(393);
+    Label1->setMinimumHeight(Label1->sizeHint().height());
+    MakeBlue(*Label1);
+
+    Image1 = new ClickableLabel(client);
+    Place(*Image1, "Image1", {171, 8, 89, 33});
+    Image1->setPixmap(QPixmap(":/pictures/partner_logo.png"));
+    Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Image1->setCursor(Qt::PointingHandCursor);
+    SetHint(*Image1, "Visit website");
+
+    Label10 = new ClickableLabel(client);
+    Label10->setText(FromLocal(kMakerHost));
+    QFont linkFont = font();
+    linkFont.setPointSize(10);
+    Label10->setFont(linkFont);
+    MakeBlue(*Label10);
+    PlaceLabel(*Label10, "Label10", {280, 16, 125, 16});
+    Label10->setCursor(Qt::PointingHandCursor);
+    SetHint(*Label10, "Visit website");
+}
+
+void TForm1::CreateMenu() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName("MainMenu1");
+    auto add = [](QMenu* menu, QAction*& action, const char* name, const char* caption) {
+        action = menu->addAction(QString::fromLatin1(caption));
+        action->setObjectName(QString::fromLatin1(name));
+    };
+    QMenu* files = bar->addMenu("Files");
+    files->setObjectName("Files1");
+    add(files, Save1, "Save1", "Save");
+    add(files, Exit1, "Exit1", "Exit");
+    QMenu* options = bar->addMenu("Options");
+    options->setObjectName("Options1");
+    add(options, Q3Path, "Q3Path", "Q3 Path");
+    add(options, LinkTS21, "LinkTS21", "TS2 Path");
+    add(options, LaunchGame1, "LaunchGame1", "Launch game");
+    add(options, LaunchTS21, "LaunchTS21", "Launch TS2");
+    add(options, TestServer1, "TestServer1", "Test server");
+    add(options, AddMod1, "AddMod1", "Add Mod");
+    About2 = bar->addAction("About");
+    About2->setObjectName("About2");
+}
+
+void TForm1::CreateStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName("StatusBar1");
+    bar->setSizeGripEnabled(false);
+    bar->setFixedHeight(kStatusBarHeight);
+    // The status bar keeps the desktop's own font.
+    QFont systemFont = QApplication::font(bar);
+    systemFont.setResolveMask(QFont::AllPropertiesResolved);
+    bar->setFont(systemFont);
+    for (int panel = 0; panel < 2; ++panel) {
+        auto* label = new QLabel(bar);
+        label->setObjectName(QString("StatusPanel%1").arg(panel));
+        statusPanels_[panel] = label;
+    }
+    statusPanels_[0]->setFixedWidth(kStatusPanel0Width);
+    bar->addWidget(statusPanels_[0]);
+    bar->addWidget(statusPanels_[1], 1);
+}
+
+void TForm1::CreateProbe() {
+    UDP = new TUDPEndpoint(this);
+    UDP->setObjectName("UDP");
+    UDP->SetRemotePort(0);
+    UDP->SetLocalPort(0);
+    UDP->SetReportLevel(1);
+    UDP->SetOnDataReceived([this](TUDPEndpoint& sender, std::int32_t numberBytes,
+                                  const std::string& fromIP, std::int32_t port) {
+        Guarded([&] { UDPDataReceived(sender, numberBytes, fromIP, port); });
+    });
+    UDP->BindLocalPort();
+
+    Timer = new QTimer(this);
+    Timer->setObjectName("Timer");
+    Timer->setInterval(kProbeTimeoutMs);
+    connect(Timer, &QTimer::timeout, this, [this] { Guarded([this] { TimerTimer(); }); });
+}
+
+void TForm1::SetTabOrder() {
+    const std::vector<QWidget*> order = {
+        edQ3Server,     edQ3Port,     edQ3Password, edTSServer,  edTSPort, edTSNick,
+        edTSLogin,      edTSPassword, cbAutosave,   cbAutojoin,  cbExit,   groupItems_[0],
+        groupItems_[1], btnLaunchQ3,  btnTest,      btnLaunchTS, btnExit,  cbMods};
+    for (std::size_t i = 1; i < order.size(); ++i) {
+        setTabOrder(order[i - 1], order[i]);
+    }
+    for (QWidget* passive : std::initializer_list<QWidget*>{Image1, Label10, Label1}) {
+        passive->setFocusPolicy(Qt::NoFocus);
+    }
+}
+
+void TForm1::ConnectHandlers() {
+    // Every handler runs inside the guard: whatever it raises is shown, and the program goes on.
+    auto guarded = [this](void (TForm1::*handler)()) {
+        return [this, handler] { Guarded([this, handler] { (this->*handler)(); }); };
+    };
+    connect(btnLaunchQ3, &QPushButton::clicked, this, guarded(&TForm1::btnLaunchQ3Click));
+    connect(btnTest, &QPushButton::clicked, this, guarded(&TForm1::btnTestClick));
+    connect(btnLaunchTS, &QPushButton::clicked, this, guarded(&TForm1::btnLaunchTSClick));
+    connect(btnExit, &QPushButton::clicked, this, guarded(&TForm1::btnExitClick));
+    connect(Image1, &ClickableLabel::clicked, this, guarded(&TForm1::Image1Click));
+    connect(Label10, &ClickableLabel::clicked, this, guarded(&TForm1::Label10Click));
+    connect(cbMods, &CompletingComboBox::changed, this, guarded(&TForm1::cbModsChange));
+    // A selection set from code runs GroupClick too; clearing it does not.
+    connect(groupButtons_, &QButtonGroup::idToggled, this, [this](int, bool checked) {
+        UpdateGroupTabStop();
+        if (checked) {
+            Guarded([this] { GroupClick(); });
+        }
+    });
+
+    connect(Save1, &QAction::triggered, this, guarded(&TForm1::Save1Click));
+    connect(Exit1, &QAction::triggered, this, guarded(&TForm1::btnExitClick));
+    connect(Q3Path, &QAction::triggered, this, guarded(&TForm1::Q3PathClick));
+    connect(LinkTS21, &QAction::triggered, this, guarded(&TForm1::LinkTS21Click));
+    connect(LaunchGame1, &QAction::triggered, this, guarded(&TForm1::btnLaunchQ3Click));
+    connect(LaunchTS21, &QAction::triggered, this, guarded(&TForm1::btnLaunchTSClick));
+    // "Test server" in the menu does nothing; the button is the working path.
+    connect(AddMod1, &QAction::triggered, this, guarded(&TForm1::AddMod1Click));
+    connect(About2, &QAction::triggered, this, guarded(&TForm1::About2Click));
+}
+
+void TForm1::SetSecondaryWindows(QWidget* about, QWidget* addMod) {
+    aboutWindow_ = about;
+    addModWindow_ = addMod;
+}
+
+QComboBox& TForm1::ModsComboBox() {
+    return *cbMods;
+}
+
+QString TForm1::StatusPanelText(int panel) const {
+    return statusPanels_[panel]->text();
+}
+
+void TForm1::SetStatusPanel(int panel, const QString& text) {
+    statusPanels_[panel]->setText(text);
+}
+
+void TForm1::UpdateGroupTabStop() {
+    // Tab enters the game type at its selected item (the first when none is), arrows move on.
+    const int stop = std::max(GameTypeIndex(), 0);
+    for (int item = 0; item < 2; ++item) {
+        groupItems_[item]->setFocusPolicy(item == stop ? Qt::StrongFocus : Qt::ClickFocus);
+    }
+}
+
+int TForm1::GameTypeIndex() const {
+    return groupButtons_->checkedId();
+}
+
+void TForm1::SetGameTypeIndex(int index) {
+    if (index == GameTypeIndex()) {
+        return;
+    }
+    if (index < 0) {
+        // Clearing an exclusive group needs the exclusivity lifted for a moment.
+        groupButtons_->setExclusive(false);
+        groupButtons_->checkedButton()->setChecked(false);
+        groupButtons_->setExclusive(true);
+        return;
+    }
+    groupItems_[index]->setChecked(true);
+}
+
+LauncherSettings TForm1::SettingsFromControls() const {
+    LauncherSettings settings;
+    settings.Autosave = cbAutosave->isChecked();
+    settings.ExitOnLaunch = cbExit->isChecked();
+    settings.Mods = cbMods->currentIndex();
+    settings.TSExecutable = FTSExecutable;
+    settings.TSServer = ToLocal(edTSServer->text());
+    settings.TSPort = ToLocal(edTSPort->text());
+    settings.TSNick = ToLocal(edTSNick->text());
+    settings.TSLogin = ToLocal(edTSLogin->text());
+    settings.TSPassword = ToLocal(edTSPassword->text());
+    settings.Autojoin = cbAutojoin->isChecked();
+    settings.Q3Executable = FQ3Executable;
+    settings.Q3Server = ToLocal(edQ3Server->text());
+    settings.Q3Port = ToLocal(edQ3Port->text());
+    settings.Q3Password = ToLocal(edQ3Password->text());
+    settings.Q3Game = GameTypeIndex();
+    return settings;
+}
+
+void TForm1::CopySettingsToControls(const LauncherSettings& settings, const ModsList& mods) {
+    QStringList items;
+    for (const std::string& mod : mods) {
+        items.append(FromLocal(mod));
+    }
+    cbMods->ReplaceItems(items);
+    cbAutosave->setChecked(settings.Autosave);
+    cbExit->setChecked(settings.ExitOnLaunch);
+    if (settings.Mods != cbMods->currentIndex()) {
+        // An index outside the list selects nothing, and the box keeps its text.
+        if (settings.Mods >= 0 && settings.Mods < cbMods->count()) {
+            cbMods->setCurrentIndex(settings.Mods);
+        } else {
+            cbMods->SelectKeepingText(-1);
+        }
+    }
+    FTSExecutable = settings.TSExecutable;
+    if (!FTSExecutable.empty()) {
+        btnLaunchTS->setEnabled(true);
+    }
+    edTSServer->setText(FromLocal(settings.TSServer));
+    edTSPort->setText(FromLocal(settings.TSPort));
+    edTSNick->setText(FromLocal(settings.TSNick));
+    edTSLogin->setText(FromLocal(settings.TSLogin));
+    edTSPassword->setText(FromLocal(settings.TSPassword));
+    cbAutojoin->setChecked(settings.Autojoin);
+    FQ3Executable = settings.Q3Executable;
+    if (!FQ3Executable.empty()) {
+        btnLaunchQ3->setEnabled(true);
+    }
+    edQ3Server->setText(FromLocal(settings.Q3Server));
+    edQ3Port->setText(FromLocal(settings.Q3Port));
+    edQ3Password->setText(FromLocal(settings.Q3Password));
+    SetGameTypeIndex(std::clamp(settings.Q3Game, -1, 1));
+}
+
+// --- Handlers -----------------------------------------------------------------------------
+
+void TForm1::FormCreate() {
+    // The window shows before the settings are read, centred on its screen.
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (screen) {
+        move(CentredTopLeft(screen->availableGeometry(), size() + FrameExtra(*this)));
+    }
+    show();
+
+    LauncherSettings settings;
+    ModsList mods;
+    for (const QString& item : cbMods->Items()) {
+        mods.push_back(ToLocal(item));
+    }
+    // An unreadable mods list still lets the settings load; its message comes once the window
+    // is filled and ready.
+    std::optional<FileOpenError> modsListError;
+    try {
+        LoadSettings(settings, mods, settingsPath_);
+    } catch (const FileOpenError& error) {
+        modsListError = error;
+    }
+    CopySettingsToControls(settings, mods);
+    Label1->setText("Program ready");
+    SetStatusPanel(0, FromLocal(kPartnerHost));
+    SetStatusPanel(1, "Ready");
+    if (modsListError) {
+        throw *modsListError;
+    }
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    bool done = false;
+    Guarded([&] {
+        FormClose();
+        done = true;
+    });
+    // A failed save keeps the window open; the next attempt to close saves again.
+    if (!done) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    emit closed();
+}
+
+void TForm1::FormClose() {
+    if (cbAutosave->isChecked()) {
+        Save1Click();
+    }
+}
+
+void TForm1::btnExitClick() {
+    close();
+}
+
+void TForm1::Save1Click() {
+    ModsList mods;
+    for (const QString& item : cbMods->Items()) {
+        mods.push_back(ToLocal(item));
+    }
+    SaveSettings(SettingsFromControls(), mods, settingsPath_);
+}
+
+void TForm1::btnLaunchQ3Click() {
+    if (cbAutojoin->isChecked()) {
+        btnLaunchTSClick();
+    }
+    const LaunchResult result = LaunchGame(SettingsFromControls(), ToLocal(cbMods->currentText()));
+    if (result.empty()) {
+        // With no game type selected the plain game was started.
+        const int gameType = std::max(GameTypeIndex(), 0);
+        SetStatusPanel(0, groupItems_[gameType]->text() + " started");
+    } else {
+        SetStatusPanel(0, FromLocal(result));
+    }
+    if (cbExit->isChecked()) {
+        close();
+    }
+}
+
+void TForm1::btnLaunchTSClick() {
+    const LaunchResult result = LaunchTeamSpeak(SettingsFromControls());
+    SetStatusPanel(1, result.empty() ? QString("TeamSpeak started") : FromLocal(result));
+}
+
+void TForm1::Q3PathClick() {
+    const QString path = Open.BrowseForExecutable("quake3.exe");
+    FQ3Executable = QFile::encodeName(path).toStdString();
+    if (path != "0") {
+        btnLaunchQ3->setEnabled(true);
+    } else {
+        Label1->setText("The specified path was not found.");
+        btnLaunchQ3->setEnabled(false);
+    }
+}
+
+void TForm1::LinkTS21Click() {
+    const QString path = Open.BrowseForExecutable("Teamspeak.exe");
+    FTSExecutable = QFile::encodeName(path).toStdString();
+    if (path != "0") {
+        btnLaunchTS->setEnabled(true);
+    } else {
+        Label1->setText("The specified path was not found.");
+        btnLaunchTS->setEnabled(false);
+    }
+}
+
+void TForm1::GroupClick() {
+    cbMods->setEnabled(GameTypeIndex() != 0);
+}
+
+void TForm1::cbModsChange() {
+    SetStatusPanel(1, cbMods->currentText());
+}
+
+void TForm1::AddMod1Click() {
+    if (addModWindow_) {
+        BringForward(*addModWindow_);
+    }
+}
+
+void TForm1::About2Click() {
+    if (aboutWindow_) {
+        BringForward(*aboutWindow_);
+    }
+}
+
+void TForm1::Image1Click() {
+    OpenWebSite(kPartnerUrl);
+}
+
+void TForm1::Label10Click() {
+    OpenWebSite(kMakerUrl);
+}
+
+// --- The server probe ---------------------------------------------------------------------
+
+void TForm1::btnTestClick() {
+    UDP->SetRemoteHost(ToLocal(edQ3Server->text()));
+    UDP->SetRemotePort(ToInteger(ToLocal(edQ3Port->text())));
+    UDP->SendBuffer(std::span<const char>(kStatusQuery), kStatusQueryLength);
+    // A second test while waiting keeps the first deadline.
+    if (!Timer->isActive()) {
+        Timer->start();
+    }
+    Label1->setText("Waiting for server");
+}
+
+void TForm1::UDPDataReceived(TUDPEndpoint& sender, std::int32_t numberBytes,
+                             const std::string& /*fromIP*/, std::int32_t /*port*/) {
+    std::vector<char> buffer(static_cast<std::size_t>(std::max(numberBytes, 0)) + 1);
+    std::int32_t length = numberBytes;
+    sender.ReadBuffer(buffer, length);
+    buffer[static_cast<std::size_t>(std::clamp(length, 0, numberBytes))] = '\0';
+    if (buffer[0] != '\0') {
+        Label1->setText("Server is online");
+        Timer->stop();
+    }
+}
+
+void TForm1::TimerTimer() {
+    Label1->setText("Server time out");
+    Timer->stop();
+}
+
+}  // namespace kestrune
