@@ -351,6 +351,8 @@ void TForm1::SetTabOrder() {
     for (std::size_t i = 1; i < order.size(); ++i) {
         setTabOrder(order[i - 1], order[i]);
     }
+    // The window opens with the first field of the tab order focused.
+    edQ3Server->setFocus();
     for (QWidget* passive : std::initializer_list<QWidget*>{Image1, Label10, Label1}) {
         passive->setFocusPolicy(Qt::NoFocus);
     }

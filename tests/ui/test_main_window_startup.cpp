@@ -155,7 +155,6 @@ TEST_F(StartupTest, TabOrderFollowsTheFields) {
                            "btnExit",    "cbMods"};
     QApplication::setActiveWindow(window_.get());
     ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
-    Get<QLineEdit>("edQ3Server").setFocus();
     // Disabled buttons take no focus; the game type is one stop, at its selected item.
     for (const char* name : order) {
         QWidget& expected = Get<QWidget>(name);
@@ -168,6 +167,12 @@ TEST_F(StartupTest, TabOrderFollowsTheFields) {
         ASSERT_NE(QApplication::focusWidget(), nullptr);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
+    // Within the game type the arrow keys choose.
+    QRadioButton& modsItem = Get<QRadioButton>("GroupItem1");
+    modsItem.setFocus();
+    QTest::keyClick(&modsItem, Qt::Key_Up);
+    EXPECT_TRUE(Get<QRadioButton>("GroupItem0").isChecked());
+    EXPECT_FALSE(Get<QComboBox>("cbMods").isEnabled());
 }
 
 // Every caption must show whole in the font the system substituted.
