@@ -485,6 +485,10 @@ void TForm1::CopySettingsToControls(const LauncherSettings& settings, const Mods
     edQ3Server->setText(FromLocal(settings.Q3Server));
     edQ3Port->setText(FromLocal(settings.Q3Port));
     edQ3Password->setText(FromLocal(settings.Q3Password));
+    // A long text shows from its beginning, not scrolled to its end.
+    for (QLineEdit* edit : findChildren<QLineEdit*>()) {
+        edit->setCursorPosition(0);
+    }
     SetGameTypeIndex(std::clamp(settings.Q3Game, -1, 1));
 }
 

@@ -160,5 +160,21 @@ TEST_F(ProbeTest, ARefusedPortTextStopsBeforeSending) {
     EXPECT_EQ(responder_.Receive(), kQuery);
 }
 
+TEST_F(ProbeTest, AHostThatCannotBeFoundIsReportedAndNothingWaits) {
+    Get<QLineEdit>("edQ3Server").setText("no-such-server.invalid");
+    ClickTest();
+    for (int waited = 0; waited < 3000 && messages_.empty(); waited += 10) {
+        QTest::qWait(10);
+    }
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_FALSE(messages_[0].isEmpty());
+    EXPECT_EQ(Message(), "Program ready");
+    EXPECT_FALSE(Timer().isActive());
+    // The window goes on working.
+    Get<QLineEdit>("edQ3Server").setText("127.0.0.1");
+    ClickTest();
+    EXPECT_EQ(responder_.Receive(), kQuery);
+}
+
 }  // namespace
 }  // namespace kestrune::testing
