@@ -12,19 +12,16 @@
 
 namespace {
 
-// Hints show half a second after the pointer comes to rest and go after two and a half.
+// Hints show half a second after the pointer comes to rest (each hinted control hides its hint
+// again after two and a half).
 class HintTimingStyle : public QProxyStyle {
 public:
     int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
                   QStyleHintReturn* returnData) const override {
-        switch (hint) {
-            case SH_ToolTip_WakeUpDelay:
-                return 500;
-            case SH_ToolTip_FallAsleepDelay:
-                return 2500;
-            default:
-                return QProxyStyle::styleHint(hint, option, widget, returnData);
+        if (hint == SH_ToolTip_WakeUpDelay) {
+            return 500;
         }
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
     }
 };
 
