@@ -161,6 +161,11 @@ ReplaceResult ReplaceFileContent(const std::string& path, std::string_view bytes
         if (!S_ISREG(old.st_mode)) {
             return Failed(ReplaceFailure::Create, EINVAL);
         }
+        // Renaming over the file would sidestep its permissions: a file we may not write (a
+        // read-only settings file, someone else's list) stays as it is.
+        if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
+            return Failed(ReplaceFailure::Create, errno);
+        }
         replacing = true;
     } else if (error != ENOENT) {
         return Failed(ReplaceFailure::Create, error);

@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
@@ -370,6 +371,38 @@ TEST(ReplaceFileContent, FailuresLeaveTheOldFileWhole) {
         EXPECT_EQ(result.error, EACCES);
         EXPECT_EQ(Slurp(path), "old\r\n");
     }
+}
+
+// Runs body in a child process as an unprivileged user when we are root (root writes whatever
+// the permissions say); gives the child's exit status, 0 when body returned true.
+template <class Body>
+int InChildWithoutPrivileges(Body body) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+            ::_exit(99);
+        }
+        ::_exit(body() ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+}
+
+TEST(ReplaceFileContent, AFileWeMayNotWriteIsNotReplaced) {
+    TempFolder folder;
+    fs::permissions(folder.path(), fs::perms::all);  // the folder itself lets anyone rename
+    const std::string path = folder / "kestrune.ini";
+    Spit(path, "[Main]\r\nMods=3\r\n");
+    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+
+    EXPECT_EQ(InChildWithoutPrivileges([&] {
+                  const ReplaceResult result = ReplaceFileContent(path, "new", 0600);
+                  return result.failure == ReplaceFailure::Create && result.error == EACCES;
+              }),
+              0);
+    EXPECT_EQ(Slurp(path), "[Main]\r\nMods=3\r\n");
+    EXPECT_EQ(folder.entryCount(), 1u);
 }
 
 TEST(ProfileFileOnDisk, ReadsOnceAndSavesOnce) {
