@@ -1,0 +1,428 @@
+// Whatever a user types or a file or the network holds reaches the launcher's real entry points
+// without harm: typed fields become exactly the arguments the command-line rules give, a flood
+// of datagrams during a slow name lookup is taken in calmly, and files of random bytes neither
+// break loading nor lose anything on the next save.
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "launcher/mods_list.h"
+#include "launcher/program_launching.h"
+#include "launcher/settings_store.h"
+#include "net/udp_endpoint.h"
+#include "platform/command_line.h"
+#include "platform/host_lookup.h"
+#include "platform/profile_file.h"
+#include "platform/udp_socket.h"
+#include "tests/platform/recording_program.h"
+
+namespace kestrune {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using namespace std::string_view_literals;
+using testing::ReadFile;
+using testing::ReleaseProgram;
+using testing::TempFolder;
+using testing::WaitForRecord;
+using testing::WaitUntilGone;
+using testing::WriteFile;
+using testing::WriteRecordingProgram;
+using Arguments = std::vector<std::string>;
+
+std::string RandomBytes(std::mt19937& random, size_t length, std::string_view alphabet = {}) {
+    std::uniform_int_distribution<int> byte(0, 255);
+    std::string bytes(length, '\0');
+    for (char& c : bytes) {
+        c = alphabet.empty() ? static_cast<char>(byte(random))
+                             : alphabet[static_cast<size_t>(byte(random)) % alphabet.size()];
+    }
+    return bytes;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Typed fields reach the started programs as arguments, never through a shell.
+
+class HostileFields : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WriteRecordingProgram(folder_.path() / "quake3.exe", gameRecord_);
+        WriteRecordingProgram(folder_.path() / "TeamSpeak.exe", voiceRecord_);
+    }
+    void TearDown() override {
+        ReleaseProgram(gameRecord_);
+        ReleaseProgram(voiceRecord_);
+        EXPECT_FALSE(fs::exists(folder_.path() / "pwned")) << "a shell read the fields";
+    }
+
+    LauncherSettings Settings() const {
+        LauncherSettings settings;
+        settings.Q3Executable = (folder_.path() / "quake3.exe").string();
+        settings.TSExecutable = (folder_.path() / "TeamSpeak.exe").string();
+        settings.Q3Game = 1;
+        return settings;
+    }
+
+    // The arguments the program started by launch saw; the stand-in is then let go and must
+    // not linger.
+    template <typename Launch>
+    Arguments SeenArguments(Launch launch, const fs::path& record) {
+        fs::remove(record.string() + ".pid");
+        const LaunchResult result = launch();
+        EXPECT_EQ(result.substr(0, 200), "");
+        if (!result.empty()) {
+            return {};
+        }
+        const auto seen = WaitForRecord(record);
+        if (!seen) {
+            ADD_FAILURE() << "the program left no record";
+            return {};
+        }
+        ReleaseProgram(record);
+        EXPECT_TRUE(WaitUntilGone(seen->processId));
+        fs::remove(record.string() + ".release");
+        fs::remove(record.string() + ".pid");
+        return seen->arguments;
+    }
+
+    // Compared without printing: the arguments may be 100,000 characters long.
+    void ExpectExactArguments(const LauncherSettings& settings, const std::string& mod) {
+        const Arguments game = SplitCommandLine(GameParameters(settings, mod));
+        const Arguments voice = SplitCommandLine(TeamSpeakAddress(settings));
+        EXPECT_TRUE(SeenArguments([&] { return LaunchGame(settings, mod); }, gameRecord_) == game)
+            << "the game saw other arguments";
+        EXPECT_TRUE(SeenArguments([&] { return LaunchTeamSpeak(settings); }, voiceRecord_) == voice)
+            << "the voice client saw other arguments";
+    }
+
+    TempFolder folder_;
+    fs::path gameRecord_ = folder_.path() / "game";
+    fs::path voiceRecord_ = folder_.path() / "voice";
+};
+
+TEST_F(HostileFields, ShellMetacharactersQuotesAndControlCharacters) {
+    const std::string pwned = (folder_.path() / "pwned").string();
+    const std::vector<std::string> hostile = {
+        "$(touch " + pwned + ")",
+        "`touch " + pwned + "`",
+        ";touch " + pwned + ";",
+        "|touch " + pwned + " &",
+        "&& touch " + pwned + " || touch " + pwned,
+        "> " + pwned + " < /etc/passwd 2>&1",
+        "${IFS}*?[a-z]~!#%^",
+        R"("quoted" 'single' "unbalanced)",
+        R"(back\slash\\ \" \\" end\)",
+        "\"\"\"\" \"\"",
+        "tab\there\vvertical\fform",
+        "line\nbreak\rreturn\r\n",
+        "\x01\x02\x1b[31mescape\x7f\x1f",
+        "\xff\xfe high \x80\xa0 bytes",
+        "%s%n%x %PATH% !var!",
+        " leading and trailing blanks ",
+        "",
+    };
+    for (size_t i = 0; i < hostile.size(); ++i) {
+        SCOPED_TRACE("field " + std::to_string(i));
+        LauncherSettings settings = Settings();
+        settings.Q3Server = hostile[i];
+        settings.Q3Port = hostile[(i + 1) % hostile.size()];
+        settings.Q3Password = hostile[(i + 2) % hostile.size()];
+        settings.TSServer = hostile[(i + 3) % hostile.size()];
+        settings.TSPort = hostile[(i + 4) % hostile.size()];
+        settings.TSNick = hostile[(i + 5) % hostile.size()];
+        settings.TSLogin = hostile[(i + 6) % hostile.size()];
+        settings.TSPassword = hostile[(i + 7) % hostile.size()];
+        ExpectExactArguments(settings, hostile[(i + 8) % hostile.size()]);
+    }
+}
+
+TEST_F(HostileFields, RandomBytesInEveryField) {
+    std::mt19937 random(7);
+    std::uniform_int_distribution<size_t> length(0, 40);
+    // Mostly the characters the splitting rules care about, plus anything at all.
+    const std::string_view tricky = "\"\\ \t\\\"$`;|&<>*'\n\r";
+    for (int round = 0; round < 8; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        auto field = [&] {
+            std::string text = RandomBytes(random, length(random), round % 2 ? tricky : "");
+            std::erase(text, '\0');  // a line edit holds no NUL
+            return text;
+        };
+        LauncherSettings settings = Settings();
+        settings.Q3Server = field();
+        settings.Q3Port = field();
+        settings.Q3Password = field();
+        settings.TSServer = field();
+        settings.TSPort = field();
+        settings.TSNick = field();
+        settings.TSLogin = field();
+        settings.TSPassword = field();
+        ExpectExactArguments(settings, field());
+    }
+}
+
+TEST_F(HostileFields, HundredThousandCharacters) {
+    const std::string huge(100'000, 'x');
+    const std::string hugeWithBlanks = std::string(50'000, 'a') + " \t" + std::string(49'998, 'b');
+    for (const std::string& text : {huge, hugeWithBlanks}) {
+        LauncherSettings settings = Settings();
+        settings.Q3Server = text;
+        settings.Q3Password = text;
+        settings.TSNick = text;
+        ExpectExactArguments(settings, text);
+    }
+
+    // One argument longer than the system takes: the start fails and says why, it is never
+    // reported as started.
+    LauncherSettings settings = Settings();
+    settings.Q3Server = huge;
+    settings.Q3Port = huge;
+    EXPECT_NE(LaunchGame(settings, "osp"), "");
+    settings.TSServer = huge;
+    settings.TSPort = huge;
+    EXPECT_NE(LaunchTeamSpeak(settings), "");
+}
+
+TEST_F(HostileFields, ANulByteEndsTheParameters) {
+    LauncherSettings settings = Settings();
+    settings.Q3Server = std::string("server\0; touch ", 15) + (folder_.path() / "pwned").string();
+    settings.Q3Password = "unseen";
+    EXPECT_EQ(SeenArguments([&] { return LaunchGame(settings, "osp"); }, gameRecord_),
+              (Arguments{"+connect", "server"}));
+}
+
+// ---------------------------------------------------------------------------------------------
+// A flood of datagrams while a send waits for a slow name lookup.
+
+constexpr std::uint32_t kLoopback = 0x0100007Fu;  // 127.0.0.1 in network byte order
+
+TEST(HostileNetwork, DatagramFloodDuringASlowLookup) {
+    TUDPEndpoint endpoint;
+    endpoint.SetLocalPort(0);
+    ASSERT_NE(endpoint.BoundPort(), 0);
+
+    int error = 0;
+    UdpSocket peer = UdpSocket::Make(error);
+    ASSERT_EQ(peer.Bind(kLoopback, 0), 0);
+
+    std::atomic<int> received{0};
+    std::atomic<bool> sending{true};
+    bool badReport = false;
+    endpoint.SetOnDataReceived([&](TUDPEndpoint& sender, std::int32_t numberBytes,
+                                   const std::string& fromIP, std::int32_t) {
+        std::array<char, TUDPEndpoint::kReceiveBufferSize> buffer;
+        std::int32_t length = -1;
+        sender.ReadBuffer(buffer, length);
+        if (numberBytes < 0 || numberBytes > static_cast<std::int32_t>(buffer.size()) ||
+            length != numberBytes || fromIP != "127.0.0.1") {
+            badReport = true;
+        }
+        ++received;
+    });
+
+    // The lookup answers only once the flood has been felt (or after a while).
+    endpoint.SetHostLookup([&](const std::string&) {
+        for (int i = 0; i < 300 && received < 200; ++i) {
+            std::this_thread::sleep_for(10ms);
+        }
+        return HostLookupResult{0, kLoopback};
+    });
+
+    const std::uint16_t target = endpoint.BoundPort();
+    std::thread flood([&] {
+        int error = 0;
+        UdpSocket sender = UdpSocket::Make(error);
+        std::mt19937 random(3);
+        std::uniform_int_distribution<size_t> size(0, 3000);
+        for (int i = 0; i < 50'000 && sending; ++i) {
+            (void)sender.SendTo(RandomBytes(random, size(random)), kLoopback, target);
+            if (i % 64 == 63) {
+                std::this_thread::sleep_for(1ms);  // leave the receiver a chance
+            }
+        }
+    });
+
+    endpoint.SetRemoteHost("slow.invalid");
+    endpoint.SetRemotePort(peer.LocalPort());
+    const std::string query = "\xff\xff\xff\xffgetstatus\n";
+    endpoint.SendBuffer(query, static_cast<std::int32_t>(query.size()));
+    const int duringWait = received;
+    sending = false;
+    flood.join();
+
+    EXPECT_GE(duringWait, 1) << "datagrams were not taken in while the send waited";
+    EXPECT_FALSE(badReport);
+    // The query left whole, once the name was known.
+    std::array<char, 64> answer{};
+    UdpReceiveResult got;
+    QDeadlineTimer deadline(2000);
+    while ((got = peer.ReceiveFrom(answer)).count < 0 && !deadline.hasExpired()) {
+        std::this_thread::sleep_for(1ms);
+    }
+    ASSERT_EQ(got.count, static_cast<std::ptrdiff_t>(query.size()));
+    EXPECT_EQ(std::string(answer.data(), query.size()), query);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Files of random bytes: loading never fails on them, and a save keeps what it does not write.
+
+// Trailing break dropped, as the profile lines are compared.
+std::string_view LineText(std::string_view line) {
+    if (line.ends_with('\n')) {
+        line.remove_suffix(1);
+        if (line.ends_with('\r')) {
+            line.remove_suffix(1);
+        }
+    }
+    return line;
+}
+
+std::vector<std::string_view> LinesOf(std::string_view content) {
+    std::vector<std::string_view> lines;
+    while (!content.empty()) {
+        const size_t lf = content.find('\n');
+        const size_t length = lf == std::string_view::npos ? content.size() : lf + 1;
+        lines.push_back(content.substr(0, length));
+        content.remove_prefix(length);
+    }
+    return lines;
+}
+
+bool IsKeyLineOf(std::string_view line, std::string_view key) {
+    std::string_view name = LineText(line).substr(0, LineText(line).find('='));
+    while (!name.empty() && (name.front() == ' ' || name.front() == '\t')) {
+        name.remove_prefix(1);
+    }
+    while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) {
+        name.remove_suffix(1);
+    }
+    return name.size() == key.size() &&
+           std::equal(name.begin(), name.end(), key.begin(), [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) ==
+                      std::tolower(static_cast<unsigned char>(b));
+           });
+}
+
+// The new content is the old one with some of the saved keys' lines replaced and new section
+// headers and key lines put in; every other old line is still there, byte for byte, in order.
+void ExpectOnlySavedLinesChanged(std::string_view before, std::string_view after,
+                                 const std::vector<std::pair<std::string, std::string>>& saved) {
+    auto savedLine = [&](std::string_view line) {
+        const std::string_view text = LineText(line);
+        if (text == "[Main]" || text == "[TeamSpeak]" || text == "[Quake3]") {
+            return true;
+        }
+        for (const auto& [key, value] : saved) {
+            if (text == key + "=" + value) {
+                return true;
+            }
+        }
+        return false;
+    };
+    auto savedKey = [&](std::string_view line) {
+        for (const auto& [key, value] : saved) {
+            if (IsKeyLineOf(line, key)) {
+                return true;
+            }
+        }
+        return false;
+    };
+    const std::vector<std::string_view> old = LinesOf(before);
+    const std::vector<std::string_view> now = LinesOf(after);
+    size_t i = 0;
+    size_t j = 0;
+    while (i < old.size() && j < now.size()) {
+        if (old[i] == now[j]) {
+            ++i, ++j;
+        } else if (savedLine(now[j]) && savedKey(old[i]) && LineText(old[i]) != LineText(now[j])) {
+            ++i, ++j;  // a saved key's value replaced
+        } else if (!old[i].ends_with('\n') && i + 1 == old.size() && now[j].starts_with(old[i])) {
+            ++i, ++j;  // the last line got its break
+        } else if (savedLine(now[j])) {
+            ++j;  // a key or section put in
+        } else {
+            ADD_FAILURE() << "old line " << i << " changed";
+            return;
+        }
+    }
+    EXPECT_EQ(i, old.size()) << "old lines lost";
+    for (; j < now.size(); ++j) {
+        EXPECT_TRUE(savedLine(now[j])) << "unexpected new line " << j;
+    }
+}
+
+class HostileFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        previous_ = fs::current_path();
+        fs::current_path(folder_.path());
+        settingsPath_ = (folder_.path() / "kestrune.ini").string();
+    }
+    void TearDown() override { fs::current_path(previous_); }
+
+    TempFolder folder_;
+    fs::path previous_;
+    std::string settingsPath_;
+};
+
+TEST_F(HostileFiles, RandomBytesLoadAndSaveWithoutLoss) {
+    std::mt19937 random(11);
+    std::uniform_int_distribution<size_t> length(0, 20000);
+    // Bytes that matter to the formats, so that the noise has lines, sections and keys.
+    const std::string_view structured = "[]=;\r\n\r\n \t\"'\0MainQuake3Q3ServerModsAutosave"sv;
+
+    LauncherSettings saved;
+    saved.Q3Server = "127.0.0.1";
+    saved.Q3Port = "27960";
+    saved.TSNick = "nick";
+    saved.Mods = 3;
+    const std::vector<std::pair<std::string, std::string>> savedLines = {
+        {"Autosave", "1"},   {"ExitOnLaunch", "0"}, {"Mods", "3"},        {"TSExecutable", ""},
+        {"TSServer", ""},    {"TSPort", ""},        {"TSNick", "nick"},   {"TSLogin", ""},
+        {"TSPassword", ""},  {"Autojoin", "1"},     {"Q3Executable", ""}, {"Q3Server", "127.0.0.1"},
+        {"Q3Port", "27960"}, {"Q3Password", ""},    {"Q3Game", "1"},
+    };
+
+    for (int round = 0; round < 40; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        const std::string_view alphabet = round % 2 ? structured : std::string_view();
+        const std::string settingsBytes = RandomBytes(random, length(random), alphabet);
+        const std::string modsBytes = RandomBytes(random, length(random), alphabet);
+        WriteFile(settingsPath_, settingsBytes, fs::perms::owner_read | fs::perms::owner_write);
+        WriteFile(kModsListFileName, modsBytes, fs::perms::owner_read | fs::perms::owner_write);
+
+        LauncherSettings loaded;
+        ModsList mods;
+        ASSERT_NO_THROW(LoadSettings(loaded, mods, settingsPath_));
+        EXPECT_EQ(mods, ParseModsList(modsBytes));
+
+        ASSERT_NO_THROW(SaveSettings(saved, mods, settingsPath_));
+        ExpectOnlySavedLinesChanged(settingsBytes, ReadFile(settingsPath_), savedLines);
+        LauncherSettings again;
+        ModsList modsAgain;
+        LoadSettings(again, modsAgain, settingsPath_);
+        EXPECT_EQ(again, saved);
+        EXPECT_EQ(modsAgain, mods);
+    }
+}
+
+}  // namespace
+}  // namespace kestrune
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
