@@ -4,6 +4,9 @@
 // break loading nor lose anything on the next save.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -415,6 +418,98 @@ TEST_F(HostileFiles, RandomBytesLoadAndSaveWithoutLoss) {
         LoadSettings(again, modsAgain, settingsPath_);
         EXPECT_EQ(again, saved);
         EXPECT_EQ(modsAgain, mods);
+    }
+}
+
+// Runs step in a child process that is stopped after ten seconds, and gives what it returned,
+// or "hung" when it did not end in time. The child shares nothing with us but the folder.
+template <typename Step>
+std::string OutcomeWithin10Seconds(Step step) {
+    int ends[2];
+    if (::pipe(ends) != 0) {
+        return "no pipe";
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(ends[0]);
+        ::alarm(10);
+        const std::string outcome = step();
+        [[maybe_unused]] ssize_t ignored = ::write(ends[1], outcome.data(), outcome.size());
+        ::_exit(0);
+    }
+    ::close(ends[1]);
+    std::string outcome;
+    char buffer[512];
+    for (ssize_t got; (got = ::read(ends[0], buffer, sizeof buffer)) > 0;) {
+        outcome.append(buffer, static_cast<size_t>(got));
+    }
+    ::close(ends[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? outcome : "hung";
+}
+
+template <typename Action>
+std::string MessageOf(Action action) {
+    try {
+        action();
+    } catch (const Exception& error) {
+        return error.message();
+    }
+    return "done";
+}
+
+TEST_F(HostileFiles, PipesAndDevicesInsteadOfFilesNeverBlock) {
+    LauncherSettings stored;
+    stored.Q3Server = "127.0.0.1";
+    SaveSettings(stored, {"osp"}, settingsPath_);
+
+    // A named pipe with no writer and endless devices in place of the list.
+    for (const char* kind : {"fifo", "/dev/zero", "/dev/urandom"}) {
+        SCOPED_TRACE(kind);
+        fs::remove(kModsListFileName);
+        if (std::string(kind) == "fifo") {
+            ASSERT_EQ(::mkfifo(kModsListFileName, 0600), 0);
+        } else {
+            fs::create_symlink(kind, kModsListFileName);
+        }
+        EXPECT_EQ(OutcomeWithin10Seconds([&] {
+                      LauncherSettings settings;
+                      ModsList mods = {"kept"};
+                      const std::string message =
+                          MessageOf([&] { LoadSettings(settings, mods, settingsPath_); });
+                      return message + (settings == stored && mods == ModsList{"kept"}
+                                            ? ", settings read"
+                                            : ", settings lost");
+                  }),
+                  "Cannot open file mods.kst, settings read");
+        EXPECT_EQ(OutcomeWithin10Seconds(
+                      [&] { return MessageOf([&] { SaveSettings(stored, {}, settingsPath_); }); }),
+                  "Cannot create file mods.kst");
+    }
+    fs::remove(kModsListFileName);
+
+    // The same in place of the settings file: the defaults, and a save that refuses.
+    for (const char* kind : {"fifo", "/dev/zero"}) {
+        SCOPED_TRACE(kind);
+        fs::remove(settingsPath_);
+        if (std::string(kind) == "fifo") {
+            ASSERT_EQ(::mkfifo(settingsPath_.c_str(), 0600), 0);
+        } else {
+            fs::create_symlink(kind, settingsPath_);
+        }
+        EXPECT_EQ(OutcomeWithin10Seconds([&] {
+                      LauncherSettings settings = stored;
+                      ModsList mods;
+                      const std::string message =
+                          MessageOf([&] { LoadSettings(settings, mods, settingsPath_); });
+                      return message + (settings == LauncherSettings{} ? ", defaults" : ", other");
+                  }),
+                  "done, defaults");
+        EXPECT_EQ(OutcomeWithin10Seconds(
+                      [&] { return MessageOf([&] { SaveSettings(stored, {}, settingsPath_); }); }),
+                  "Unable to write to " + settingsPath_);
+        EXPECT_FALSE(fs::is_regular_file(settingsPath_));
     }
 }
 
