@@ -1,0 +1,253 @@
+#!/usr/bin/env bash
+# Builds Kestrune and its benchmarks in Release (build/bench), runs them on a private X display
+# with a window manager, and prints one table: each figure the median of RUNS runs (10 by
+# default), beside its baseline measured in the same run, and their ratio.
+#
+#   bench/run.sh            RUNS=15 bench/run.sh
+#
+# Measured: start-up to the main window mapped and painted, resident memory once idle, the
+# server probe's latency, what the idle launcher costs, and the datagram burst. Only loopback
+# addresses are used. Takes about nine minutes with 10 runs.
+source "$(dirname "${BASH_SOURCE[0]}")/../scripts/common.sh"
+
+RUNS=${RUNS:-10}
+IDLE_MS=10000     # idle time measured
+SETTLE_MS=3000    # after the first paint: the splash window (1.5 s) is gone by then
+LOOKUP_MS=2000    # the slow name lookup "Test server" waits on
+CLICKS=20         # probe clicks (and raw round trips) per run
+BUILD=build/bench
+BIN=$ROOT/$BUILD/bench
+
+ensure_packages "${BUILD_PACKAGES[@]}" xvfb openbox x11-utils libxcb1-dev libxcb-damage0-dev
+
+say "configuring $BUILD (Release)"
+cmake -S "$ROOT" -B "$ROOT/$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRUNE_BENCH=ON \
+    -DKESTRUNE_TESTS=ON >/dev/null
+say "building the launcher and the benchmarks"
+cmake --build "$ROOT/$BUILD" --target kestrune test_bench_process_usage bench_window_watch \
+    bench_bare_window bench_udp_responder bench_udp_round_trip bench_probe_latency bench_udp_burst
+"$BIN/test_bench_process_usage" --gtest_brief=1 >/dev/null
+
+WORK=$(mktemp -d /tmp/kestrune-bench.XXXXXX)
+PIDS=()
+cleanup() {
+    local pid
+    for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+# --- The X display: Xvfb on the first free one of :95 to :99, and a window manager -------------
+for number in 95 96 97 98 99; do
+    if [ ! -e "/tmp/.X$number-lock" ] && [ ! -e "/tmp/.X11-unix/X$number" ]; then
+        DISPLAY_NUMBER=$number
+        break
+    fi
+done
+if [ -z "${DISPLAY_NUMBER:-}" ]; then
+    echo "no free X display among :95 to :99" >&2
+    exit 1
+fi
+export DISPLAY=:$DISPLAY_NUMBER
+export XDG_RUNTIME_DIR=$WORK/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+say "starting Xvfb on $DISPLAY and a window manager"
+Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+PIDS+=($!)
+for _ in $(seq 100); do xprop -root >/dev/null 2>&1 && break; sleep 0.1; done
+openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
+PIDS+=($!)
+for _ in $(seq 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    sleep 0.1
+done
+xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' || { echo "no window manager" >&2; exit 1; }
+
+# --- The launcher's folder: a copy of the binary, all fifteen settings, 50 mods -----------------
+make_launcher_folder() {  # DIR Q3PORT
+    mkdir -p "$1"
+    cp "$ROOT/$BUILD/app/kestrune" "$1/kestrune"
+    cat >"$1/kestrune.ini" <<EOF
+[Main]
+Autosave=1
+ExitOnLaunch=0
+Mods=7
+[TeamSpeak]
+TSExecutable=/opt/voice/TeamSpeak.exe
+TSServer=127.0.0.1
+TSPort=8767
+TSNick=Player
+TSLogin=player
+TSPassword=voice-secret
+Autojoin=1
+[Quake3]
+Q3Executable=/opt/game/quake3.exe
+Q3Server=127.0.0.1
+Q3Port=$2
+Q3Password=game-secret
+Q3Game=1
+EOF
+    for mod in $(seq 1 50); do echo "mod$mod"; done >"$1/mods.kst"
+}
+make_launcher_folder "$WORK/launcher" 27960
+
+# Runs a measuring command and files the key=value pairs of its line, one value per file:
+# $WORK/values/<prefix><key>. A failed run is reported and left out.
+measure() {  # PREFIX COMMAND [ARGS...]
+    local prefix=$1 line pair
+    shift
+    if ! line=$("$@" 2>>"$WORK/errors.log") || [ -z "$line" ]; then
+        echo "  a run of $* failed; its last messages:" >&2
+        tail -3 "$WORK/errors.log" >&2
+        return 0
+    fi
+    for pair in $line; do
+        echo "${pair#*=}" >>"$WORK/values/$prefix${pair%%=*}"
+    done
+}
+mkdir -p "$WORK/values"
+median() {  # NAME
+    sort -g "$WORK/values/$1" | awk '{v[NR] = $1}
+        END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'
+}
+
+LOAD_BEFORE=$(cut -d' ' -f1-3 /proc/loadavg)
+
+# --- Start-up, memory and idle cost: launcher and bare window in turn -----------------------
+# With --unfocus after the program, another window is made the active one before the idle time.
+watch_window() {  # TITLE SETTLE IDLE PROGRAM [ARGS...] [--unfocus]
+    local title=$1 settle=$2 idle=$3 options=()
+    shift 3
+    if [ "${*: -1}" = --unfocus ]; then
+        options=(--unfocus)
+        set -- "${@:1:$#-1}"
+    fi
+    "$BIN/bench_window_watch" --title "$title" --settle-ms "$settle" --idle-ms "$idle" \
+        "${options[@]}" -- "$@"
+}
+in_launcher_folder() { (cd "$WORK/launcher" && "$@"); }
+say "start-up, memory and idle cost: $RUNS runs of about $(((4 * SETTLE_MS + 3 * IDLE_MS) / 1000 + 1)) s"
+# One run of each first, so that neither pays for a cold disk cache.
+measure warm_ in_launcher_folder watch_window "Kestrune version 2.0" 0 0 ./kestrune
+measure warm_ watch_window "Bare window" 0 0 "$BIN/bench_bare_window"
+for run in $(seq "$RUNS"); do
+    measure bare_ watch_window "Bare window" "$SETTLE_MS" "$IDLE_MS" "$BIN/bench_bare_window"
+    measure kestrune_ in_launcher_folder \
+        watch_window "Kestrune version 2.0" "$SETTLE_MS" "$IDLE_MS" ./kestrune
+    measure label_ watch_window "Bare window" "$SETTLE_MS" 0 "$BIN/bench_bare_window" --label
+    measure background_ in_launcher_folder \
+        watch_window "Kestrune version 2.0" "$SETTLE_MS" "$IDLE_MS" ./kestrune --unfocus
+    printf '  run %2d of %d\n' "$run" "$RUNS"
+done
+
+# --- The probe: click to "Server is online" beside the raw round trip ------------------------
+say "probe latency and slow lookup: $RUNS runs"
+"$BIN/bench_udp_responder" 60 >"$WORK/responder.port" &
+PIDS+=($!)
+for _ in $(seq 50); do [ -s "$WORK/responder.port" ] && break; sleep 0.1; done
+PORT=$(cat "$WORK/responder.port")
+make_launcher_folder "$WORK/probe" "$PORT"
+in_probe_folder() { (cd "$WORK/probe" && "$@"); }
+for run in $(seq "$RUNS"); do
+    measure raw_ "$BIN/bench_udp_round_trip" "$PORT" "$CLICKS"
+    measure probe_ in_probe_folder "$BIN/bench_probe_latency" ./kestrune.ini "$CLICKS" "$LOOKUP_MS"
+done
+
+# --- The datagram burst ------------------------------------------------------------------------
+say "datagram burst: $RUNS runs"
+# Columns after the 22-character run name: sent kept read order seconds per-sec allocs RSS...
+burst_row() { grep "^$1" "$WORK/burst.txt" | cut -c24-; }
+for run in $(seq "$RUNS"); do
+    "$BIN/bench_udp_burst" >"$WORK/burst.txt"
+    read -r sent kept _ _ _ rate _ <<<"$(burst_row 'blocking recvfrom')"
+    echo "$rate" >>"$WORK/values/burst_blocking_rate"
+    awk -v k="$kept" -v s="$sent" 'BEGIN {print 100 * k / s}' >>"$WORK/values/burst_blocking_kept"
+    read -r sent kept _ _ _ rate _ _ _ late _ <<<"$(burst_row 'endpoint + event loop')"
+    echo "$rate" >>"$WORK/values/burst_endpoint_rate"
+    awk -v k="$kept" -v s="$sent" 'BEGIN {print 100 * k / s}' >>"$WORK/values/burst_endpoint_kept"
+    echo "$late" >>"$WORK/values/burst_endpoint_late"
+    read -r _ _ _ _ _ _ _ _ _ late _ <<<"$(burst_row 'timer, no burst')"
+    echo "$late" >>"$WORK/values/burst_idle_late"
+done
+
+LOAD_AFTER=$(cut -d' ' -f1-3 /proc/loadavg)
+
+# --- The table ---------------------------------------------------------------------------------
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN {if (b > 0) printf "%.2fx", a / b; else print "-"}'; }
+at_most() { awk -v v="$1" -v t="$2" 'BEGIN {print (v <= t) ? "met" : "MISSED"}'; }
+below() { awk -v v="$1" -v t="$2" 'BEGIN {print (v < t) ? "met" : "MISSED"}'; }
+row() {  # MEASURE KESTRUNE BASELINE RATIO TARGET RESULT
+    printf '| %-50s | %10s | %10s | %8s | %-8s | %-6s |\n' "$@"
+}
+ms() { awk -v v="$1" 'BEGIN {printf "%.2f ms", v}'; }
+mib() { awk -v v="$1" 'BEGIN {printf "%.1f MiB", v / 1024}'; }
+pct() { awk -v v="$1" 'BEGIN {printf "%.3f %%", v}'; }
+per_s() { awk -v v="$1" 'BEGIN {printf "%.1f /s", v}'; }
+m() { median "$1"; }
+
+k_start=$(m kestrune_startup_ms); b_start=$(m bare_startup_ms); l_start=$(m label_startup_ms)
+k_rss=$(m kestrune_rss_kb); b_rss=$(m bare_rss_kb); l_rss=$(m label_rss_kb)
+k_anon=$(m kestrune_anon_kb); b_anon=$(m bare_anon_kb)
+probe=$(awk -v v="$(m probe_probe_us)" 'BEGIN {print v / 1000}')
+raw=$(awk -v v="$(m raw_round_trip_us)" 'BEGIN {print v / 1000}')
+probe_extra=$(awk -v p="$probe" -v r="$raw" 'BEGIN {print p - r}')
+k_idle=$(m kestrune_idle_cpu_pct); b_idle=$(m bare_idle_cpu_pct)
+k_wake=$(m kestrune_idle_wakeups_per_s); b_wake=$(m bare_idle_wakeups_per_s)
+g_idle=$(m background_idle_cpu_pct); g_wake=$(m background_idle_wakeups_per_s)
+lookup=$(m probe_lookup_cpu_pct); lookup_idle=$(m probe_idle_cpu_pct)
+lookup_wake=$(m probe_lookup_wakeups_per_s); lookup_idle_wake=$(m probe_idle_wakeups_per_s)
+e_rate=$(m burst_endpoint_rate); b_rate=$(m burst_blocking_rate)
+e_kept=$(m burst_endpoint_kept); b_kept=$(m burst_blocking_kept)
+e_late=$(m burst_endpoint_late); i_late=$(m burst_idle_late)
+timeouts=$(awk '{s += $1} END {print s + 0}' "$WORK/values/probe_probe_timeouts")
+start_ratio=$(ratio "$k_start" "$b_start")
+rss_ratio=$(ratio "$k_rss" "$b_rss")
+
+echo
+echo "Kestrune benchmarks: median of $RUNS runs each, every baseline measured in the same run"
+echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)," \
+    "$(awk '/MemTotal/ {printf "%.1f GiB", $2 / 1048576}' /proc/meminfo) memory;" \
+    "load average $LOAD_BEFORE before, $LOAD_AFTER after"
+echo "Display: Xvfb $DISPLAY with openbox; Qt $(pkg-config --modversion Qt6Core 2>/dev/null || echo 6)"
+echo
+row "measure" "Kestrune" "baseline" "ratio" "target" "result"
+row "$(printf -- '-%.0s' {1..50})" "----------" "----------" "--------" "--------" "------"
+row "start-up to the main window mapped and painted" "$(ms "$k_start")" "$(ms "$b_start")" \
+    "$start_ratio" "<= 1.2x" "$(at_most "${start_ratio%x}" 1.2)"
+row "  bare window with one text label" "" "$(ms "$l_start")" "$(ratio "$l_start" "$b_start")" \
+    "" ""
+row "resident memory, idle, splash gone" "$(mib "$k_rss")" "$(mib "$b_rss")" "$rss_ratio" \
+    "<= 1.2x" "$(at_most "${rss_ratio%x}" 1.2)"
+row "  of it private (anonymous)" "$(mib "$k_anon")" "$(mib "$b_anon")" \
+    "$(ratio "$k_anon" "$b_anon")" "" ""
+row "  bare window with one text label" "" "$(mib "$l_rss")" "$(ratio "$l_rss" "$b_rss")" "" ""
+row "\"Test server\" click to \"Server is online\"" "$(ms "$probe")" \
+    "$(awk -v v="$raw" 'BEGIN {printf "%.3f ms", v}')" \
+    "$(awk -v v="$probe_extra" 'BEGIN {printf "+%.2f ms", v}')" "<= +1 ms" \
+    "$(at_most "$probe_extra" 1)"
+row "idle CPU over $((IDLE_MS / 1000)) s, window active (one core)" "$(pct "$k_idle")" \
+    "$(pct "$b_idle")" "$(ratio "$k_idle" "$b_idle")" "< 1 %" "$(below "$k_idle" 1)"
+row "  wake-ups, window active" "$(per_s "$k_wake")" "$(per_s "$b_wake")" \
+    "$(ratio "$k_wake" "$b_wake")" "" ""
+row "  CPU, another window active" "$(pct "$g_idle")" "$(pct "$b_idle")" \
+    "$(ratio "$g_idle" "$b_idle")" "< 1 %" "$(below "$g_idle" 1)"
+row "  wake-ups, another window active" "$(per_s "$g_wake")" "$(per_s "$b_wake")" \
+    "$(ratio "$g_wake" "$b_wake")" "" ""
+row "CPU while \"Test server\" waits on a $((LOOKUP_MS / 1000)) s lookup" "$(pct "$lookup")" \
+    "$(pct "$lookup_idle")" "$(ratio "$lookup" "$lookup_idle")" "< 1 %" "$(below "$lookup" 1)"
+row "  wake-ups while it waits" "$(per_s "$lookup_wake")" "$(per_s "$lookup_idle_wake")" \
+    "$(ratio "$lookup_wake" "$lookup_idle_wake")" "" ""
+row "datagram burst: datagrams read per second" "$(printf '%.0f' "$e_rate")" \
+    "$(printf '%.0f' "$b_rate")" "$(ratio "$e_rate" "$b_rate")" "" ""
+row "  share of the burst the kernel kept" "$(printf '%.1f %%' "$e_kept")" \
+    "$(printf '%.1f %%' "$b_kept")" "$(ratio "$e_kept" "$b_kept")" "" ""
+row "  worst lateness of a 10 ms timer" "$(printf '%.2f ms' "$e_late")" \
+    "$(printf '%.2f ms' "$i_late")" "$(ratio "$e_late" "$i_late")" "" ""
+echo
+echo "Baselines: an empty 425x279 Qt window (start-up, memory, idle); one datagram's raw round"
+echo "trip to the same loopback responder (probe); the same launcher window idle for as long"
+echo "(lookup); a blocking recvfrom loop on the same burst, and the timer with no burst (burst)."
+if [ "$timeouts" -gt 0 ]; then
+    echo "Probe clicks that timed out: $timeouts (left out of the latency)."
+fi
