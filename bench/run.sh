@@ -62,7 +62,10 @@ for _ in $(seq 100); do
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
     sleep 0.1
 done
-xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' || { echo "no window manager" >&2; exit 1; }
+if ! xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; then
+    echo "no window manager on $DISPLAY" >&2
+    exit 1
+fi
 
 # --- The launcher's folder: a copy of the binary, all fifteen settings, 50 mods -----------------
 make_launcher_folder() {  # DIR Q3PORT
@@ -127,7 +130,7 @@ watch_window() {  # TITLE SETTLE IDLE PROGRAM [ARGS...] [--unfocus]
         "${options[@]}" -- "$@"
 }
 in_launcher_folder() { (cd "$WORK/launcher" && "$@"); }
-say "start-up, memory and idle cost: $RUNS runs of about $(((4 * SETTLE_MS + 3 * IDLE_MS) / 1000 + 1)) s"
+say "start-up, memory and idle cost: $RUNS runs of $(((4 * SETTLE_MS + 3 * IDLE_MS) / 1000 + 1)) s"
 # One run of each first, so that neither pays for a cold disk cache.
 measure warm_ in_launcher_folder watch_window "Kestrune version 2.0" 0 0 ./kestrune
 measure warm_ watch_window "Bare window" 0 0 "$BIN/bench_bare_window"
@@ -209,7 +212,7 @@ echo "Kestrune benchmarks: median of $RUNS runs each, every baseline measured in
 echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)," \
     "$(awk '/MemTotal/ {printf "%.1f GiB", $2 / 1048576}' /proc/meminfo) memory;" \
     "load average $LOAD_BEFORE before, $LOAD_AFTER after"
-echo "Display: Xvfb $DISPLAY with openbox; Qt $(pkg-config --modversion Qt6Core 2>/dev/null || echo 6)"
+echo "Display: Xvfb $DISPLAY with openbox; Qt $(pkg-config --modversion Qt6Core || echo 6)"
 echo
 row "measure" "Kestrune" "baseline" "ratio" "target" "result"
 row "$(printf -- '-%.0s' {1..50})" "----------" "----------" "--------" "--------" "------"
