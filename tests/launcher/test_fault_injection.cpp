@@ -54,7 +54,7 @@ LauncherSettings SettingsFor(long generation) {
 
 ModsList ModsFor(long generation) {
     ModsList mods;
-    for (int i = 0; i < 4000; ++i) {
+    for (int i = 0; i < 1500; ++i) {
         mods.push_back("mod-" + Tag(generation) + "-" + std::to_string(i));
     }
     return mods;
@@ -142,8 +142,19 @@ TEST_F(FaultInjection, KilledSavesLeaveWholeFiles) {
     ASSERT_EQ(SettingsGeneration(), 0);
     ASSERT_EQ(ModsGeneration(), 0);
 
+    // The kills land anywhere from before the first save to a few saves in, however fast this
+    // build and machine are: the delays scale with the time of a child that saves once.
+    const auto started = std::chrono::steady_clock::now();
+    const pid_t timed =
+        StartChild([&] { SaveSettings(SettingsFor(kRoundStride - 1), ModsFor(0), settingsPath_); });
+    ASSERT_GT(timed, 0);
+    ASSERT_EQ(::waitpid(timed, nullptr, 0), timed);
+    const auto oneSave = std::chrono::duration_cast<std::chrono::microseconds>(
+        std::chrono::steady_clock::now() - started);
+    SaveSettings(SettingsFor(0), ModsFor(0), settingsPath_);
+
     std::mt19937 random(20240611);
-    std::uniform_int_distribution<int> delayMicroseconds(0, 12000);
+    std::uniform_int_distribution<long> delayMicroseconds(0, 3 * oneSave.count());
     long lastSettings = 0;
     long lastMods = 0;
     for (int round = 1; round <= 200; ++round) {
