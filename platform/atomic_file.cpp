@@ -99,6 +99,34 @@ std::string TemporaryNameFor(const std::string& path) {
            std::to_string(counter.fetch_add(1)) + "-" + std::to_string(ticks % 1000000007ULL);
 }
 
+// Creates a new temporary file beside target; its name goes to temporary. -1 and errno on failure.
+int OpenNamedTemporary(const std::string& target, mode_t mode, std::string& temporary) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary = TemporaryNameFor(target);
+        const int fd =
+            ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
+    }
+    return -1;
+}
+
+// Gives a complete unnamed file a temporary name beside target.
+bool LinkUnnamed(int fd, const std::string& target, std::string& temporary) {
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary = TemporaryNameFor(target);
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temporary.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            return true;
+        }
+        if (errno != EEXIST) {
+            return false;
+        }
+    }
+    return false;
+}
+
 ReplaceResult Failed(ReplaceFailure failure, int error) {
     return {failure, error};
 }
@@ -171,18 +199,22 @@ ReplaceResult ReplaceFileContent(const std::string& path, std::string_view bytes
         return Failed(ReplaceFailure::Create, error);
     }
 
+    // The new content is written into a file without a name, so that a save killed half-way
+    // leaves nothing behind; it gets a temporary name only once it is complete, for the rename.
+    // File systems without unnamed files get a named temporary file from the start.
+    const mode_t creationMode = replacing ? S_IRUSR | S_IWUSR : newFileMode;
     std::string temporary;
-    int fdNumber = -1;
-    for (int attempt = 0; attempt < 100 && fdNumber < 0; ++attempt) {
-        temporary = TemporaryNameFor(target);
-        fdNumber = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
-                          replacing ? S_IRUSR | S_IWUSR : newFileMode);
-        if (fdNumber < 0 && errno != EEXIST) {
-            break;
-        }
-    }
+    bool named = false;
+    int fdNumber = ::open(FolderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, creationMode);
     if (fdNumber < 0) {
-        return Failed(ReplaceFailure::Create, errno);
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+            return Failed(ReplaceFailure::Create, errno);
+        }
+        fdNumber = OpenNamedTemporary(target, creationMode, temporary);
+        if (fdNumber < 0) {
+            return Failed(ReplaceFailure::Create, errno);
+        }
+        named = true;
     }
     FileDescriptor fd(fdNumber);
 
@@ -191,7 +223,9 @@ ReplaceResult ReplaceFileContent(const std::string& path, std::string_view bytes
         if (fd.valid()) {
             fd.closeNow();
         }
-        ::unlink(temporary.c_str());
+        if (named) {
+            ::unlink(temporary.c_str());
+        }
         return Failed(failure, error);
     };
 
@@ -205,7 +239,16 @@ ReplaceResult ReplaceFileContent(const std::string& path, std::string_view bytes
             return giveUp(ReplaceFailure::Create);
         }
     }
-    if (!WriteAll(fd.get(), bytes) || ::fsync(fd.get()) != 0 || fd.closeNow() != 0) {
+    if (!WriteAll(fd.get(), bytes) || ::fsync(fd.get()) != 0) {
+        return giveUp(ReplaceFailure::Write);
+    }
+    if (!named) {
+        if (!LinkUnnamed(fd.get(), target, temporary)) {
+            return giveUp(ReplaceFailure::Create);
+        }
+        named = true;
+    }
+    if (fd.closeNow() != 0) {
         return giveUp(ReplaceFailure::Write);
     }
     if (::rename(temporary.c_str(), target.c_str()) != 0) {

@@ -31,8 +31,9 @@ struct ReplaceResult {
     explicit operator bool() const { return failure == ReplaceFailure::None; }
 };
 
-// Replaces the content of path with bytes, all or nothing: the bytes go to a temporary file in
-// the same folder, which is flushed to disk and then renamed over path. An existing file keeps
+// Replaces the content of path with bytes, all or nothing: the bytes go to a new file in the same
+// folder (unnamed until complete, where the file system allows, so that nothing is left behind
+// by a save that is killed), which is flushed to disk and then renamed over path. An existing file keeps
 // its permission bits (and, where allowed, its owner); a new one is created with newFileMode,
 // less the process's umask. A symbolic link is followed, so the file it names is replaced.
 ReplaceResult ReplaceFileContent(const std::string& path, std::string_view bytes,
