@@ -24,9 +24,9 @@ namespace kestrune {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ReadFile;
-using testing::TempFolder;
-using testing::WriteFile;
+using test_support::ReadFile;
+using test_support::TempFolder;
+using test_support::WriteFile;
 
 // Each save writes one "generation": every value and every mod carries its number, written
 // with a fixed width so that all generations give files of the same shape.

@@ -36,13 +36,13 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using namespace std::string_view_literals;
-using testing::ReadFile;
-using testing::ReleaseProgram;
-using testing::TempFolder;
-using testing::WaitForRecord;
-using testing::WaitUntilGone;
-using testing::WriteFile;
-using testing::WriteRecordingProgram;
+using test_support::ReadFile;
+using test_support::ReleaseProgram;
+using test_support::TempFolder;
+using test_support::WaitForRecord;
+using test_support::WaitUntilGone;
+using test_support::WriteFile;
+using test_support::WriteRecordingProgram;
 using Arguments = std::vector<std::string>;
 
 std::string RandomBytes(std::mt19937& random, size_t length, std::string_view alphabet = {}) {

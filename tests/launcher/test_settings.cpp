@@ -16,12 +16,18 @@
 #include "launcher/integer_conversion.h"
 #include "launcher/mods_list.h"
 #include "launcher/settings_store.h"
+#include "tests/support/files.h"
 
 namespace kestrune {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
+using test_support::FileSizeLimit;
+using test_support::InChildWithoutPrivileges;
+using test_support::ModeOf;
+using test_support::ReadFile;
+using test_support::WriteFile;
 
 // ---------------------------------------------------------------------------------------------
 // Integer conversion
@@ -118,18 +124,9 @@ TEST(ModsListFormat, WritesEveryEntryWithCrLf) {
 // ---------------------------------------------------------------------------------------------
 // Loading and saving
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void Spit(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
 // Each test runs in a fresh folder of its own, which is also the current directory, where
 // "mods.kst" lives.
-class SettingsStore : public testing::Test {
+class SettingsStore : public ::testing::Test {
 protected:
     void SetUp() override {
         std::string pattern = (fs::temp_directory_path() / "kestrune-settings-XXXXXX").string();
@@ -175,32 +172,6 @@ protected:
     std::string settingsPath_;
 };
 
-mode_t ModeOf(const std::string& path) {
-    struct stat st {};
-    EXPECT_EQ(::stat(path.c_str(), &st), 0);
-    return st.st_mode & 07777;
-}
-
-// Files larger than the limit cannot be written while this is alive.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        oldHandler_ = ::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        ::signal(SIGXFSZ, oldHandler_);
-    }
-
-private:
-    rlimit saved_{};
-    sighandler_t oldHandler_;
-};
-
 template <typename Error>
 std::string MessageOf(const std::function<void()>& action) {
     try {
@@ -227,8 +198,8 @@ TEST_F(SettingsStore, SaveWritesBothFilesAndLoadReadsThemBack) {
     const ModsList mods = {"osp", "", "cpma"};
     SaveSettings(saved, mods, settingsPath_);
 
-    EXPECT_EQ(Slurp("mods.kst"), "osp\r\n\r\ncpma\r\n");
-    EXPECT_EQ(Slurp(settingsPath_),
+    EXPECT_EQ(ReadFile("mods.kst"), "osp\r\n\r\ncpma\r\n");
+    EXPECT_EQ(ReadFile(settingsPath_),
               "[Main]\r\n"
               "Autosave=0\r\n"
               "ExitOnLaunch=1\r\n"
@@ -257,26 +228,26 @@ TEST_F(SettingsStore, SaveWritesBothFilesAndLoadReadsThemBack) {
 
     // Saving the defaults over it changes the values in place and nothing else.
     SaveSettings(LauncherSettings{}, {}, settingsPath_);
-    EXPECT_EQ(Slurp("mods.kst"), "");
+    EXPECT_EQ(ReadFile("mods.kst"), "");
     LoadSettings(loaded, loadedMods, settingsPath_);
     EXPECT_EQ(loaded, LauncherSettings{});
     EXPECT_EQ(loadedMods, ModsList{});
 }
 
 TEST_F(SettingsStore, SaveKeepsEverythingElseInTheFile) {
-    Spit(settingsPath_,
-         "\xEF\xBB\xBF; my launcher\n"
-         "[Quake3]\n"
-         "  q3server = old   \n"
-         "Extra=kept\n"
-         "\n"
-         "[Other]\n"
-         "Key = \"value\"\n");
+    WriteFile(settingsPath_,
+              "\xEF\xBB\xBF; my launcher\n"
+              "[Quake3]\n"
+              "  q3server = old   \n"
+              "Extra=kept\n"
+              "\n"
+              "[Other]\n"
+              "Key = \"value\"\n");
     ASSERT_EQ(::chmod(settingsPath_.c_str(), 0644), 0);
     LauncherSettings settings;
     settings.Q3Server = "new";
     SaveSettings(settings, {}, settingsPath_);
-    EXPECT_EQ(Slurp(settingsPath_),
+    EXPECT_EQ(ReadFile(settingsPath_),
               "\xEF\xBB\xBF; my launcher\n"
               "[Quake3]\n"
               "Q3Server=new\n"
@@ -304,23 +275,23 @@ TEST_F(SettingsStore, SaveKeepsEverythingElseInTheFile) {
 }
 
 TEST_F(SettingsStore, ReadingTurnsOddValuesIntoDefaults) {
-    Spit(settingsPath_,
-         "[main]\r\n"
-         "Autosave=2\r\n"
-         "ExitOnLaunch=yes\r\n"
-         "Mods= 0x10 \r\n"
-         "[TeamSpeak]\r\n"
-         "Autojoin=word\r\n"
-         "TSServer='quoted'\r\n"
-         "TSExecutable=" +
-             std::string(3000, 'p') +
-             "\r\n"
-             "TSPort=\r\n"
-             "[Quake3]\r\n"
-             "Q3Game=\r\n"
-             "Q3Executable=0\r\n"
-             "Q3Port=" +
-             std::string(2046, ' ') + "12\r\n");
+    WriteFile(settingsPath_,
+              "[main]\r\n"
+              "Autosave=2\r\n"
+              "ExitOnLaunch=yes\r\n"
+              "Mods= 0x10 \r\n"
+              "[TeamSpeak]\r\n"
+              "Autojoin=word\r\n"
+              "TSServer='quoted'\r\n"
+              "TSExecutable=" +
+                  std::string(3000, 'p') +
+                  "\r\n"
+                  "TSPort=\r\n"
+                  "[Quake3]\r\n"
+                  "Q3Game=\r\n"
+                  "Q3Executable=0\r\n"
+                  "Q3Port=" +
+                  std::string(2046, ' ') + "12\r\n");
     LauncherSettings settings;
     ModsList mods;
     LoadSettings(settings, mods, settingsPath_);
@@ -343,7 +314,7 @@ TEST_F(SettingsStore, BadFilesGiveDefaultsAndStayWhole) {
     }
     garbage += "\0\n"s;
     // A 1 MB line with no final break, and a number far outside the range of an integer.
-    Spit(settingsPath_, garbage + "[Main]\nMods=3" + std::string(1 << 20, '9'));
+    WriteFile(settingsPath_, garbage + "[Main]\nMods=3" + std::string(1 << 20, '9'));
 
     LauncherSettings settings;
     ModsList mods;
@@ -351,7 +322,7 @@ TEST_F(SettingsStore, BadFilesGiveDefaultsAndStayWhole) {
     EXPECT_EQ(settings, LauncherSettings{});
     settings.Q3Server = "server";
     SaveSettings(settings, mods, settingsPath_);
-    EXPECT_TRUE(Slurp(settingsPath_).starts_with(garbage));
+    EXPECT_TRUE(ReadFile(settingsPath_).starts_with(garbage));
     LauncherSettings again;
     LoadSettings(again, mods, settingsPath_);
     EXPECT_EQ(again, settings);
@@ -378,7 +349,7 @@ TEST_F(SettingsStore, HugeValuesAreWrittenWholeAndReadCut) {
     settings.Q3Server = std::string(100000, 's');
     settings.Q3Password = std::string(100000, 'w');
     SaveSettings(settings, {std::string(100000, 'm')}, settingsPath_);
-    EXPECT_GT(Slurp(settingsPath_).size(), 300000u);
+    EXPECT_GT(ReadFile(settingsPath_).size(), 300000u);
 
     LauncherSettings loaded;
     ModsList mods;
@@ -405,7 +376,7 @@ TEST_F(SettingsStore, UnreadableModsListStillLoadsTheSettings) {
 
 TEST_F(SettingsStore, FailedModsListSaveKeepsBothFiles) {
     SaveSettings(Changed(), {"osp", "cpma"}, settingsPath_);
-    const std::string settingsBefore = Slurp(settingsPath_);
+    const std::string settingsBefore = ReadFile(settingsPath_);
 
     // No file can be created where a folder stands.
     fs::rename("mods.kst", "mods.bak");
@@ -414,7 +385,7 @@ TEST_F(SettingsStore, FailedModsListSaveKeepsBothFiles) {
               "Cannot create file mods.kst");
     EXPECT_EQ(MessageOf<FileCreateError>([&] { SaveModsList({"new"}); }),
               "Cannot create file mods.kst");
-    EXPECT_EQ(Slurp(settingsPath_), settingsBefore);
+    EXPECT_EQ(ReadFile(settingsPath_), settingsBefore);
     fs::remove("mods.kst");
     fs::rename("mods.bak", "mods.kst");
 
@@ -425,14 +396,14 @@ TEST_F(SettingsStore, FailedModsListSaveKeepsBothFiles) {
                       [&] { SaveSettings({}, {std::string(10000, 'm')}, settingsPath_); }),
                   "Stream write error");
     }
-    EXPECT_EQ(Slurp("mods.kst"), "osp\r\ncpma\r\n");
-    EXPECT_EQ(Slurp(settingsPath_), settingsBefore);
+    EXPECT_EQ(ReadFile("mods.kst"), "osp\r\ncpma\r\n");
+    EXPECT_EQ(ReadFile(settingsPath_), settingsBefore);
     EXPECT_EQ(entryCount(), 2u);  // no temporary file left behind
 }
 
 TEST_F(SettingsStore, FailedSettingsSaveKeepsTheOldFile) {
     SaveSettings(Changed(), {}, settingsPath_);
-    const std::string before = Slurp(settingsPath_);
+    const std::string before = ReadFile(settingsPath_);
     const std::string message = "Unable to write to " + settingsPath_;
 
     LauncherSettings bigger;
@@ -442,7 +413,7 @@ TEST_F(SettingsStore, FailedSettingsSaveKeepsTheOldFile) {
         EXPECT_EQ(MessageOf<ProfileWriteError>([&] { SaveSettings(bigger, {}, settingsPath_); }),
                   message);
     }
-    EXPECT_EQ(Slurp(settingsPath_), before);
+    EXPECT_EQ(ReadFile(settingsPath_), before);
     EXPECT_EQ(entryCount(), 2u);
 
     // A settings path that is a folder is neither read nor replaced.
@@ -452,23 +423,39 @@ TEST_F(SettingsStore, FailedSettingsSaveKeepsTheOldFile) {
               "Unable to write to " + folderPath);
     EXPECT_TRUE(fs::is_directory(folderPath));
 
-    if (::geteuid() != 0) {  // root reads and writes regardless of permissions
-        ASSERT_EQ(::chmod(settingsPath_.c_str(), 0), 0);
-        EXPECT_EQ(MessageOf<ProfileWriteError>([&] { SaveSettings(bigger, {}, settingsPath_); }),
-                  message);
-        ASSERT_EQ(::chmod(settingsPath_.c_str(), 0600), 0);
-        EXPECT_EQ(Slurp(settingsPath_), before);
+    // Permissions, checked without root's privileges: the list may be written, the settings not.
+    constexpr fs::perms kEveryone = fs::perms::all;
+    constexpr fs::perms kReadOnly = fs::perms::owner_read | fs::perms::owner_exec |
+                                    fs::perms::group_read | fs::perms::group_exec |
+                                    fs::perms::others_read | fs::perms::others_exec;
+    fs::permissions(folder_, kEveryone);
+    fs::remove(folder_ / "mods.kst");
 
-        const fs::path readOnly = folder_ / "read-only";
-        fs::create_directory(readOnly);
-        const std::string lockedPath = (readOnly / "kestrune.ini").string();
-        Spit(lockedPath, before);
-        fs::permissions(readOnly, fs::perms::owner_write, fs::perm_options::remove);
-        EXPECT_EQ(MessageOf<ProfileWriteError>([&] { SaveSettings(bigger, {}, lockedPath); }),
-                  "Unable to write to " + lockedPath);
-        EXPECT_EQ(Slurp(lockedPath), before);
-        fs::permissions(readOnly, fs::perms::owner_write, fs::perm_options::add);
-    }
+    ASSERT_EQ(::chmod(settingsPath_.c_str(), 0), 0);
+    EXPECT_EQ(InChildWithoutPrivileges([&] {
+                  return MessageOf<ProfileWriteError>(
+                             [&] { SaveSettings(bigger, {}, settingsPath_); }) == message;
+              }),
+              0)
+        << "a settings file we may not read is not replaced";
+    ASSERT_EQ(::chmod(settingsPath_.c_str(), 0600), 0);
+    EXPECT_EQ(ReadFile(settingsPath_), before);
+
+    const fs::path readOnly = folder_ / "read-only";
+    fs::create_directory(readOnly);
+    const std::string lockedPath = (readOnly / "kestrune.ini").string();
+    WriteFile(lockedPath, before);
+    fs::permissions(lockedPath, kEveryone);
+    fs::permissions(readOnly, kReadOnly);
+    EXPECT_EQ(InChildWithoutPrivileges([&] {
+                  return MessageOf<ProfileWriteError>([&] {
+                             SaveSettings(bigger, {}, lockedPath);
+                         }) == "Unable to write to " + lockedPath;
+              }),
+              0)
+        << "a settings file in a read-only folder";
+    EXPECT_EQ(ReadFile(lockedPath), before);
+    fs::permissions(readOnly, kEveryone);
 }
 
 }  // namespace

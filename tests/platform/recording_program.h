@@ -20,42 +20,9 @@
 #include <thread>
 #include <vector>
 
-namespace kestrune::testing {
+#include "tests/support/files.h"
 
-namespace fs = std::filesystem;
-
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = (fs::temp_directory_path() / "kestrune-test-XXXXXX").string();
-        if (mkdtemp(pattern.data()) != nullptr) {
-            path_ = fs::canonical(pattern);
-        }
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
-        fs::remove_all(path_, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
-
-inline void WriteFile(const fs::path& path, const std::string& content, fs::perms permissions) {
-    std::ofstream(path, std::ios::binary) << content;
-    fs::permissions(path, permissions);
-}
-
-inline std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+namespace kestrune::test_support {
 
 struct ProgramRecord {
     pid_t processId = 0;
@@ -120,4 +87,4 @@ inline bool WaitUntilGone(pid_t processId) {
     return false;
 }
 
-}  // namespace kestrune::testing
+}  // namespace kestrune::test_support

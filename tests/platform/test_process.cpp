@@ -18,14 +18,14 @@
 namespace kestrune {
 namespace {
 
-using testing::ProgramRecord;
-using testing::ReadFile;
-using testing::ReleaseProgram;
-using testing::TempFolder;
-using testing::WaitForRecord;
-using testing::WaitUntilGone;
-using testing::WriteFile;
-using testing::WriteRecordingProgram;
+using test_support::ProgramRecord;
+using test_support::ReadFile;
+using test_support::ReleaseProgram;
+using test_support::TempFolder;
+using test_support::WaitForRecord;
+using test_support::WaitUntilGone;
+using test_support::WriteFile;
+using test_support::WriteRecordingProgram;
 using Args = std::vector<std::string>;
 namespace fs = std::filesystem;
 

@@ -20,11 +20,18 @@
 #include "platform/atomic_file.h"
 #include "platform/executable_path.h"
 #include "platform/profile_file.h"
+#include "tests/support/files.h"
 
 namespace kestrune {
 namespace {
 
 namespace fs = std::filesystem;
+using test_support::FileSizeLimit;
+using test_support::InChildWithoutPrivileges;
+using test_support::ModeOf;
+using test_support::ReadFile;
+using test_support::TempFolder;
+using test_support::WriteFile;
 using namespace std::string_literals;
 
 // ---------------------------------------------------------------------------------------------
@@ -249,69 +256,10 @@ TEST(ProfileWriting, LargeFiles) {
 // ---------------------------------------------------------------------------------------------
 // Files on disk
 
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = (fs::temp_directory_path() / "kestrune-profile-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            throw std::runtime_error("mkdtemp failed");
-        }
-        path_ = pattern;
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
-        fs::remove_all(path_, ignored);
-    }
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-    size_t entryCount() const {
-        return static_cast<size_t>(std::distance(fs::directory_iterator(path_), {}));
-    }
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void Spit(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-mode_t ModeOf(const std::string& path) {
-    struct stat st {};
-    EXPECT_EQ(::stat(path.c_str(), &st), 0);
-    return st.st_mode & 07777;
-}
-
-// Files larger than the limit cannot be written while this is alive.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        oldHandler_ = ::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        ::signal(SIGXFSZ, oldHandler_);
-    }
-
-private:
-    rlimit saved_{};
-    sighandler_t oldHandler_;
-};
-
 TEST(ReadFileContent, WholeFilesAndWhatIsNotOne) {
     TempFolder folder;
     const std::string bytes = "a\0b\r\n\xFF"s + std::string(100000, 'x');
-    Spit(folder / "file", bytes);
+    WriteFile(folder / "file", bytes);
     FileContent file = ReadFileContent(folder / "file");
     EXPECT_EQ(file.error, 0);
     EXPECT_EQ(file.bytes, bytes);
@@ -326,19 +274,19 @@ TEST(ReplaceFileContent, CreatesAndReplacesKeepingPermissions) {
     TempFolder folder;
     const std::string path = folder / "settings.ini";
     ASSERT_TRUE(ReplaceFileContent(path, "new", 0600));
-    EXPECT_EQ(Slurp(path), "new");
+    EXPECT_EQ(ReadFile(path), "new");
     EXPECT_EQ(ModeOf(path), 0600u);
 
     ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
     ASSERT_TRUE(ReplaceFileContent(path, "", 0600));
-    EXPECT_EQ(Slurp(path), "");
+    EXPECT_EQ(ReadFile(path), "");
     EXPECT_EQ(ModeOf(path), 0640u);
 
     // Saving through a link updates the linked file and keeps the link.
     fs::create_symlink(path, folder / "link.ini");
     ASSERT_TRUE(ReplaceFileContent(folder / "link.ini", "through link", 0600));
     EXPECT_TRUE(fs::is_symlink(folder / "link.ini"));
-    EXPECT_EQ(Slurp(path), "through link");
+    EXPECT_EQ(ReadFile(path), "through link");
     EXPECT_EQ(folder.entryCount(), 2u);  // no temporary file left behind
 }
 
@@ -354,46 +302,34 @@ TEST(ReplaceFileContent, FailuresLeaveTheOldFileWhole) {
     EXPECT_EQ(result.error, ENOENT);
 
     const std::string path = folder / "mods.kst";
-    Spit(path, "old\r\n");
+    WriteFile(path, "old\r\n");
     {
         FileSizeLimit limit(1000);
         result = ReplaceFileContent(path, std::string(5000, 'n'), 0644);
     }
     EXPECT_EQ(result.failure, ReplaceFailure::Write);
     EXPECT_EQ(result.error, EFBIG);
-    EXPECT_EQ(Slurp(path), "old\r\n");
+    EXPECT_EQ(ReadFile(path), "old\r\n");
     EXPECT_EQ(folder.entryCount(), 2u);
 
-    if (::geteuid() != 0) {  // root writes into read-only folders regardless
-        fs::permissions(folder.path(), fs::perms::owner_write, fs::perm_options::remove);
-        result = ReplaceFileContent(path, "new", 0600);
-        EXPECT_EQ(result.failure, ReplaceFailure::Create);
-        EXPECT_EQ(result.error, EACCES);
-        EXPECT_EQ(Slurp(path), "old\r\n");
-    }
-}
-
-// Runs body in a child process as an unprivileged user when we are root (root writes whatever
-// the permissions say); gives the child's exit status, 0 when body returned true.
-template <class Body>
-int InChildWithoutPrivileges(Body body) {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
-            ::_exit(99);
-        }
-        ::_exit(body() ? 0 : 1);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+    // A folder we may not write in: the file itself may be written, but not replaced.
+    fs::permissions(path, fs::perms::owner_all | fs::perms::group_all | fs::perms::others_all);
+    fs::permissions(folder.path(), fs::perms::owner_read | fs::perms::owner_exec |
+                                       fs::perms::group_read | fs::perms::group_exec |
+                                       fs::perms::others_read | fs::perms::others_exec);
+    EXPECT_EQ(InChildWithoutPrivileges([&] {
+                  const ReplaceResult refused = ReplaceFileContent(path, "new", 0600);
+                  return refused.failure == ReplaceFailure::Create && refused.error == EACCES;
+              }),
+              0);
+    EXPECT_EQ(ReadFile(path), "old\r\n");
 }
 
 TEST(ReplaceFileContent, AFileWeMayNotWriteIsNotReplaced) {
     TempFolder folder;
     fs::permissions(folder.path(), fs::perms::all);  // the folder itself lets anyone rename
     const std::string path = folder / "kestrune.ini";
-    Spit(path, "[Main]\r\nMods=3\r\n");
+    WriteFile(path, "[Main]\r\nMods=3\r\n");
     fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
 
     EXPECT_EQ(InChildWithoutPrivileges([&] {
@@ -401,7 +337,7 @@ TEST(ReplaceFileContent, AFileWeMayNotWriteIsNotReplaced) {
                   return result.failure == ReplaceFailure::Create && result.error == EACCES;
               }),
               0);
-    EXPECT_EQ(Slurp(path), "[Main]\r\nMods=3\r\n");
+    EXPECT_EQ(ReadFile(path), "[Main]\r\nMods=3\r\n");
     EXPECT_EQ(folder.entryCount(), 1u);
 }
 
@@ -412,15 +348,15 @@ TEST(ProfileFileOnDisk, ReadsOnceAndSavesOnce) {
     EXPECT_EQ(missing.readError(), ENOENT);
     EXPECT_EQ(missing.value("Main", "A"), std::nullopt);
 
-    Spit(path, "; keep\n[Main]\nA=1\n");
+    WriteFile(path, "; keep\n[Main]\nA=1\n");
     ProfileFile profile(path);
     EXPECT_EQ(profile.readError(), 0);
     EXPECT_EQ(profile.value("Main", "A"), "1");
     profile.setValue("Main", "A", "2");
     profile.setValue("Main", "B", "3");
-    EXPECT_EQ(Slurp(path), "; keep\n[Main]\nA=1\n");  // nothing written until saved
+    EXPECT_EQ(ReadFile(path), "; keep\n[Main]\nA=1\n");  // nothing written until saved
     ASSERT_TRUE(profile.save(0600));
-    EXPECT_EQ(Slurp(path), "; keep\n[Main]\nA=2\nB=3\n");
+    EXPECT_EQ(ReadFile(path), "; keep\n[Main]\nA=2\nB=3\n");
 }
 
 TEST(ExecutablePath, NamesThisProgram) {

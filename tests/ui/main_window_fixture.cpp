@@ -2,7 +2,7 @@
 
 #include <QAction>
 
-namespace kestrune::testing {
+namespace kestrune::test_support {
 
 void MainWindowTest::Trigger(const char* actionName) {
     auto* action = window_->findChild<QAction*>(QString::fromLatin1(actionName));
@@ -20,4 +20,4 @@ std::optional<QByteArray> MainWindowTest::SavedValue(const QByteArray& key) {
     return std::nullopt;
 }
 
-}  // namespace kestrune::testing
+}  // namespace kestrune::test_support

@@ -20,7 +20,7 @@
 #include "ui/main_window.h"
 #include "ui/web_sites.h"
 
-namespace kestrune::testing {
+namespace kestrune::test_support {
 
 // A main window over a temporary folder that is also the current directory, with every box,
 // dialog and browser replaced by a recorder.
@@ -99,4 +99,4 @@ protected:
     std::vector<QString> dialogFileNames_;
 };
 
-}  // namespace kestrune::testing
+}  // namespace kestrune::test_support

@@ -11,7 +11,7 @@
 
 #include "tests/ui/main_window_fixture.h"
 
-namespace kestrune::testing {
+namespace kestrune::test_support {
 namespace {
 
 using SavingTest = MainWindowTest;
@@ -233,4 +233,4 @@ TEST(ExceptionTextTest, AFullStopFollowsALetterDigitOrColonOnly) {
 }
 
 }  // namespace
-}  // namespace kestrune::testing
+}  // namespace kestrune::test_support

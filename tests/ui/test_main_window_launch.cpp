@@ -9,7 +9,7 @@
 
 #include "tests/ui/main_window_fixture.h"
 
-namespace kestrune::testing {
+namespace kestrune::test_support {
 namespace {
 
 class LaunchTest : public MainWindowTest {
@@ -146,4 +146,4 @@ TEST_F(LaunchTest, TheMenuLaunchesWhileTheButtonsAreDisabled) {
 }
 
 }  // namespace
-}  // namespace kestrune::testing
+}  // namespace kestrune::test_support

@@ -15,7 +15,7 @@
 #include "launcher/server_probe.h"
 #include "tests/ui/main_window_fixture.h"
 
-namespace kestrune::testing {
+namespace kestrune::test_support {
 namespace {
 
 // A UDP socket on 127.0.0.1 that records queries and answers them on request.
@@ -177,4 +177,4 @@ TEST_F(ProbeTest, AHostThatCannotBeFoundIsReportedAndNothingWaits) {
 }
 
 }  // namespace
-}  // namespace kestrune::testing
+}  // namespace kestrune::test_support

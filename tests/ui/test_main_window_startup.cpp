@@ -12,7 +12,7 @@
 
 #include "tests/ui/main_window_fixture.h"
 
-namespace kestrune::testing {
+namespace kestrune::test_support {
 namespace {
 
 using StartupTest = MainWindowTest;
@@ -234,4 +234,4 @@ TEST_F(StartupTest, NoCaptionIsCutOff) {
 }
 
 }  // namespace
-}  // namespace kestrune::testing
+}  // namespace kestrune::test_support
