@@ -29,7 +29,8 @@ ensure_packages() {
 }
 
 BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev
-                libgtest-dev libgmock-dev qt6-qpa-plugins fonts-dejavu-core fonts-liberation)
+                libgtest-dev libgmock-dev qt6-qpa-plugins fonts-dejavu-core fonts-liberation
+                libxcb1-dev libxcb-damage0-dev)
 
 # configure_and_build DIR [cmake options...]
 configure_and_build() {
