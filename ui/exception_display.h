@@ -10,8 +10,7 @@
 
 namespace kestrune {
 
-// DRAFT INTERFACE: the main window's owner implements this in exception_display.cpp. Every
-// handler that Qt calls runs through Guarded(), so no exception crosses a Qt frame.
+// Every handler that Qt calls runs through Guarded(), so no exception crosses a Qt frame.
 
 // The text shown for a message: a full stop is appended when its last byte sorts after ".".
 QString ExceptionText(std::string_view message);

@@ -19,11 +19,9 @@ public:
     // or "0" when the dialog is cancelled. The process's current directory is left as it was.
     QString BrowseForExecutable(const QString& fileName);
 
-    // The last confirmed path, shown in the dialog's file name box next time.
-    const QString& FileName() const { return fileName_; }
-
 private:
     QPointer<QWidget> owner_;
+    // The last confirmed path, shown in the dialog's file name box next time.
     QString fileName_;
 };
 
