@@ -398,6 +398,14 @@ LauncherSettings TForm1::SettingsFromControls() const {
     return settings;
 }
 
+ModsList TForm1::ModsFromControls() const {
+    ModsList mods;
+    for (const QString& item : cbMods->Items()) {
+        mods.push_back(ToLocal(item));
+    }
+    return mods;
+}
+
 void TForm1::CopySettingsToControls(const LauncherSettings& settings, const ModsList& mods) {
     QStringList items;
     for (const std::string& mod : mods) {
@@ -449,10 +457,7 @@ void TForm1::FormCreate() {
     show();
 
     LauncherSettings settings;
-    ModsList mods;
-    for (const QString& item : cbMods->Items()) {
-        mods.push_back(ToLocal(item));
-    }
+    ModsList mods = ModsFromControls();
     // An unreadable mods list still lets the settings load; its message comes once the window
     // is filled and ready.
     std::optional<FileOpenError> modsListError;
@@ -496,11 +501,7 @@ void TForm1::btnExitClick() {
 }
 
 void TForm1::Save1Click() {
-    ModsList mods;
-    for (const QString& item : cbMods->Items()) {
-        mods.push_back(ToLocal(item));
-    }
-    SaveSettings(SettingsFromControls(), mods, settingsPath_);
+    SaveSettings(SettingsFromControls(), ModsFromControls(), settingsPath_);
 }
 
 void TForm1::btnLaunchQ3Click() {

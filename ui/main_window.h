@@ -62,6 +62,7 @@ private:
     void ConnectHandlers();
 
     LauncherSettings SettingsFromControls() const;
+    ModsList ModsFromControls() const;
     void CopySettingsToControls(const LauncherSettings& settings, const ModsList& mods);
     int GameTypeIndex() const;
     void SetGameTypeIndex(int index);
