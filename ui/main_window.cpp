@@ -527,24 +527,22 @@ void TForm1::btnLaunchTSClick() {
 }
 
 void TForm1::Q3PathClick() {
-    const QString path = Open.BrowseForExecutable("quake3.exe");
-    FQ3Executable = QFile::encodeName(path).toStdString();
-    if (path != "0") {
-        btnLaunchQ3->setEnabled(true);
-    } else {
-        Label1->setText("The specified path was not found.");
-        btnLaunchQ3->setEnabled(false);
-    }
+    BrowseForPath("quake3.exe", FQ3Executable, *btnLaunchQ3);
 }
 
 void TForm1::LinkTS21Click() {
-    const QString path = Open.BrowseForExecutable("Teamspeak.exe");
-    FTSExecutable = QFile::encodeName(path).toStdString();
-    if (path != "0") {
-        btnLaunchTS->setEnabled(true);
+    BrowseForPath("Teamspeak.exe", FTSExecutable, *btnLaunchTS);
+}
+
+// A cancelled dialog stores its "0" as the path all the same.
+void TForm1::BrowseForPath(const QString& fileName, std::string& path, QPushButton& launchButton) {
+    const QString chosen = Open.BrowseForExecutable(fileName);
+    path = QFile::encodeName(chosen).toStdString();
+    if (chosen != "0") {
+        launchButton.setEnabled(true);
     } else {
         Label1->setText("The specified path was not found.");
-        btnLaunchTS->setEnabled(false);
+        launchButton.setEnabled(false);
     }
 }
 
