@@ -13,8 +13,6 @@ namespace kestrune {
 
 namespace {
 
-constexpr std::uint32_t kSocketMessage = 1125;
-
 // The error number travels in 16 bits; a failure must never read as 0 there.
 std::uint32_t EventWordFor(int error) {
     if (error == 0) {
@@ -33,7 +31,7 @@ void LookupMailbox::PostCompletion(std::uint64_t lookupId, const HostLookupResul
     }
     QCoreApplication::postEvent(
         target_, new SocketMessageEvent(
-                     {kSocketMessage, EventWordFor(result.error), lookupId, result.address}));
+                     {kSocketMessageNumber, EventWordFor(result.error), lookupId, result.address}));
 }
 
 void LookupMailbox::Close() {

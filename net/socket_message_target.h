@@ -8,6 +8,9 @@
 
 namespace kestrune {
 
+// The number of every socket message: read readiness and the end of a lookup alike.
+inline constexpr std::uint32_t kSocketMessageNumber = 1125;
+
 // A socket message as the endpoint receives it: its number, the event word (read readiness in
 // the low 16 bits, or a lookup's error number in the high 16 bits), and for a lookup its id and
 // the address found (network byte order).

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "net/host_lookup_worker.h"
+#include "net/socket_message_target.h"
 #include "platform/exception.h"
 #include "platform/host_lookup.h"
 #include "platform/udp_socket.h"
@@ -19,9 +21,6 @@
 class QSocketNotifier;
 
 namespace kestrune {
-
-class LookupMailbox;
-class SocketMessageTarget;
 
 // The endpoint's own failures: "Host Lookup Canceled", "Null Remote Address" and
 // "Unknown Error No. <n>".
@@ -49,12 +48,12 @@ public:
         std::function<void(TUDPEndpoint& sender, std::uint16_t error, const std::string& message)>;
     // Runs on a worker thread, so it must not touch the endpoint or the UI. The default is
     // LookUpHost.
-    using THostLookup = std::function<HostLookupResult(const std::string& name)>;
+    using THostLookup = HostLookupFunction;
 
     static constexpr std::size_t kReceiveBufferSize = 2048;
     // The socket error that ErrorManager lets pass (a read or write that would block).
     static constexpr std::uint16_t kToleratedError = EWOULDBLOCK;
-    static constexpr std::uint32_t kSocketMessage = 1125;
+    static constexpr std::uint32_t kSocketMessage = kSocketMessageNumber;
     static constexpr std::uint32_t kReadReady = 1;
 
     // Makes the socket, not yet bound. Raises UDPSockError when no socket can be had.
