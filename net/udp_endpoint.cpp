@@ -288,7 +288,7 @@ void TUDPEndpoint::HandleSocketMessage(std::uint32_t message, std::uint32_t even
         ReceiveDatagram();
         return;
     }
-    // A completion whose wait is over (cancelled, or its endpoint re-bound) finds no one.
+    // The completion of a wait that was cancelled finds no one.
     for (PendingLookup* pending : pendingLookups_) {
         if (pending->id == lookupId) {
             pending->done = true;
