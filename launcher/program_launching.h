@@ -30,8 +30,9 @@ std::string GameParameters(const LauncherSettings& settings, std::string_view mo
 // "teamspeak://server:port/nickname=n?loginname=l?password=p", nothing escaped.
 std::string TeamSpeakAddress(const LauncherSettings& settings);
 
-// The folder of a configured executable path: everything before its last "/", or "/" for a
-// file in the root, or "" when it has no "/".
+// The folder of a configured executable path: everything before its last "/" (kept when it is
+// the first character or follows another "/", so a file in the root gives "/"), or "" when the
+// path has no "/".
 std::string DirectoryPart(std::string_view path);
 
 // Starts "quake3.exe" in the folder of Q3Executable with GameParameters.
