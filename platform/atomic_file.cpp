@@ -204,7 +204,14 @@ ReplaceResult ReplaceFileContent(const std::string& path, std::string_view bytes
     const mode_t creationMode = replacing ? S_IRUSR | S_IWUSR : newFileMode;
     std::string temporary;
     bool named = false;
-    int fdNumber = ::open(FolderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, creationMode);
+    // Naming an unnamed file goes through /proc, which a sandbox may lack.
+    static const bool canNameUnnamedFiles = ::access("/proc/self/fd", X_OK) == 0;
+    int fdNumber = -1;
+    if (canNameUnnamedFiles) {
+        fdNumber = ::open(FolderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, creationMode);
+    } else {
+        errno = EOPNOTSUPP;
+    }
     if (fdNumber < 0) {
         if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
             return Failed(ReplaceFailure::Create, errno);
