@@ -11,6 +11,7 @@
 #include "launcher/settings_store.h"
 #include "platform/exception.h"
 #include "ui/exception_display.h"
+#include "ui/hint.h"
 #include "ui/secondary_window_style.h"
 #include "ui/window_placement.h"
 
@@ -55,7 +56,7 @@ TForm4::TForm4(QWidget& mainWindow, QComboBox& mods) : mainWindow_(mainWindow), 
     edmods = new QLineEdit(this);
     edmods->setObjectName("edmods");
     edmods->setGeometry(16, 32, 153, 21);
-    edmods->setToolTip("Type here");
+    SetHint(*edmods, "Type here");
 
     btMods = Button(*this, "btMods", "Add Mod", {16, 64, 75, 25});
     connect(btMods, &QPushButton::clicked, this, [this] { Guarded([this] { btModsClick(); }); });

@@ -30,6 +30,7 @@
 #include "ui/clickable_label.h"
 #include "ui/completing_combo_box.h"
 #include "ui/exception_display.h"
+#include "ui/hint.h"
 #include "ui/web_sites.h"
 #include "ui/window_font.h"
 #include "ui/window_placement.h"
@@ -74,12 +75,6 @@ void MakeBlue(QWidget& widget) {
     QPalette palette = widget.palette();
     palette.setColor(QPalette::WindowText, Qt::blue);
     widget.setPalette(palette);
-}
-
-void SetHint(QWidget& widget, const char* hint) {
-    widget.setToolTip(QString::fromLatin1(hint));
-    // Hints go away after two and a half seconds.
-    widget.setToolTipDuration(2500);
 }
 
 }  // namespace
@@ -143,7 +138,7 @@ void TForm1::CreateControls() {
     Place(*cbExit, "cbExit", {256, 176, 153, 17});
     for (QCheckBox* box : {cbAutosave, cbAutojoin, cbExit}) {
         GrowToCaption(*box);
-        SetHint(*box, box->text().toLatin1().constData());
+        SetHint(*box, box->text());
         box->setCursor(Qt::PointingHandCursor);
     }
 

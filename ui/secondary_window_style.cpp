@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QStyle>
 
+#include "ui/hint.h"
+
 namespace kestrune {
 
 QFont SecondaryWindowFont() {
@@ -34,7 +36,7 @@ void FitCaption(QPushButton& button) {
 
 void MakeWebLink(QWidget& widget) {
     widget.setCursor(Qt::PointingHandCursor);
-    widget.setToolTip("Visit website");
+    SetHint(widget, "Visit website");
 }
 
 }  // namespace kestrune

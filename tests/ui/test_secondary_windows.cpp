@@ -199,6 +199,8 @@ TEST_F(SecondaryWindowTest, PicturesAndLinksOpenTheirSites) {
     for (QLabel* link : {&Child<QLabel>(splash, "Image1"), &Child<QLabel>(splash, "Label2"),
                          &Child<QLabel>(about, "Image1"), &Child<QLabel>(about, "Image2")}) {
         EXPECT_EQ(link->toolTip(), "Visit website");
+        // Hints leave as soon as the main window's do.
+        EXPECT_EQ(link->toolTipDuration(), 2500);
         EXPECT_EQ(link->cursor().shape(), Qt::PointingHandCursor);
     }
     EXPECT_FALSE(Child<QLabel>(about, "Image2").pixmap().isNull());
@@ -322,6 +324,7 @@ TEST_F(AddModWindowTest, OpensOnScreenThenWhereItWasLeft) {
     EXPECT_EQ(Child<QPushButton>(window, "btMods").nextInFocusChain(),
               &Child<QPushButton>(window, "Button1"));
     EXPECT_EQ(name.toolTip(), "Type here");
+    EXPECT_EQ(name.toolTipDuration(), 2500);
 }
 
 }  // namespace
