@@ -1,7 +1,7 @@
 #include "launcher/program_launching.h"
 
-#include "platform/command_line.h"
-#include "platform/process_spawn.h"
+#include "platform/path_separators.h"
+#include "platform/program_start.h"
 
 namespace kestrune {
 
@@ -13,7 +13,7 @@ constexpr int kModsGameType = 1;  // "Q3 Mods"
 
 LaunchResult RunProgram(std::string_view file, std::string_view parameters,
                         std::string_view directory) {
-    return SpawnDetached(file, SplitCommandLine(parameters), directory).error;
+    return StartProgram(file, parameters, directory);
 }
 
 std::string GameParameters(const LauncherSettings& settings, std::string_view modText) {
@@ -46,12 +46,14 @@ std::string TeamSpeakAddress(const LauncherSettings& settings) {
 }
 
 std::string DirectoryPart(std::string_view path) {
-    const auto slash = path.rfind('/');
+    const auto slash = path.find_last_of(kPathSeparators);
     if (slash == std::string_view::npos) {
         return {};
     }
-    // Keep the separator of the root, and of a run of them ("a//b" gives "a//").
-    const bool keepSeparator = slash == 0 || path[slash - 1] == '/';
+    // Keep a drive's colon, the separator of the root, and of a run of them ("a//b" gives
+    // "a//", "C:\x" gives "C:\").
+    const bool keepSeparator =
+        path[slash] != kFolderSeparator || slash == 0 || IsPathSeparator(path[slash - 1]);
     return std::string(path.substr(0, keepSeparator ? slash + 1 : slash));
 }
 

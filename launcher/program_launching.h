@@ -30,9 +30,10 @@ std::string GameParameters(const LauncherSettings& settings, std::string_view mo
 // "teamspeak://server:port/nickname=n?loginname=l?password=p", nothing escaped.
 std::string TeamSpeakAddress(const LauncherSettings& settings);
 
-// The folder of a configured executable path: everything before its last "/" (kept when it is
-// the first character or follows another "/", so a file in the root gives "/"), or "" when the
-// path has no "/".
+// The folder of a configured executable path: everything before its last separator ("/"; on
+// Windows "\" or ":"), which is kept when it is the first character, follows another
+// separator or is a drive's ":" (so a file in the root gives "/" or "C:\", one on a drive
+// "C:"), or "" when the path has none.
 std::string DirectoryPart(std::string_view path);
 
 // Starts "quake3.exe" in the folder of Q3Executable with GameParameters.

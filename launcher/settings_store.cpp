@@ -8,6 +8,7 @@
 #include "launcher/mods_list.h"
 #include "platform/atomic_file.h"
 #include "platform/executable_path.h"
+#include "platform/path_separators.h"
 #include "platform/profile_file.h"
 
 namespace kestrune {
@@ -66,7 +67,7 @@ private:
 }  // namespace
 
 std::string SettingsPathFor(std::string_view executablePath) {
-    size_t slash = executablePath.rfind('/');
+    size_t slash = executablePath.find_last_of(kPathSeparators);
     size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
     size_t dot = executablePath.rfind('.');
     if (dot != std::string_view::npos && dot >= nameStart) {

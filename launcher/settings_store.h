@@ -28,7 +28,8 @@ class ProfileWriteError : public Exception {
 inline constexpr const char* kModsListFileName = "mods.kst";
 
 // The settings file belonging to an executable: its extension (after the last "." of the
-// name behind the last "/") replaced by ".ini", or ".ini" appended.
+// name behind the last separator, "/" or on Windows "\" and ":") replaced by ".ini", or
+// ".ini" appended.
 std::string SettingsPathFor(std::string_view executablePath);
 
 // The settings file of the running executable.

@@ -15,6 +15,7 @@ struct SpawnResult {
     bool started() const { return error.empty(); }
 };
 
+// POSIX only (StartProgram in program_start.h is the service every system offers).
 // Starts a program directly (never through a shell) and lets it run on its own.
 // - With a directory, the program is directory/file and runs in that directory. With an empty
 //   directory it is looked for in the current directory, then along PATH (a file holding a "/"

@@ -4,8 +4,9 @@
 
 namespace kestrune {
 
-// The C library's message for an errno value, in the current locale. Never empty: a number
-// the library does not know still gives a text naming it.
+// The system's message for an error number (errno and the C library's text; on Windows a
+// Windows or Winsock error and FormatMessageW's text, line break included). Never empty: a number
+// the system does not know still gives a text naming it.
 std::string SystemErrorMessage(int errorNumber);
 
 }  // namespace kestrune

@@ -6,11 +6,20 @@
 
 namespace kestrune {
 
+// The system's handle of a socket.
+#ifdef _WIN32
+using NativeSocket = std::uintptr_t;                         // SOCKET
+inline constexpr NativeSocket kNoSocket = ~NativeSocket{0};  // INVALID_SOCKET
+#else
+using NativeSocket = int;
+inline constexpr NativeSocket kNoSocket = -1;
+#endif
+
 // What one read from a datagram socket gave.
 struct UdpReceiveResult {
     // Bytes placed in the buffer (at most its size), or -1 when nothing was read.
     std::ptrdiff_t count = -1;
-    // errno of a failed read, else 0.
+    // The system's error number of a failed read (errno, or the Winsock error), else 0.
     int error = 0;
     // The datagram was longer than the buffer; count is then the buffer's size.
     bool truncated = false;
@@ -19,8 +28,10 @@ struct UdpReceiveResult {
     std::uint16_t fromPort = 0;
 };
 
-// An IPv4 datagram socket (non-blocking, close-on-exec), closed when the object goes.
-// Addresses are in network byte order, ports in host order.
+// An IPv4 datagram socket (non-blocking, not inherited by started programs), closed when the
+// object goes. Addresses are in network byte order, ports in host order. Error numbers are the
+// system's: errno, or on Windows the Winsock error (WSAGetLastError); Winsock is started once,
+// by the first socket made, for the rest of the program.
 class UdpSocket {
 public:
     UdpSocket() = default;
@@ -30,25 +41,25 @@ public:
     UdpSocket(const UdpSocket&) = delete;
     UdpSocket& operator=(const UdpSocket&) = delete;
 
-    // Makes a new socket; on failure the result is not valid and error holds errno.
+    // Makes a new socket; on failure the result is not valid and error holds the system's number.
     static UdpSocket Make(int& error);
 
-    bool IsValid() const { return fd_ >= 0; }
-    int Descriptor() const { return fd_; }
+    bool IsValid() const { return fd_ != kNoSocket; }
+    NativeSocket Descriptor() const { return fd_; }
 
-    // 0 on success, else errno.
+    // 0 on success, else the error number.
     int Bind(std::uint32_t address, std::uint16_t port);
     // The port the socket is bound to, 0 when unbound or invalid.
     std::uint16_t LocalPort() const;
-    // Sends data as one datagram; 0 on success, else errno.
+    // Sends data as one datagram; 0 on success, else the error number.
     int SendTo(std::span<const char> data, std::uint32_t address, std::uint16_t port);
     // Reads one waiting datagram without blocking.
     UdpReceiveResult ReceiveFrom(std::span<char> buffer);
     void Close();
 
 private:
-    explicit UdpSocket(int fd) : fd_(fd) {}
-    int fd_ = -1;
+    explicit UdpSocket(NativeSocket fd) : fd_(fd) {}
+    NativeSocket fd_ = kNoSocket;
 };
 
 }  // namespace kestrune

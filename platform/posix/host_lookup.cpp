@@ -5,33 +5,17 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
-#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <memory>
-#include <string_view>
+
+#include "platform/special_use_names.h"
 
 namespace kestrune {
 
 namespace {
 
 constexpr int kNoSuchName = EAI_NONAME < 0 ? -EAI_NONAME : EAI_NONAME;
-
-bool EndsWithLabel(std::string_view name, std::string_view label) {
-    if (name.ends_with('.')) {
-        name.remove_suffix(1);
-    }
-    if (name.size() < label.size()) {
-        return false;
-    }
-    const std::string_view tail = name.substr(name.size() - label.size());
-    for (std::size_t i = 0; i < label.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(tail[i])) != label[i]) {
-            return false;
-        }
-    }
-    return name.size() == label.size() || name[name.size() - label.size() - 1] == '.';
-}
 
 }  // namespace
 
@@ -45,14 +29,13 @@ HostLookupResult LookUpHost(const std::string& name) {
     if (*zeroTerminated == '\0') {
         return {kNoSuchName, 0};
     }
-    // Special-use names are answered here and never sent to a name server: "localhost" is the
-    // loopback host, and no name under "invalid" exists.
-    const std::string_view asked(zeroTerminated);
-    if (EndsWithLabel(asked, "invalid")) {
-        return {kNoSuchName, 0};
-    }
-    if (EndsWithLabel(asked, "localhost")) {
-        return {0, htonl(INADDR_LOOPBACK)};
+    switch (ClassifySpecialUseName(zeroTerminated)) {
+        case SpecialUseName::Invalid:
+            return {kNoSuchName, 0};
+        case SpecialUseName::Loopback:
+            return {0, htonl(INADDR_LOOPBACK)};
+        case SpecialUseName::None:
+            break;
     }
     addrinfo hints{};
     hints.ai_family = AF_INET;
