@@ -130,6 +130,46 @@ ReplaceResult Failed(ReplaceFailure failure, int error) {
     return {failure, error};
 }
 
+// Writes bytes over the file itself. The space is claimed first, so that a full disk or a size
+// limit is found before any byte changes; a failure after that leaves the file part-written.
+ReplaceResult WriteInPlace(const std::string& target, std::string_view bytes) {
+    // Non-blocking, so that a pipe put there meanwhile cannot make the save wait.
+    FileDescriptor fd(
+        ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK));
+    if (!fd.valid()) {
+        return Failed(ReplaceFailure::Create, errno);
+    }
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) {
+        return Failed(ReplaceFailure::Create, errno);
+    }
+    if (!S_ISREG(st.st_mode)) {
+        return Failed(ReplaceFailure::Create, EINVAL);
+    }
+    const auto size = static_cast<off_t>(bytes.size());
+    if (size > st.st_size && ::fallocate(fd.get(), 0, 0, size) != 0 && errno != EOPNOTSUPP) {
+        return Failed(ReplaceFailure::Write, errno);
+    }
+    if (!WriteAll(fd.get(), bytes) || ::ftruncate(fd.get(), size) != 0 || ::fsync(fd.get()) != 0) {
+        return Failed(ReplaceFailure::Write, errno);
+    }
+    if (fd.closeNow() != 0) {
+        return Failed(ReplaceFailure::Write, errno);
+    }
+    return {};
+}
+
+// No new file could be made beside target. When the folder refuses it for want of permission
+// (someone else's folder, a read-only one) but the file is there and ours to write, the file is
+// written in place rather than not at all: the one save that cannot be all or nothing.
+ReplaceResult NoNewFileBeside(const std::string& target, bool fileMayBeWritten,
+                              std::string_view bytes, int error) {
+    if (fileMayBeWritten && (error == EACCES || error == EPERM)) {
+        return WriteInPlace(target, bytes);
+    }
+    return Failed(ReplaceFailure::Create, error);
+}
+
 }  // namespace
 
 FileContent ReadFileContent(const std::string& path) {
@@ -214,11 +254,11 @@ ReplaceResult ReplaceFileContent(const std::string& path, std::string_view bytes
     }
     if (fdNumber < 0) {
         if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
-            return Failed(ReplaceFailure::Create, errno);
+            return NoNewFileBeside(target, replacing, bytes, errno);
         }
         fdNumber = OpenNamedTemporary(target, creationMode, temporary);
         if (fdNumber < 0) {
-            return Failed(ReplaceFailure::Create, errno);
+            return NoNewFileBeside(target, replacing, bytes, errno);
         }
         named = true;
     }

@@ -441,11 +441,10 @@ TEST_F(SettingsStore, FailedSettingsSaveKeepsTheOldFile) {
     ASSERT_EQ(::chmod(settingsPath_.c_str(), 0600), 0);
     EXPECT_EQ(ReadFile(settingsPath_), before);
 
+    // A settings file that is not there yet cannot be made in a read-only folder.
     const fs::path readOnly = folder_ / "read-only";
     fs::create_directory(readOnly);
     const std::string lockedPath = (readOnly / "kestrune.ini").string();
-    WriteFile(lockedPath, before);
-    fs::permissions(lockedPath, kEveryone);
     fs::permissions(readOnly, kReadOnly);
     EXPECT_EQ(InChildWithoutPrivileges([&] {
                   return MessageOf<ProfileWriteError>([&] {
@@ -454,8 +453,41 @@ TEST_F(SettingsStore, FailedSettingsSaveKeepsTheOldFile) {
               }),
               0)
         << "a settings file in a read-only folder";
-    EXPECT_EQ(ReadFile(lockedPath), before);
+    EXPECT_FALSE(fs::exists(lockedPath));
     fs::permissions(readOnly, kEveryone);
+}
+
+// A folder the player may not write in (an administrator's choice, a read-only current folder)
+// holding files the player may write: no new file can be made beside them, so both are written
+// in place rather than not at all. A list that is not there yet still cannot be made.
+TEST_F(SettingsStore, WritableFilesInAFolderWeMayNotWriteAreSavedInPlace) {
+    SaveSettings(Changed(), {"osp"}, settingsPath_);
+    fs::permissions(settingsPath_, fs::perms::all);
+    fs::permissions(kModsListFileName, fs::perms::all);
+    fs::permissions(folder_, fs::perms::owner_read | fs::perms::owner_exec |
+                                 fs::perms::others_read | fs::perms::others_exec);
+    LauncherSettings edited = Changed();
+    edited.Q3Server = "127.0.0.2";
+    EXPECT_EQ(InChildWithoutPrivileges([&] {
+                  return MessageOf<Exception>([&] {
+                             SaveSettings(edited, {"osp", "cpma"}, settingsPath_);
+                         }) == "(nothing raised)";
+              }),
+              0);
+    LauncherSettings loaded;
+    ModsList mods;
+    LoadSettings(loaded, mods, settingsPath_);
+    EXPECT_EQ(loaded, edited);
+    EXPECT_EQ(mods, (ModsList{"osp", "cpma"}));
+    EXPECT_EQ(entryCount(), 2u);
+
+    fs::remove(kModsListFileName);
+    EXPECT_EQ(InChildWithoutPrivileges([&] {
+                  return MessageOf<FileCreateError>([&] {
+                             SaveSettings(edited, {"osp"}, settingsPath_);
+                         }) == "Cannot create file mods.kst";
+              }),
+              0);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <random>
 #include <stdexcept>
 #include <string>
@@ -311,18 +312,57 @@ TEST(ReplaceFileContent, FailuresLeaveTheOldFileWhole) {
     EXPECT_EQ(result.error, EFBIG);
     EXPECT_EQ(ReadFile(path), "old\r\n");
     EXPECT_EQ(folder.entryCount(), 2u);
+}
 
-    // A folder we may not write in: the file itself may be written, but not replaced.
-    fs::permissions(path, fs::perms::owner_all | fs::perms::group_all | fs::perms::others_all);
+// A folder we may not write in (another user's, a read-only one): no new file can be made there,
+// so a file in it that we may write is written in place, and one we may not is left alone.
+TEST(ReplaceFileContent, AWritableFileInAFolderWeMayNotWriteIsWrittenInPlace) {
+    TempFolder folder;
+    const std::string path = folder / "mods.kst";
+    const std::string locked = folder / "locked.ini";
+    const std::string old = "old content\r\n";
+    constexpr fs::perms kAnyoneMayWrite = fs::perms::owner_read | fs::perms::owner_write |
+                                          fs::perms::others_read | fs::perms::others_write;
+    WriteFile(path, old, kAnyoneMayWrite);
+    WriteFile(locked, "locked\r\n", fs::perms::owner_read | fs::perms::others_read);
     fs::permissions(folder.path(), fs::perms::owner_read | fs::perms::owner_exec |
-                                       fs::perms::group_read | fs::perms::group_exec |
                                        fs::perms::others_read | fs::perms::others_exec);
-    EXPECT_EQ(InChildWithoutPrivileges([&] {
-                  const ReplaceResult refused = ReplaceFileContent(path, "new", 0600);
-                  return refused.failure == ReplaceFailure::Create && refused.error == EACCES;
-              }),
-              0);
-    EXPECT_EQ(ReadFile(path), "old\r\n");
+    struct Case {
+        std::string bytes;
+        rlim_t sizeLimit;
+        ReplaceFailure failure;
+        std::string after;
+    };
+    const Case cases[] = {
+        {"longer new content\r\n", RLIM_INFINITY, ReplaceFailure::None, "longer new content\r\n"},
+        {"new\r\n", RLIM_INFINITY, ReplaceFailure::None, "new\r\n"},  // the old tail goes
+        {"", RLIM_INFINITY, ReplaceFailure::None, ""},
+        // The space is claimed before any byte changes.
+        {std::string(5000, 'n'), 1000, ReplaceFailure::Write, old},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes.size());
+        WriteFile(path, old);
+        struct stat before {};
+        ASSERT_EQ(::stat(path.c_str(), &before), 0);
+        EXPECT_EQ(InChildWithoutPrivileges([&] {
+                      std::optional<FileSizeLimit> limit;
+                      if (c.sizeLimit != RLIM_INFINITY) {
+                          limit.emplace(c.sizeLimit);
+                      }
+                      const ReplaceResult refused = ReplaceFileContent(locked, "new", 0600);
+                      return ReplaceFileContent(path, c.bytes, 0600).failure == c.failure &&
+                             refused.failure == ReplaceFailure::Create && refused.error == EACCES;
+                  }),
+                  0);
+        EXPECT_EQ(ReadFile(path), c.after);
+        struct stat after {};
+        ASSERT_EQ(::stat(path.c_str(), &after), 0);
+        EXPECT_EQ(after.st_ino, before.st_ino);
+        EXPECT_EQ(ModeOf(path), 0606u);
+        EXPECT_EQ(ReadFile(locked), "locked\r\n");
+        EXPECT_EQ(folder.entryCount(), 2u);
+    }
 }
 
 TEST(ReplaceFileContent, AFileWeMayNotWriteIsNotReplaced) {
