@@ -119,7 +119,10 @@ void LoadSettings(LauncherSettings& settings, ModsList& mods, const std::string&
 void SaveSettings(const LauncherSettings& settings, const ModsList& mods,
                   const std::string& settingsPath) {
     SaveModsList(mods);
+    SaveSettingsFile(settings, settingsPath);
+}
 
+void SaveSettingsFile(const LauncherSettings& settings, const std::string& settingsPath) {
     const std::string failure = "Unable to write to " + settingsPath;
     ProfileFile profile(settingsPath);
     // Writing over a file that exists but could not be read would lose everything else in it.

@@ -43,6 +43,11 @@ void LoadSettings(LauncherSettings& settings, ModsList& mods,
 void SaveSettings(const LauncherSettings& settings, const ModsList& mods,
                   const std::string& settingsPath = SettingsPath());
 
+// Writes every key of the settings file alone: for a mods list that could not be read, which
+// must then not be overwritten.
+void SaveSettingsFile(const LauncherSettings& settings,
+                      const std::string& settingsPath = SettingsPath());
+
 // Writes "mods.kst" alone.
 void SaveModsList(const ModsList& mods);
 

@@ -8,10 +8,13 @@
 #include <QScreen>
 #include <QSignalBlocker>
 
+#include <optional>
+
 #include "launcher/settings_store.h"
 #include "platform/exception.h"
 #include "ui/exception_display.h"
 #include "ui/hint.h"
+#include "ui/mods_list_box.h"
 #include "ui/secondary_window_style.h"
 #include "ui/window_placement.h"
 
@@ -101,13 +104,11 @@ void TForm4::btModsClick() {
     }
 }
 
+// A list that could not be read at start-up is not written: the player's file stays as it is.
 void TForm4::Button1Click() {
-    ModsList mods;
-    mods.reserve(static_cast<std::size_t>(mods_.count()));
-    for (int i = 0; i < mods_.count(); ++i) {
-        mods.push_back(mods_.itemText(i).toLocal8Bit().toStdString());
+    if (const std::optional<ModsList> mods = ModsListToWrite(mods_)) {
+        SaveModsList(*mods);
     }
-    SaveModsList(mods);
     BringForward(mainWindow_);
     close();
 }

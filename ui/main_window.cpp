@@ -31,6 +31,7 @@
 #include "ui/completing_combo_box.h"
 #include "ui/exception_display.h"
 #include "ui/hint.h"
+#include "ui/mods_list_box.h"
 #include "ui/web_sites.h"
 #include "ui/window_font.h"
 #include "ui/window_placement.h"
@@ -377,7 +378,8 @@ LauncherSettings TForm1::SettingsFromControls() const {
     LauncherSettings settings;
     settings.Autosave = cbAutosave->isChecked();
     settings.ExitOnLaunch = cbExit->isChecked();
-    settings.Mods = cbMods->currentIndex();
+    // The index of a list that was not read keeps pointing where it did.
+    settings.Mods = modsListRead_ ? cbMods->currentIndex() : stored_.Mods;
     settings.TSExecutable = FTSExecutable;
     settings.TSServer = ToLocal(edTSServer->text());
     settings.TSPort = ToLocal(edTSPort->text());
@@ -393,23 +395,19 @@ LauncherSettings TForm1::SettingsFromControls() const {
     return settings;
 }
 
-ModsList TForm1::ModsFromControls() const {
-    ModsList mods;
-    for (const QString& item : cbMods->Items()) {
-        mods.push_back(ToLocal(item));
+void TForm1::CopySettingsToControls(const LauncherSettings& settings, const ModsList* mods) {
+    if (mods) {
+        QStringList items;
+        for (const std::string& mod : *mods) {
+            items.append(FromLocal(mod));
+        }
+        cbMods->ReplaceItems(items);
+    } else {
+        MarkModsListUnread(*cbMods);
     }
-    return mods;
-}
-
-void TForm1::CopySettingsToControls(const LauncherSettings& settings, const ModsList& mods) {
-    QStringList items;
-    for (const std::string& mod : mods) {
-        items.append(FromLocal(mod));
-    }
-    cbMods->ReplaceItems(items);
     cbAutosave->setChecked(settings.Autosave);
     cbExit->setChecked(settings.ExitOnLaunch);
-    if (settings.Mods != cbMods->currentIndex()) {
+    if (mods && settings.Mods != cbMods->currentIndex()) {
         // An index outside the list selects nothing, and the box keeps its text.
         if (settings.Mods >= 0 && settings.Mods < cbMods->count()) {
             cbMods->setCurrentIndex(settings.Mods);
@@ -452,7 +450,7 @@ void TForm1::FormCreate() {
     show();
 
     LauncherSettings settings;
-    ModsList mods = ModsFromControls();
+    ModsList mods;
     // An unreadable mods list still lets the settings load; its message comes once the window
     // is filled and ready.
     std::optional<FileOpenError> modsListError;
@@ -461,7 +459,9 @@ void TForm1::FormCreate() {
     } catch (const FileOpenError& error) {
         modsListError = error;
     }
-    CopySettingsToControls(settings, mods);
+    stored_ = settings;
+    modsListRead_ = !modsListError;
+    CopySettingsToControls(settings, modsListRead_ ? &mods : nullptr);
     Label1->setText("Program ready");
     SetStatusPanel(0, FromLocal(kPartnerHost));
     SetStatusPanel(1, "Ready");
@@ -495,8 +495,13 @@ void TForm1::btnExitClick() {
     close();
 }
 
+// A mods list that could not be read is left as it is; the settings are written all the same.
 void TForm1::Save1Click() {
-    SaveSettings(SettingsFromControls(), ModsFromControls(), settingsPath_);
+    if (const std::optional<ModsList> mods = ModsListToWrite(*cbMods)) {
+        SaveSettings(SettingsFromControls(), *mods, settingsPath_);
+    } else {
+        SaveSettingsFile(SettingsFromControls(), settingsPath_);
+    }
 }
 
 void TForm1::btnLaunchQ3Click() {

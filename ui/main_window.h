@@ -62,8 +62,8 @@ private:
     void ConnectHandlers();
 
     LauncherSettings SettingsFromControls() const;
-    ModsList ModsFromControls() const;
-    void CopySettingsToControls(const LauncherSettings& settings, const ModsList& mods);
+    // A null mods list could not be read: the box keeps its entries and selects none of them.
+    void CopySettingsToControls(const LauncherSettings& settings, const ModsList* mods);
     int GameTypeIndex() const;
     void SetGameTypeIndex(int index);
     void UpdateGroupTabStop();
@@ -92,6 +92,9 @@ private:
     void TimerTimer();
 
     const std::string settingsPath_;
+    // The settings as read at start-up.
+    LauncherSettings stored_;
+    bool modsListRead_ = true;
     std::string FQ3Executable;
     std::string FTSExecutable;
     QPointer<QWidget> aboutWindow_;

@@ -2,6 +2,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -11,6 +12,7 @@
 #include <QStyleOption>
 
 #include "tests/ui/main_window_fixture.h"
+#include "ui/add_mod_window.h"
 
 namespace kestrune::test_support {
 namespace {
@@ -112,7 +114,8 @@ TEST_F(StartupTest, AStoredModIndexOutsideTheListSelectsNothing) {
 
 TEST_F(StartupTest, AnUnreadableModsListIsReportedAfterTheSettingsAreIn) {
     ASSERT_TRUE(QDir(folder_.path()).mkdir("mods.kst"));
-    WriteSettings("[Quake3]\nQ3Server=127.0.0.1\nQ3Executable=/games/q3/quake3.exe\n");
+    WriteSettings(
+        "[Main]\nMods=0\n[Quake3]\nQ3Server=127.0.0.1\nQ3Executable=/games/q3/quake3.exe\n");
     TForm1& window = Create();
     ASSERT_EQ(messages_.size(), 1u);
     EXPECT_EQ(messages_[0], "Cannot open file mods.kst.");
@@ -121,6 +124,22 @@ TEST_F(StartupTest, AnUnreadableModsListIsReportedAfterTheSettingsAreIn) {
     EXPECT_EQ(Message(), "Program ready");
     EXPECT_EQ(window.StatusPanelText(1), "Ready");
     EXPECT_TRUE(window.isVisible());
+    // The stored index selects nothing from a list that was not read.
+    EXPECT_EQ(Get<QComboBox>("cbMods").currentIndex(), -1);
+    EXPECT_EQ(Get<QComboBox>("cbMods").currentText(), "Mods");
+
+    // Nor is that list ever written: saving writes the settings alone, keeping the index, and
+    // the Add-mod window adds to the box without writing the file.
+    Get<QLineEdit>("edQ3Server").setText("127.0.0.2");
+    Trigger("Save1");
+    TForm4 addMod(window, window.ModsComboBox());
+    addMod.findChild<QLineEdit*>("edmods")->setText("osp");
+    QTest::mouseClick(addMod.findChild<QPushButton*>("btMods"), Qt::LeftButton);
+    QTest::mouseClick(addMod.findChild<QPushButton*>("Button1"), Qt::LeftButton);
+    EXPECT_EQ(messages_.size(), 1u);
+    EXPECT_EQ(SavedValue("Q3Server"), "127.0.0.2");
+    EXPECT_EQ(SavedValue("Mods"), "0");
+    EXPECT_TRUE(QFileInfo(folder_.filePath("mods.kst")).isDir());
 }
 
 TEST_F(StartupTest, ClientAreaMenuAndStatusBarHaveTheirSizes) {
