@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPixmap>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -71,6 +72,18 @@ void PlaceLabel(QLabel& label, const char* name, QRect geometry) {
 void GrowToCaption(QWidget& widget) {
     widget.resize(std::max(widget.width(), widget.sizeHint().width()), widget.height());
 }
+
+// Password fields show "*" for each character, whatever the desktop's style would show.
+class StarPasswordStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_LineEdit_PasswordCharacter) {
+            return '*';
+        }
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
 
 void MakeBlue(QWidget& widget) {
     QPalette palette = widget.palette();
@@ -165,12 +178,17 @@ void TForm1::CreateControls() {
         {Label7, "Label7", "User Password", {264, 128, 71, 13}, edTSPassword, "edTSPassword", {264, 144, 145, 21}, true},
     };
     // clang-format on
+    // A widget does not own its style: the window does, and, made after the client area, the
+    // style goes after the fields.
+    auto* passwordStyle = new StarPasswordStyle;
+    passwordStyle->setParent(this);
     for (const Field& field : fields) {
         field.label = new QLabel(field.caption, client);
         PlaceLabel(*field.label, field.labelName, field.labelGeometry);
         field.edit = new QLineEdit(client);
         Place(*field.edit, field.editName, field.editGeometry);
         if (field.secret) {
+            field.edit->setStyle(passwordStyle);
             field.edit->setEchoMode(QLineEdit::Password);
         }
     }
@@ -271,7 +289,12 @@ void TForm1::CreateProbe() {
     UDP = new TUDPEndpoint(this);
     UDP->setObjectName("UDP");
     UDP->SetRemotePort(0);
-    UDP->SetLocalPort(0);
+    try {
+        UDP->SetLocalPort(0);
+    } catch (const Exception& error) {
+        // Reported as a stored property of the window that could not be applied.
+        throw Exception("Error reading UDP.LocalPort: " + error.message());
+    }
     UDP->SetReportLevel(1);
     UDP->SetOnDataReceived([this](TUDPEndpoint& sender, std::int32_t numberBytes,
                                   const std::string& fromIP, std::int32_t port) {
@@ -282,6 +305,8 @@ void TForm1::CreateProbe() {
     Timer = new QTimer(this);
     Timer->setObjectName("Timer");
     Timer->setInterval(kProbeTimeoutMs);
+    // A coarse timer may fire up to 5 % early.
+    Timer->setTimerType(Qt::PreciseTimer);
     connect(Timer, &QTimer::timeout, this, [this] { Guarded([this] { TimerTimer(); }); });
 }
 
@@ -482,6 +507,9 @@ void TForm1::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
+    // A "Test server" waiting for a name lookup must not hold the program open.
+    lookupAbandoned_ = true;
+    UDP->CancelLookup();
     emit closed();
 }
 
@@ -577,9 +605,18 @@ void TForm1::Label10Click() {
 // --- The server probe ---------------------------------------------------------------------
 
 void TForm1::btnTestClick() {
+    lookupAbandoned_ = false;
     UDP->SetRemoteHost(ToLocal(edQ3Server->text()));
     UDP->SetRemotePort(ToInteger(ToLocal(edQ3Port->text())));
-    UDP->SendBuffer(std::span<const char>(kStatusQuery), kStatusQueryLength);
+    try {
+        UDP->SendBuffer(std::span<const char>(kStatusQuery), kStatusQueryLength);
+    } catch (const UDPSockError&) {
+        // The window closed during the lookup: there is no one left to tell.
+        if (lookupAbandoned_) {
+            return;
+        }
+        throw;
+    }
     // A second test while waiting keeps the first deadline.
     if (!Timer->isActive()) {
         Timer->start();

@@ -146,6 +146,8 @@ private:
 
     TUDPEndpoint* UDP = nullptr;
     QTimer* Timer = nullptr;
+    // Set when closing the window ended the wait of a "Test server".
+    bool lookupAbandoned_ = false;
 };
 
 }  // namespace kestrune

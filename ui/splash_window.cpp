@@ -57,6 +57,8 @@ TForm3::TForm3(QWidget& mainWindow) : mainWindow_(mainWindow) {
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
     Timer1->setInterval(kShowMilliseconds);
+    // A coarse timer may fire up to 5 % early.
+    Timer1->setTimerType(Qt::PreciseTimer);
     connect(Timer1, &QTimer::timeout, this, [this] { Guarded([this] { Timer1Timer(); }); });
 
     show();

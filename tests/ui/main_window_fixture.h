@@ -12,6 +12,7 @@
 #include <deque>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,11 @@
 #include "ui/executable_browser.h"
 #include "ui/main_window.h"
 #include "ui/web_sites.h"
+
+// Failures print texts as text.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace kestrune::test_support {
 

@@ -11,8 +11,30 @@
 #include <QStatusBar>
 #include <QStyleOption>
 
+#include <dlfcn.h>
+#include <errno.h>
+
 #include "tests/ui/main_window_fixture.h"
 #include "ui/add_mod_window.h"
+
+// How many more sockets this test program may make before the next one fails with EMFILE; -1
+// for no limit.
+static int g_socketsBeforeFailure = -1;
+
+// Stands in for the C library's socket(), so that a test can make one particular socket fail.
+extern "C" int socket(int domain, int type, int protocol) {
+    if (g_socketsBeforeFailure == 0) {
+        g_socketsBeforeFailure = -1;
+        errno = EMFILE;
+        return -1;
+    }
+    if (g_socketsBeforeFailure > 0) {
+        --g_socketsBeforeFailure;
+    }
+    using Socket = int (*)(int, int, int);
+    static const auto real = reinterpret_cast<Socket>(dlsym(RTLD_NEXT, "socket"));
+    return real(domain, type, protocol);
+}
 
 namespace kestrune::test_support {
 namespace {
@@ -61,11 +83,11 @@ TEST_F(StartupTest, StoredSettingsFillEveryControl) {
     EXPECT_EQ(Get<QLineEdit>("edTSNick").text(), "Klesk");
     EXPECT_EQ(Get<QLineEdit>("edTSLogin").text(), "klesk");
     EXPECT_EQ(Get<QLineEdit>("edTSPassword").text(), "secret");
-    EXPECT_EQ(Get<QLineEdit>("edTSPassword").echoMode(), QLineEdit::Password);
+    EXPECT_EQ(Get<QLineEdit>("edTSPassword").displayText(), "******");
     EXPECT_EQ(Get<QLineEdit>("edQ3Server").text(), "127.0.0.1");
     EXPECT_EQ(Get<QLineEdit>("edQ3Port").text(), "27960");
     EXPECT_EQ(Get<QLineEdit>("edQ3Password").text(), "pw");
-    EXPECT_EQ(Get<QLineEdit>("edQ3Password").echoMode(), QLineEdit::Password);
+    EXPECT_EQ(Get<QLineEdit>("edQ3Password").displayText(), "**");
     // "0", what a cancelled path dialog leaves, is a path like any other here.
     EXPECT_TRUE(Get<QPushButton>("btnLaunchQ3").isEnabled());
     EXPECT_TRUE(Get<QPushButton>("btnLaunchTS").isEnabled());
@@ -140,6 +162,23 @@ TEST_F(StartupTest, AnUnreadableModsListIsReportedAfterTheSettingsAreIn) {
     EXPECT_EQ(SavedValue("Q3Server"), "127.0.0.2");
     EXPECT_EQ(SavedValue("Mods"), "0");
     EXPECT_TRUE(QFileInfo(folder_.filePath("mods.kst")).isDir());
+}
+
+// The window's socket is made twice: when the endpoint is made, and again when its local port
+// is applied; a failure of the second names the property.
+TEST_F(StartupTest, ASocketThatCannotBeMadeStopsTheWindowWithItsMessage) {
+    struct Case {
+        int socketsBeforeFailure;
+        const char* shown;
+    };
+    for (const Case& c : {Case{0, "Unknown Error No. 24."},
+                          Case{1, "Error reading UDP.LocalPort: Unknown Error No. 24."}}) {
+        messages_.clear();
+        g_socketsBeforeFailure = c.socketsBeforeFailure;
+        Guarded([this] { Create(); });
+        g_socketsBeforeFailure = -1;
+        EXPECT_EQ(messages_, std::vector<QString>{c.shown});
+    }
 }
 
 TEST_F(StartupTest, ClientAreaMenuAndStatusBarHaveTheirSizes) {
