@@ -16,10 +16,19 @@ struct SpawnResult {
 };
 
 // POSIX only (StartProgram in program_start.h is the service every system offers).
+
+// Where a program named without a directory is looked for.
+enum class ProgramSearch {
+    CurrentDirectoryThenPath,
+    // Only the absolute folders of PATH: a folder the user happens to be in never supplies a
+    // program the desktop should run.
+    PathOnly,
+};
+
 // Starts a program directly (never through a shell) and lets it run on its own.
 // - With a directory, the program is directory/file and runs in that directory. With an empty
-//   directory it is looked for in the current directory, then along PATH (a file holding a "/"
-//   is taken as it stands), and the working directory stays the caller's.
+//   directory it is looked for as search says (a file holding a "/" is taken as it stands), and
+//   the working directory stays the caller's.
 // - argv[0] is the file as given, followed by the arguments.
 // - The program gets its own session, default signal handling, no blocked signals and none of
 //   our descriptors but 0, 1 and 2. It is reaped in the background, so it never lingers as a
@@ -27,6 +36,7 @@ struct SpawnResult {
 // A start that fails (missing file, not executable, bad directory, ...) is reported before
 // this returns. Safe to call from any thread.
 SpawnResult SpawnDetached(std::string_view file, const std::vector<std::string>& arguments,
-                          std::string_view directory);
+                          std::string_view directory,
+                          ProgramSearch search = ProgramSearch::CurrentDirectoryThenPath);
 
 }  // namespace kestrune

@@ -1,8 +1,9 @@
 #include "ui/web_sites.h"
 
+#include <string>
 #include <utility>
 
-#include "launcher/program_launching.h"
+#include "platform/process_spawn.h"
 
 namespace kestrune {
 
@@ -20,13 +21,13 @@ void OpenWebSite(std::string_view url) {
         opener(url);
         return;
     }
-    // The desktop's URL handler stands in for the shell's; a quoted argument keeps the URL whole.
-    std::string parameters = "\"";
-    parameters.append(url);
-    parameters += '"';
-    (void)RunProgram("xdg-open", parameters, "");
+    // The desktop's URL handler stands in for the shell's, and only the desktop's own: never a
+    // program of that name in the current folder.
+    (void)SpawnDetached("xdg-open", {std::string(url)}, "", ProgramSearch::PathOnly);
 }
 
-void SetWebSiteOpener(WebSiteOpener opener) { InstalledOpener() = std::move(opener); }
+void SetWebSiteOpener(WebSiteOpener opener) {
+    InstalledOpener() = std::move(opener);
+}
 
 }  // namespace kestrune

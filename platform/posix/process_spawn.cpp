@@ -50,21 +50,27 @@ SpawnResult Failure(int errorNumber) {
 
 // Where to look for the program, in order. With a directory we change into it first, so the
 // file is named relative to it: that stays right for a relative directory too.
-std::vector<std::string> CandidatePaths(std::string_view file, std::string_view directory) {
+std::vector<std::string> CandidatePaths(std::string_view file, std::string_view directory,
+                                        ProgramSearch search) {
     if (!directory.empty()) {
         return {"./" + std::string(file)};
     }
     if (file.find('/') != std::string_view::npos) {
         return {std::string(file)};
     }
-    std::vector<std::string> paths{"./" + std::string(file)};
+    const bool pathOnly = search == ProgramSearch::PathOnly;
+    std::vector<std::string> paths;
+    if (!pathOnly) {
+        paths.push_back("./" + std::string(file));
+    }
     const char* searchPath = getenv("PATH");
     std::string_view rest = searchPath != nullptr ? searchPath : "/bin:/usr/bin";
     while (true) {
         const auto colon = rest.find(':');
         std::string_view entry = rest.substr(0, colon);
-        // An empty entry stands for the current directory, already tried.
-        if (!entry.empty()) {
+        // An empty entry stands for the current directory, already tried. A PATH-only search
+        // skips relative entries too: they name folders from the current one.
+        if (!entry.empty() && (!pathOnly || entry.front() == '/')) {
             paths.push_back(std::string(entry) + "/" + std::string(file));
         }
         if (colon == std::string_view::npos) {
@@ -104,7 +110,7 @@ void ReapInBackground(pid_t processId) {
 }  // namespace
 
 SpawnResult SpawnDetached(std::string_view file, const std::vector<std::string>& arguments,
-                          std::string_view directory) {
+                          std::string_view directory, ProgramSearch search) {
     if (file.empty()) {
         return Failure(ENOENT);
     }
@@ -143,7 +149,7 @@ SpawnResult SpawnDetached(std::string_view file, const std::vector<std::string>&
 
     int error = ENOENT;
     bool accessDenied = false;
-    for (const std::string& path : CandidatePaths(file, directory)) {
+    for (const std::string& path : CandidatePaths(file, directory, search)) {
         pid_t processId = 0;
         error = posix_spawn(&processId, path.c_str(), actions.get(), attributes.get(), argv.data(),
                             environ);

@@ -194,6 +194,33 @@ TEST_F(SpawnDetachedTest, WithoutDirectorySearchesCurrentDirectoryThenPath) {
     EXPECT_EQ(missing.error, "No such file or directory");
 }
 
+TEST_F(SpawnDetachedTest, APathOnlySearchNeverLooksInTheCurrentDirectory) {
+    const fs::path here = folder_.path() / "here";
+    const fs::path onPath = folder_.path() / "on-path";
+    fs::create_directories(here / "sub");
+    fs::create_directory(onPath);
+    const fs::path fromPath = MakeProgram(onPath, "xdg-open");
+    const fs::path notFromHere = MakeProgram(here, "xdg-open");
+    const fs::path notHereOnly = MakeProgram(here, "here-only");
+    const fs::path notFromSub = MakeProgram(here / "sub", "here-only");
+
+    const std::string previousPath = getenv("PATH") != nullptr ? getenv("PATH") : "";
+    const fs::path previousDirectory = fs::current_path();
+    // Empty and relative entries all name the current directory or folders below it.
+    setenv("PATH", (".::sub:" + onPath.string()).c_str(), 1);
+    fs::current_path(here);
+    const SpawnResult opener = SpawnDetached("xdg-open", {"u"}, "", ProgramSearch::PathOnly);
+    const SpawnResult missing = SpawnDetached("here-only", {}, "", ProgramSearch::PathOnly);
+    fs::current_path(previousDirectory);
+    setenv("PATH", previousPath.c_str(), 1);
+
+    EXPECT_EQ(Expect(opener, fromPath).arguments, Args{"u"});
+    EXPECT_EQ(missing.error, "No such file or directory");
+    for (const fs::path& record : {notFromHere, notHereOnly, notFromSub}) {
+        EXPECT_FALSE(fs::exists(record.string() + ".pid")) << record;
+    }
+}
+
 TEST_F(SpawnDetachedTest, IsDetachedInheritsNoDescriptorsAndIsReaped) {
     // Descriptors a library might leave open without close-on-exec.
     const fs::path marker = folder_.path() / "leak-marker";

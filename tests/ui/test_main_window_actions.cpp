@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QTimer>
 
+#include "tests/platform/recording_program.h"
 #include "tests/ui/main_window_fixture.h"
 
 namespace kestrune::test_support {
@@ -213,6 +214,27 @@ TEST_F(LinksTest, LogoAndHostNameOpenTheirSitesAndTheMenuShowsTheWindows) {
     Trigger("TestServer1");
     EXPECT_EQ(Message(), "Program ready");
     EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(LinksTest, TheDesktopsOpenerComesFromPathNeverFromTheCurrentFolder) {
+    SetWebSiteOpener({});
+    TempFolder desktop;
+    const fs::path opened = desktop.path() / "opened";
+    const fs::path planted = fs::path(folder_.path().toStdString()) / "planted";
+    WriteRecordingProgram(desktop.path() / "xdg-open", opened);
+    WriteRecordingProgram(fs::path(folder_.path().toStdString()) / "xdg-open", planted);
+    const QByteArray previousPath = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString(desktop.path().string()));
+    Create();
+    QTest::mouseClick(&Get<QLabel>("Image1"), Qt::LeftButton);
+    qputenv("PATH", previousPath);
+
+    const auto seen = WaitForRecord(opened);
+    ReleaseProgram(opened);
+    ReleaseProgram(planted);
+    ASSERT_TRUE(seen.has_value());
+    EXPECT_EQ(seen->arguments, std::vector<std::string>{std::string(kPartnerUrl)});
+    EXPECT_FALSE(fs::exists(planted.string() + ".pid"));
 }
 
 TEST(ExceptionTextTest, AFullStopFollowsALetterDigitOrColonOnly) {
