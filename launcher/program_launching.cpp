@@ -12,8 +12,14 @@ constexpr int kModsGameType = 1;  // "Q3 Mods"
 }  // namespace
 
 LaunchResult RunProgram(std::string_view file, std::string_view parameters,
-                        std::string_view directory) {
+                        std::string_view directory, std::string_view chosenExecutable) {
+#ifdef _WIN32
+    // The shell opens the named file; Windows installs carry it.
+    (void)chosenExecutable;
     return StartProgram(file, parameters, directory);
+#else
+    return StartProgram(file, parameters, directory, chosenExecutable);
+#endif
 }
 
 std::string GameParameters(const LauncherSettings& settings, std::string_view modText) {
@@ -60,12 +66,12 @@ std::string DirectoryPart(std::string_view path) {
 LaunchResult LaunchGame(const LauncherSettings& settings, std::string_view modText,
                         const ProgramRunner& run) {
     return run(kGameFileName, GameParameters(settings, modText),
-               DirectoryPart(settings.Q3Executable));
+               DirectoryPart(settings.Q3Executable), settings.Q3Executable);
 }
 
 LaunchResult LaunchTeamSpeak(const LauncherSettings& settings, const ProgramRunner& run) {
     return run(kVoiceClientFileName, TeamSpeakAddress(settings),
-               DirectoryPart(settings.TSExecutable));
+               DirectoryPart(settings.TSExecutable), settings.TSExecutable);
 }
 
 }  // namespace kestrune

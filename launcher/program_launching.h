@@ -16,13 +16,16 @@ inline constexpr std::string_view kVoiceClientFileName = "TeamSpeak.exe";
 
 // Starts file (found in directory; with an empty directory in the current directory, then
 // PATH) with the parameter text split into arguments as a Windows program would split its
-// command line, in directory, detached. Never through a shell.
+// command line, in directory, detached. Never through a shell. Where no such file is found,
+// chosenExecutable (the player's choice, in that folder) is started instead; a Windows program
+// is started through Wine.
 LaunchResult RunProgram(std::string_view file, std::string_view parameters,
-                        std::string_view directory);
+                        std::string_view directory, std::string_view chosenExecutable = {});
 
 // How LaunchGame and LaunchTeamSpeak start their program: RunProgram, or a stand-in in tests.
-using ProgramRunner = std::function<LaunchResult(std::string_view file, std::string_view parameters,
-                                                 std::string_view directory)>;
+using ProgramRunner =
+    std::function<LaunchResult(std::string_view file, std::string_view parameters,
+                               std::string_view directory, std::string_view chosenExecutable)>;
 
 // "+connect server:port +password pw" and, for "Q3 Mods", " +set fs_game mod".
 std::string GameParameters(const LauncherSettings& settings, std::string_view modText);
@@ -36,10 +39,12 @@ std::string TeamSpeakAddress(const LauncherSettings& settings);
 // "C:"), or "" when the path has none.
 std::string DirectoryPart(std::string_view path);
 
-// Starts "quake3.exe" in the folder of Q3Executable with GameParameters.
+// Starts "quake3.exe" (or, where the folder has none, Q3Executable) in the folder of
+// Q3Executable with GameParameters.
 LaunchResult LaunchGame(const LauncherSettings& settings, std::string_view modText,
                         const ProgramRunner& run = RunProgram);
-// Starts "TeamSpeak.exe" in the folder of TSExecutable with the voice server's address.
+// Starts "TeamSpeak.exe" (or, where the folder has none, TSExecutable) in the folder of
+// TSExecutable with the voice server's address.
 LaunchResult LaunchTeamSpeak(const LauncherSettings& settings,
                              const ProgramRunner& run = RunProgram);
 

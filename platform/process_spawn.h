@@ -26,9 +26,9 @@ enum class ProgramSearch {
 };
 
 // Starts a program directly (never through a shell) and lets it run on its own.
-// - With a directory, the program is directory/file and runs in that directory. With an empty
-//   directory it is looked for as search says (a file holding a "/" is taken as it stands), and
-//   the working directory stays the caller's.
+// - With a directory, the program is directory/file (file itself when it is absolute) and runs
+//   in that directory. With an empty directory it is looked for as search says (a file holding a
+//   "/" is taken as it stands), and the working directory stays the caller's.
 // - argv[0] is the file as given, followed by the arguments.
 // - The program gets its own session, default signal handling, no blocked signals and none of
 //   our descriptors but 0, 1 and 2. It is reaped in the background, so it never lingers as a
@@ -38,5 +38,14 @@ enum class ProgramSearch {
 SpawnResult SpawnDetached(std::string_view file, const std::vector<std::string>& arguments,
                           std::string_view directory,
                           ProgramSearch search = ProgramSearch::CurrentDirectoryThenPath);
+
+// The places SpawnDetached tries for file (searching the current directory, then PATH), in
+// order, as paths from the caller's current
+// directory.
+std::vector<std::string> ProgramSearchPaths(std::string_view file, std::string_view directory);
+
+// The executable file of that name in the first absolute folder of PATH that holds one; empty
+// when none does. The current folder and relative entries are never searched.
+std::string FindOnPath(std::string_view name);
 
 }  // namespace kestrune

@@ -17,4 +17,20 @@ namespace kestrune {
 std::string StartProgram(std::string_view file, std::string_view parameters,
                          std::string_view directory);
 
+#ifndef _WIN32
+// What a start gives when the program is a Windows one and no Wine can be found.
+inline constexpr std::string_view kWineMissingMessage = "A Windows program needs Wine.";
+
+// A player's program on a Linux desktop, which rarely carries the Windows names and runs
+// Windows programs through Wine. The start is StartProgram's, except:
+// - when the search finds no file of that name but the executable the player chose
+//   (chosenExecutable, a path whose folder is directory) names another file that exists, that
+//   one is started instead;
+// - a file that is a Windows program (it begins with "MZ") is started through `wine` from PATH
+//   (`wine64` where there is no `wine`), given the program's absolute path and the arguments;
+//   with neither on PATH the start fails with kWineMissingMessage.
+std::string StartProgram(std::string_view file, std::string_view parameters,
+                         std::string_view directory, std::string_view chosenExecutable);
+#endif
+
 }  // namespace kestrune

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 
 #include <utility>
 
@@ -14,9 +15,33 @@ FileDialogAnswer& InstalledAnswer() {
     return answer;
 }
 
+// The patterns of a filter "description (pattern pattern ...)".
+QStringList PatternsOf(const QString& filter) {
+    const qsizetype open = filter.lastIndexOf('(');
+    const qsizetype close = filter.lastIndexOf(')');
+    if (open < 0 || close < open) {
+        return {};
+    }
+    return filter.mid(open + 1, close - open - 1).split(' ', Qt::SkipEmptyParts);
+}
+
+// The first filter that lists a file of this name, so the last choice shows when the dialog opens.
+QString FilterListing(const QStringList& filters, const QString& fileName) {
+    const QString name = QFileInfo(fileName).fileName();
+    if (!name.isEmpty()) {
+        for (const QString& filter : filters) {
+            if (QDir::match(PatternsOf(filter), name)) {
+                return filter;
+            }
+        }
+    }
+    return filters.constFirst();
+}
+
 std::optional<QString> RunFileDialog(QWidget* owner, const QString& filter,
                                      const QString& fileName) {
     QFileDialog dialog(owner, QString(), QString(), filter);
+    dialog.selectNameFilter(FilterListing(dialog.nameFilters(), fileName));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     // The file and its folder need not exist yet: a typed path is taken as it is.
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -33,9 +58,15 @@ std::optional<QString> RunFileDialog(QWidget* owner, const QString& filter,
 
 }  // namespace
 
-QString ExecutableBrowser::BrowseForExecutable(const QString& fileName) {
-    // Only folders and files of exactly this name are listed.
-    const QString filter = fileName + " (" + fileName + ")";
+QString ExecutableBrowser::BrowseForExecutable(const QString& fileName,
+                                               const QString& linuxNamesFilter) {
+    // First only folders and files of exactly this name are listed; the player may switch to
+    // the Linux names or to every file.
+    QString filter = fileName + " (" + fileName + ")";
+    if (!linuxNamesFilter.isEmpty()) {
+        filter += ";;" + linuxNamesFilter;
+    }
+    filter += ";;All files (*)";
     // "mods.kst" is read and written relative to the current directory, so whatever the dialog
     // does, the directory the launcher was started in stays current.
     const QString currentDirectory = QDir::currentPath();

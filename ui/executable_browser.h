@@ -15,9 +15,11 @@ class ExecutableBrowser {
 public:
     explicit ExecutableBrowser(QWidget* owner) : owner_(owner) {}
 
-    // Lets the user pick a file named fileName. Gives the full path of the chosen or typed file,
-    // or "0" when the dialog is cancelled. The process's current directory is left as it was.
-    QString BrowseForExecutable(const QString& fileName);
+    // Lets the user pick a file named fileName, one matching the filter of the same program's
+    // Linux names (a dialog filter such as "Linux game (ioquake3.* quake3)"), or any file. Gives
+    // the full path of the chosen or typed file, or "0" when the dialog is cancelled. The
+    // process's current directory is left as it was.
+    QString BrowseForExecutable(const QString& fileName, const QString& linuxNamesFilter = {});
 
 private:
     QPointer<QWidget> owner_;

@@ -555,16 +555,18 @@ void TForm1::btnLaunchTSClick() {
 }
 
 void TForm1::Q3PathClick() {
-    BrowseForPath("quake3.exe", FQ3Executable, *btnLaunchQ3);
+    BrowseForPath("quake3.exe", "Linux game (ioquake3.* ioquake3 quake3)", FQ3Executable,
+                  *btnLaunchQ3);
 }
 
 void TForm1::LinkTS21Click() {
-    BrowseForPath("Teamspeak.exe", FTSExecutable, *btnLaunchTS);
+    BrowseForPath("Teamspeak.exe", "Linux voice client (TeamSpeak)", FTSExecutable, *btnLaunchTS);
 }
 
 // A cancelled dialog stores its "0" as the path all the same.
-void TForm1::BrowseForPath(const QString& fileName, std::string& path, QPushButton& launchButton) {
-    const QString chosen = Open.BrowseForExecutable(fileName);
+void TForm1::BrowseForPath(const QString& fileName, const QString& linuxNamesFilter,
+                           std::string& path, QPushButton& launchButton) {
+    const QString chosen = Open.BrowseForExecutable(fileName, linuxNamesFilter);
     path = QFile::encodeName(chosen).toStdString();
     if (chosen != "0") {
         launchButton.setEnabled(true);

@@ -69,7 +69,8 @@ private:
     void UpdateGroupTabStop();
     void SetStatusPanel(int panel, const QString& text);
     // Lets the user pick the executable for a launch button and enables the button for it.
-    void BrowseForPath(const QString& fileName, std::string& path, QPushButton& launchButton);
+    void BrowseForPath(const QString& fileName, const QString& linuxNamesFilter, std::string& path,
+                       QPushButton& launchButton);
 
     // Handlers
     void FormCreate();

@@ -4,7 +4,9 @@
 #include <signal.h>
 #include <spawn.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <system_error>
 #include <thread>
@@ -48,12 +50,27 @@ SpawnResult Failure(int errorNumber) {
     return {0, SystemErrorMessage(errorNumber)};
 }
 
-// Where to look for the program, in order. With a directory we change into it first, so the
-// file is named relative to it: that stays right for a relative directory too.
+// The entries of PATH, in order, empty ones included.
+std::vector<std::string_view> PathEntries() {
+    const char* searchPath = getenv("PATH");
+    std::string_view rest = searchPath != nullptr ? searchPath : "/bin:/usr/bin";
+    std::vector<std::string_view> entries;
+    while (true) {
+        const auto colon = rest.find(':');
+        entries.push_back(rest.substr(0, colon));
+        if (colon == std::string_view::npos) {
+            return entries;
+        }
+        rest.remove_prefix(colon + 1);
+    }
+}
+
+// Where to look for the program, in order. With a directory we change into it first, so a
+// relative file is named from it: that stays right for a relative directory too.
 std::vector<std::string> CandidatePaths(std::string_view file, std::string_view directory,
                                         ProgramSearch search) {
     if (!directory.empty()) {
-        return {"./" + std::string(file)};
+        return {file.starts_with('/') ? std::string(file) : "./" + std::string(file)};
     }
     if (file.find('/') != std::string_view::npos) {
         return {std::string(file)};
@@ -63,20 +80,12 @@ std::vector<std::string> CandidatePaths(std::string_view file, std::string_view 
     if (!pathOnly) {
         paths.push_back("./" + std::string(file));
     }
-    const char* searchPath = getenv("PATH");
-    std::string_view rest = searchPath != nullptr ? searchPath : "/bin:/usr/bin";
-    while (true) {
-        const auto colon = rest.find(':');
-        std::string_view entry = rest.substr(0, colon);
+    for (std::string_view entry : PathEntries()) {
         // An empty entry stands for the current directory, already tried. A PATH-only search
         // skips relative entries too: they name folders from the current one.
         if (!entry.empty() && (!pathOnly || entry.front() == '/')) {
             paths.push_back(std::string(entry) + "/" + std::string(file));
         }
-        if (colon == std::string_view::npos) {
-            break;
-        }
-        rest.remove_prefix(colon + 1);
     }
     return paths;
 }
@@ -108,6 +117,35 @@ void ReapInBackground(pid_t processId) {
 }
 
 }  // namespace
+
+std::vector<std::string> ProgramSearchPaths(std::string_view file, std::string_view directory) {
+    if (directory.empty() || file.starts_with('/')) {
+        return CandidatePaths(file, directory, ProgramSearch::CurrentDirectoryThenPath);
+    }
+    std::string path(directory);
+    if (!path.ends_with('/')) {
+        path += '/';
+    }
+    return {path + std::string(file)};
+}
+
+std::string FindOnPath(std::string_view name) {
+    if (name.empty() || name.find('/') != std::string_view::npos) {
+        return {};
+    }
+    for (std::string_view entry : PathEntries()) {
+        if (!entry.starts_with('/')) {
+            continue;
+        }
+        std::string path = std::string(entry) + "/" + std::string(name);
+        struct stat st {};
+        if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+            ::access(path.c_str(), X_OK) == 0) {
+            return path;
+        }
+    }
+    return {};
+}
 
 SpawnResult SpawnDetached(std::string_view file, const std::vector<std::string>& arguments,
                           std::string_view directory, ProgramSearch search) {

@@ -5,13 +5,16 @@
 #include <vector>
 
 #include "launcher/program_launching.h"
+#include "platform/program_start.h"
 #include "tests/platform/recording_program.h"
+#include "tests/support/environment.h"
 
 namespace kestrune {
 namespace {
 
 using test_support::ProgramRecord;
 using test_support::ReleaseProgram;
+using test_support::ScopedEnvironment;
 using test_support::TempFolder;
 using test_support::WaitForRecord;
 using test_support::WaitUntilGone;
@@ -107,9 +110,9 @@ TEST(LaunchGame, HandsFileParametersAndFolderToTheRunner) {
     settings.Q3Executable = "/games/q3/ioquake3.x86_64";
     std::vector<std::string> calls;
     const auto recorder = [&](std::string_view file, std::string_view parameters,
-                              std::string_view directory) {
+                              std::string_view directory, std::string_view chosen) {
         calls.push_back(std::string(file) + "|" + std::string(parameters) + "|" +
-                        std::string(directory));
+                        std::string(directory) + "|" + std::string(chosen));
         return LaunchResult("refused");
     };
     EXPECT_EQ(LaunchGame(settings, "osp", recorder), "refused");
@@ -118,8 +121,8 @@ TEST(LaunchGame, HandsFileParametersAndFolderToTheRunner) {
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_EQ(calls[0],
               "quake3.exe|+connect q3.example.invalid:27960 +password secret +set fs_game osp|"
-              "/games/q3");
-    EXPECT_EQ(calls[1], "TeamSpeak.exe|teamspeak://:/nickname=?loginname=?password=|");
+              "/games/q3|/games/q3/ioquake3.x86_64");
+    EXPECT_EQ(calls[1], "TeamSpeak.exe|teamspeak://:/nickname=?loginname=?password=||0");
 }
 
 // Real starts of stand-in programs named like the real ones.
@@ -234,11 +237,50 @@ TEST_F(LaunchingTest, FailedStartsGiveTheSystemsMessage) {
 
     WriteFile(folder_.path() / "quake3.exe", "#!/bin/sh\n", fs::perms::owner_read);
     EXPECT_EQ(LaunchGame(settings, "osp"), "Permission denied");
-    WriteFile(folder_.path() / "TeamSpeak.exe", "MZ\x90", fs::perms::owner_all);
+    WriteFile(folder_.path() / "TeamSpeak.exe",
+              "\x7f"
+              "ELF",
+              fs::perms::owner_all);
     EXPECT_EQ(LaunchTeamSpeak(settings), "Exec format error");
 
     settings.Q3Executable = (folder_.path() / "missing-folder" / "quake3.exe").string();
     EXPECT_EQ(LaunchGame(settings, "osp"), "No such file or directory");
+}
+
+TEST_F(LaunchingTest, NativeProgramsUnderTheirOwnNames) {
+    LauncherSettings settings = GameSettings();
+    settings.Q3Executable = (folder_.path() / "ioquake3.x86_64").string();
+    settings.TSExecutable = (folder_.path() / "TeamSpeak").string();
+    settings.TSServer = "127.0.0.1";
+    WriteRecordingProgram(folder_.path() / "ioquake3.x86_64", gameRecord_);
+    WriteRecordingProgram(folder_.path() / "TeamSpeak", voiceRecord_);
+    EXPECT_EQ(SeenArguments(LaunchTeamSpeak(settings), voiceRecord_),
+              Args{"teamspeak://127.0.0.1:/nickname=?loginname=?password="});
+    EXPECT_EQ(SeenArguments(LaunchGame(settings, "osp"), gameRecord_),
+              (Args{"+connect", "q3.example.invalid:27960", "+password", "secret", "+set",
+                    "fs_game", "osp"}));
+}
+
+TEST_F(LaunchingTest, WindowsProgramsGoThroughWineFromPath) {
+    const fs::path bin = folder_.path() / "bin";
+    fs::create_directory(bin);
+    fs::create_directory(folder_.path() / "TeamSpeak2");
+    WriteFile(folder_.path() / "quake3.exe", "MZ\x90", fs::perms::owner_read);
+    WriteFile(folder_.path() / "TeamSpeak2" / "TeamSpeak.exe", "MZ", fs::perms::owner_read);
+    LauncherSettings settings = VoiceSettings();
+    settings.Q3Executable = (folder_.path() / "quake3.exe").string();
+    settings.TSExecutable = (folder_.path() / "TeamSpeak2" / "TeamSpeak.exe").string();
+    settings.Q3Server = "127.0.0.1";
+    settings.Q3Port = "27960";
+
+    ScopedEnvironment path("PATH", bin.string());
+    EXPECT_EQ(LaunchGame(settings, "osp"), kWineMissingMessage);
+    EXPECT_EQ(LaunchTeamSpeak(settings), kWineMissingMessage);
+
+    WriteRecordingProgram(bin / "wine", gameRecord_);
+    EXPECT_EQ(SeenArguments(LaunchGame(settings, "osp"), gameRecord_),
+              (Args{settings.Q3Executable, "+connect", "127.0.0.1:27960", "+password", "+set",
+                    "fs_game", "osp"}));
 }
 
 }  // namespace

@@ -12,8 +12,10 @@
 
 #include "platform/command_line.h"
 #include "platform/process_spawn.h"
+#include "platform/program_start.h"
 #include "platform/system_error.h"
 #include "tests/platform/recording_program.h"
+#include "tests/support/environment.h"
 
 namespace kestrune {
 namespace {
@@ -21,6 +23,7 @@ namespace {
 using test_support::ProgramRecord;
 using test_support::ReadFile;
 using test_support::ReleaseProgram;
+using test_support::ScopedEnvironment;
 using test_support::TempFolder;
 using test_support::WaitForRecord;
 using test_support::WaitUntilGone;
@@ -347,6 +350,190 @@ TEST_F(SpawnDetachedTest, StartsFromSeveralThreadsAtOnce) {
     for (const SpawnResult& result : results) {
         EXPECT_TRUE(WaitUntilGone(result.processId));
     }
+}
+
+TEST(FindOnPath, LooksInAbsoluteFoldersOfPathOnly) {
+    TempFolder folder;
+    for (const char* name : {"relative", "not-executable", "found", "later"}) {
+        fs::create_directory(folder.path() / name);
+    }
+    WriteFile(folder.path() / "wine", "#!/bin/sh\n", fs::perms::owner_all);
+    WriteFile(folder.path() / "relative" / "wine", "#!/bin/sh\n", fs::perms::owner_all);
+    WriteFile(folder.path() / "not-executable" / "wine", "", fs::perms::owner_read);
+    fs::create_directory(folder.path() / "found" / "wine64");
+    WriteFile(folder.path() / "found" / "wine", "#!/bin/sh\n", fs::perms::owner_all);
+    WriteFile(folder.path() / "later" / "wine64", "#!/bin/sh\n", fs::perms::owner_all);
+    const fs::path previous = fs::current_path();
+    fs::current_path(folder.path());
+    std::string wine;
+    std::string wine64;
+    std::string none;
+    {
+        const std::string dir = folder.path().string();
+        ScopedEnvironment path(
+            "PATH", ":relative:" + dir + "/not-executable:" + dir + "/found:" + dir + "/later");
+        wine = FindOnPath("wine");
+        wine64 = FindOnPath("wine64");
+        none = FindOnPath("wine32");
+    }
+    fs::current_path(previous);
+    EXPECT_EQ(wine, (folder.path() / "found" / "wine").string());
+    EXPECT_EQ(wine64, (folder.path() / "later" / "wine64").string());
+    EXPECT_EQ(none, "");
+}
+
+// The player's own programs: native builds under their own names, Windows ones through Wine.
+TEST(StartProgramOfAPlayer, StartsNativeNamesAndWindowsProgramsThroughWine) {
+    enum class Kind { Program, WindowsProgram, Text };
+    struct File {
+        std::string name;
+        Kind kind;
+    };
+    struct Case {
+        std::string title;
+        std::string file;
+        std::vector<File> files;  // in the program's folder
+        std::string chosen;       // the chosen executable's name in that folder
+        bool wineOnPath;
+        std::string started;  // the program that ran ("wine" for Wine), or nothing
+        std::string error;
+    };
+    const std::string wineMissing(kWineMissingMessage);
+    const Case cases[] = {
+        {"the named file comes first",
+         "quake3.exe",
+         {{"quake3.exe", Kind::Program}, {"ioquake3.x86_64", Kind::Program}},
+         "ioquake3.x86_64",
+         true,
+         "quake3.exe",
+         ""},
+        {"a native engine",
+         "quake3.exe",
+         {{"ioquake3.x86_64", Kind::Program}},
+         "ioquake3.x86_64",
+         false,
+         "ioquake3.x86_64",
+         ""},
+        {"the voice client's starter",
+         "TeamSpeak.exe",
+         {{"TeamSpeak", Kind::Program}},
+         "TeamSpeak",
+         false,
+         "TeamSpeak",
+         ""},
+        {"a Windows program",
+         "quake3.exe",
+         {{"quake3.exe", Kind::WindowsProgram}},
+         "quake3.exe",
+         true,
+         "wine",
+         ""},
+        {"a Windows program under another name",
+         "TeamSpeak.exe",
+         {{"teamspeak.exe", Kind::WindowsProgram}},
+         "teamspeak.exe",
+         true,
+         "wine",
+         ""},
+        {"no Wine",
+         "quake3.exe",
+         {{"quake3.exe", Kind::WindowsProgram}},
+         "quake3.exe",
+         false,
+         "",
+         wineMissing},
+        {"no Wine for the chosen one",
+         "quake3.exe",
+         {{"q3.exe", Kind::WindowsProgram}},
+         "q3.exe",
+         false,
+         "",
+         wineMissing},
+        {"the chosen one is missing too",
+         "quake3.exe",
+         {},
+         "ioquake3.x86_64",
+         true,
+         "",
+         "No such file or directory"},
+        {"the chosen one may not run",
+         "quake3.exe",
+         {{"ioquake3", Kind::Text}},
+         "ioquake3",
+         true,
+         "",
+         "Permission denied"},
+        {"a folder chosen", "quake3.exe", {}, "", true, "", "No such file or directory"},
+    };
+    const Args arguments{"+connect", "127.0.0.1:27960", "+password", "two words"};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.title);
+        TempFolder folder;
+        const fs::path programs = folder.path() / "my games";
+        const fs::path bin = folder.path() / "bin";
+        fs::create_directory(programs);
+        fs::create_directory(bin);
+        // Each program keeps its record under its own name, out of the programs' folder.
+        const auto record = [&](const std::string& name) {
+            return folder.path() / (name + ".rec");
+        };
+        for (const File& file : c.files) {
+            if (file.kind == Kind::Program) {
+                WriteRecordingProgram(programs / file.name, record(file.name));
+            } else if (file.kind == Kind::WindowsProgram) {
+                // Copied from a Windows disk: no execute bit.
+                WriteFile(programs / file.name, std::string("MZ\x90\0\3\0", 7),
+                          fs::perms::owner_read | fs::perms::owner_write);
+            } else {
+                WriteFile(programs / file.name, "text\n", fs::perms::owner_read);
+            }
+        }
+        if (c.wineOnPath) {
+            WriteRecordingProgram(bin / "wine", record("wine"));
+        }
+        std::string error;
+        {
+            // Only the test's own folder: a Wine installed on this machine must not answer.
+            ScopedEnvironment path("PATH", bin.string());
+            error = StartProgram(c.file, R"(+connect 127.0.0.1:27960 +password "two words")",
+                                 programs.string(), (programs / c.chosen).string());
+        }
+        EXPECT_EQ(error, c.error);
+        if (c.started.empty()) {
+            continue;
+        }
+        const auto seen = WaitForRecord(record(c.started));
+        ASSERT_TRUE(seen.has_value()) << "nothing ran";
+        ReleaseProgram(record(c.started));
+        EXPECT_EQ(seen->workingDirectory, programs.string());
+        Args expected = arguments;
+        if (c.started == "wine") {
+            expected.insert(expected.begin(), (programs / c.files[0].name).string());
+        }
+        EXPECT_EQ(seen->arguments, expected);
+        EXPECT_TRUE(WaitUntilGone(seen->processId));
+    }
+}
+
+TEST(StartProgramOfAPlayer, GivesWineTheProgramsFullPathFromTheCurrentFolder) {
+    TempFolder folder;
+    fs::create_directory(folder.path() / "bin");
+    WriteRecordingProgram(folder.path() / "bin" / "wine", folder.path() / "wine-record");
+    WriteFile(folder.path() / "quake3.exe", "MZ", fs::perms::owner_all);
+    const fs::path previous = fs::current_path();
+    fs::current_path(folder.path());
+    std::string error;
+    {
+        ScopedEnvironment path("PATH", (folder.path() / "bin").string());
+        error = StartProgram("quake3.exe", "+connect", "", "0");
+    }
+    fs::current_path(previous);
+    ASSERT_EQ(error, "");
+    const auto seen = WaitForRecord(folder.path() / "wine-record");
+    ASSERT_TRUE(seen.has_value());
+    ReleaseProgram(folder.path() / "wine-record");
+    EXPECT_EQ(seen->arguments, (Args{(folder.path() / "quake3.exe").string(), "+connect"}));
+    EXPECT_EQ(seen->workingDirectory, folder.path().string());
 }
 
 }  // namespace

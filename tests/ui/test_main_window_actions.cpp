@@ -95,8 +95,10 @@ TEST_F(PathEntryTest, AChosenPathEnablesLaunchingAndACancelStoresZero) {
     EXPECT_FALSE(Get<QPushButton>("btnLaunchTS").isEnabled());
 
     ASSERT_EQ(dialogFilters_.size(), 4u);
-    EXPECT_EQ(dialogFilters_[0], "quake3.exe (quake3.exe)");
-    EXPECT_EQ(dialogFilters_[2], "Teamspeak.exe (Teamspeak.exe)");
+    EXPECT_EQ(dialogFilters_[0],
+              "quake3.exe (quake3.exe);;Linux game (ioquake3.* ioquake3 quake3);;All files (*)");
+    EXPECT_EQ(dialogFilters_[2],
+              "Teamspeak.exe (Teamspeak.exe);;Linux voice client (TeamSpeak);;All files (*)");
     // One dialog serves both entries: each starts from the last file chosen.
     EXPECT_EQ(dialogFileNames_[0], "");
     EXPECT_EQ(dialogFileNames_[1], "/games/q3/quake3.exe");
@@ -109,21 +111,32 @@ TEST_F(PathEntryTest, TheRealDialogLeavesTheCurrentDirectoryAlone) {
     Create();
     QTemporaryDir elsewhere;
     ASSERT_TRUE(elsewhere.isValid());
-    const QString chosen = elsewhere.filePath("quake3.exe");
+    const QString chosen = elsewhere.filePath("ioquake3.x86_64");
     QFile program(chosen);
     ASSERT_TRUE(program.open(QIODevice::WriteOnly));
     program.close();
-    bool answered = false;
-    QTimer::singleShot(0, [&] {
+    // The dialog opens on the filter that lists the last choice.
+    std::vector<QString> selectedFilters;
+    const auto answer = [&](bool accept) {
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
+        selectedFilters.push_back(dialog->selectedNameFilter());
+        if (!accept) {
+            dialog->reject();
+            return;
+        }
         dialog->setDirectory(elsewhere.path());
+        dialog->selectNameFilter("All files (*)");
         dialog->selectFile(chosen);
         static_cast<QDialog*>(dialog)->accept();
-        answered = true;
-    });
-    Trigger("Q3Path");
-    EXPECT_TRUE(answered);
+    };
+    for (const bool accept : {true, false, true}) {
+        QTimer::singleShot(0, [&] { answer(accept); });
+        Trigger("Q3Path");
+    }
+    const QString linuxGame = "Linux game (ioquake3.* ioquake3 quake3)";
+    EXPECT_EQ(selectedFilters,
+              (std::vector<QString>{"quake3.exe (quake3.exe)", linuxGame, linuxGame}));
     EXPECT_EQ(QDir::currentPath(), QDir(folder_.path()).canonicalPath());
     EXPECT_TRUE(Get<QPushButton>("btnLaunchQ3").isEnabled());
     Trigger("Save1");

@@ -7,6 +7,7 @@
 
 #include <sys/stat.h>
 
+#include "tests/support/environment.h"
 #include "tests/ui/main_window_fixture.h"
 
 namespace kestrune::test_support {
@@ -25,7 +26,7 @@ protected:
         const QString path = programs_.filePath(name);
         QFile file(path);
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("#!/bin/sh\nprintf '%s\\n' \"$PWD\" \"$@\" > \"" +
+        file.write("#!/bin/sh\nPATH=/usr/bin:/bin\nprintf '%s\\n' \"$PWD\" \"$@\" > \"" +
                    (path + ".record.tmp").toLocal8Bit() + "\"\nmv \"" +
                    (path + ".record.tmp").toLocal8Bit() + "\" \"" +
                    (path + ".record").toLocal8Bit() + "\"\n");
@@ -143,6 +144,25 @@ TEST_F(LaunchTest, TheMenuLaunchesWhileTheButtonsAreDisabled) {
     EXPECT_EQ(window.StatusPanelText(1), "TeamSpeak started");
     EXPECT_EQ(Record("TeamSpeak.exe").mid(1),
               QStringList({"teamspeak://:/nickname=?loginname=?password="}));
+}
+
+TEST_F(LaunchTest, ThePlayersOwnEngineStartsAndAWindowsProgramWithoutWineIsExplained) {
+    MakeRecorder("ioquake3.x86_64");
+    QFile windowsProgram(programs_.filePath("TeamSpeak.exe"));
+    ASSERT_TRUE(windowsProgram.open(QIODevice::WriteOnly));
+    windowsProgram.write("MZ\x90");
+    windowsProgram.close();
+    Configure("Mods=0\n");
+    ScopedEnvironment path("PATH", programs_.filePath("no-wine-here").toStdString());
+    TForm1& window = Create();
+    dialogAnswers_ = {programs_.filePath("ioquake3.x86_64")};
+    Trigger("Q3Path");
+    QTest::mouseClick(&Get<QPushButton>("btnLaunchQ3"), Qt::LeftButton);
+    EXPECT_EQ(window.StatusPanelText(1), "A Windows program needs Wine.");
+    EXPECT_EQ(window.StatusPanelText(0), "Q3 Mods started");
+    EXPECT_EQ(Record("ioquake3.x86_64"),
+              QStringList({QDir(programs_.path()).canonicalPath(), "+connect", "127.0.0.1:27960",
+                           "+password", "pw", "+set", "fs_game", "osp"}));
 }
 
 }  // namespace
