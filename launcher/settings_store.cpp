@@ -86,6 +86,12 @@ std::string SettingsPath() {
 }
 
 void LoadSettings(LauncherSettings& settings, ModsList& mods, const std::string& settingsPath) {
+    TextEncoding ignored = TextEncoding::Utf8;
+    LoadSettings(settings, mods, settingsPath, ignored);
+}
+
+void LoadSettings(LauncherSettings& settings, ModsList& mods, const std::string& settingsPath,
+                  TextEncoding& settingsEncoding) {
     // A missing list is simply empty. Any other failure is reported, but only once the settings
     // are in, so that a save on closing cannot overwrite them with defaults.
     FileContent modsFile = ReadFileContent(kModsListFileName);
@@ -109,6 +115,7 @@ void LoadSettings(LauncherSettings& settings, ModsList& mods, const std::string&
     settings.Q3Port = in.text("Quake3", "Q3Port");
     settings.Q3Password = in.text("Quake3", "Q3Password");
     settings.Q3Game = in.integer("Quake3", "Q3Game", 1);
+    settingsEncoding = EncodingOf(profile.content());
 
     if (!modsListRead) {
         throw FileOpenError(std::string("Cannot open file ") + kModsListFileName);

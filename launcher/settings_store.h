@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "launcher/launcher_settings.h"
+#include "launcher/stored_text.h"
 #include "platform/exception.h"
 
 namespace kestrune {
@@ -36,8 +37,15 @@ std::string SettingsPathFor(std::string_view executablePath);
 std::string SettingsPath();
 
 // Reads "mods.kst" from the current directory into mods, then every key of the settings file.
+// Texts keep their bytes as stored. A missing list is empty; one that cannot be read raises
+// FileOpenError once the settings are in, and leaves mods as it was.
 void LoadSettings(LauncherSettings& settings, ModsList& mods,
                   const std::string& settingsPath = SettingsPath());
+
+// The same, also telling what the settings file's edited texts are to be written in (set even
+// when the list cannot be read).
+void LoadSettings(LauncherSettings& settings, ModsList& mods, const std::string& settingsPath,
+                  TextEncoding& settingsEncoding);
 
 // Writes "mods.kst", then every key of the settings file.
 void SaveSettings(const LauncherSettings& settings, const ModsList& mods,

@@ -33,6 +33,7 @@
 #include "ui/exception_display.h"
 #include "ui/hint.h"
 #include "ui/mods_list_box.h"
+#include "ui/shown_text.h"
 #include "ui/web_sites.h"
 #include "ui/window_font.h"
 #include "ui/window_placement.h"
@@ -47,10 +48,7 @@ constexpr int kStatusBarHeight = 19;
 constexpr int kStatusPanel0Width = 216;
 const char* const kGameTypeCaptions[2] = {"Quake III", "Q3 Mods"};
 
-// Texts cross into the launcher logic as the system's 8-bit encoding.
-std::string ToLocal(const QString& text) {
-    return text.toLocal8Bit().toStdString();
-}
+// The system's messages and the program's own texts; settings go through ShownText.
 QString FromLocal(std::string_view text) {
     return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -406,27 +404,23 @@ LauncherSettings TForm1::SettingsFromControls() const {
     // The index of a list that was not read keeps pointing where it did.
     settings.Mods = modsListRead_ ? cbMods->currentIndex() : stored_.Mods;
     settings.TSExecutable = FTSExecutable;
-    settings.TSServer = ToLocal(edTSServer->text());
-    settings.TSPort = ToLocal(edTSPort->text());
-    settings.TSNick = ToLocal(edTSNick->text());
-    settings.TSLogin = ToLocal(edTSLogin->text());
-    settings.TSPassword = ToLocal(edTSPassword->text());
+    settings.TSServer = StoredBytes(edTSServer->text(), stored_.TSServer, settingsEncoding_);
+    settings.TSPort = StoredBytes(edTSPort->text(), stored_.TSPort, settingsEncoding_);
+    settings.TSNick = StoredBytes(edTSNick->text(), stored_.TSNick, settingsEncoding_);
+    settings.TSLogin = StoredBytes(edTSLogin->text(), stored_.TSLogin, settingsEncoding_);
+    settings.TSPassword = StoredBytes(edTSPassword->text(), stored_.TSPassword, settingsEncoding_);
     settings.Autojoin = cbAutojoin->isChecked();
     settings.Q3Executable = FQ3Executable;
-    settings.Q3Server = ToLocal(edQ3Server->text());
-    settings.Q3Port = ToLocal(edQ3Port->text());
-    settings.Q3Password = ToLocal(edQ3Password->text());
+    settings.Q3Server = StoredBytes(edQ3Server->text(), stored_.Q3Server, settingsEncoding_);
+    settings.Q3Port = StoredBytes(edQ3Port->text(), stored_.Q3Port, settingsEncoding_);
+    settings.Q3Password = StoredBytes(edQ3Password->text(), stored_.Q3Password, settingsEncoding_);
     settings.Q3Game = GameTypeIndex();
     return settings;
 }
 
 void TForm1::CopySettingsToControls(const LauncherSettings& settings, const ModsList* mods) {
     if (mods) {
-        QStringList items;
-        for (const std::string& mod : *mods) {
-            items.append(FromLocal(mod));
-        }
-        cbMods->ReplaceItems(items);
+        ShowModsList(*cbMods, *mods);
     } else {
         MarkModsListUnread(*cbMods);
     }
@@ -444,19 +438,19 @@ void TForm1::CopySettingsToControls(const LauncherSettings& settings, const Mods
     if (!FTSExecutable.empty()) {
         btnLaunchTS->setEnabled(true);
     }
-    edTSServer->setText(FromLocal(settings.TSServer));
-    edTSPort->setText(FromLocal(settings.TSPort));
-    edTSNick->setText(FromLocal(settings.TSNick));
-    edTSLogin->setText(FromLocal(settings.TSLogin));
-    edTSPassword->setText(FromLocal(settings.TSPassword));
+    edTSServer->setText(ShownText(settings.TSServer));
+    edTSPort->setText(ShownText(settings.TSPort));
+    edTSNick->setText(ShownText(settings.TSNick));
+    edTSLogin->setText(ShownText(settings.TSLogin));
+    edTSPassword->setText(ShownText(settings.TSPassword));
     cbAutojoin->setChecked(settings.Autojoin);
     FQ3Executable = settings.Q3Executable;
     if (!FQ3Executable.empty()) {
         btnLaunchQ3->setEnabled(true);
     }
-    edQ3Server->setText(FromLocal(settings.Q3Server));
-    edQ3Port->setText(FromLocal(settings.Q3Port));
-    edQ3Password->setText(FromLocal(settings.Q3Password));
+    edQ3Server->setText(ShownText(settings.Q3Server));
+    edQ3Port->setText(ShownText(settings.Q3Port));
+    edQ3Password->setText(ShownText(settings.Q3Password));
     // A long text shows from its beginning, not scrolled to its end.
     for (QLineEdit* edit : findChildren<QLineEdit*>()) {
         edit->setCursorPosition(0);
@@ -480,7 +474,7 @@ void TForm1::FormCreate() {
     // is filled and ready.
     std::optional<FileOpenError> modsListError;
     try {
-        LoadSettings(settings, mods, settingsPath_);
+        LoadSettings(settings, mods, settingsPath_, settingsEncoding_);
     } catch (const FileOpenError& error) {
         modsListError = error;
     }
@@ -536,7 +530,8 @@ void TForm1::btnLaunchQ3Click() {
     if (cbAutojoin->isChecked()) {
         btnLaunchTSClick();
     }
-    const LaunchResult result = LaunchGame(SettingsFromControls(), ToLocal(cbMods->currentText()));
+    const LaunchResult result =
+        LaunchGame(SettingsFromControls(), StoredModName(*cbMods, cbMods->currentText()));
     if (result.empty()) {
         // With no game type selected the plain game was started.
         const int gameType = std::max(GameTypeIndex(), 0);
@@ -608,8 +603,9 @@ void TForm1::Label10Click() {
 
 void TForm1::btnTestClick() {
     lookupAbandoned_ = false;
-    UDP->SetRemoteHost(ToLocal(edQ3Server->text()));
-    UDP->SetRemotePort(ToInteger(ToLocal(edQ3Port->text())));
+    const LauncherSettings settings = SettingsFromControls();
+    UDP->SetRemoteHost(settings.Q3Server);
+    UDP->SetRemotePort(ToInteger(settings.Q3Port));
     try {
         UDP->SendBuffer(std::span<const char>(kStatusQuery), kStatusQueryLength);
     } catch (const UDPSockError&) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "launcher/launcher_settings.h"
+#include "launcher/stored_text.h"
 #include "ui/executable_browser.h"
 
 class QAction;
@@ -93,8 +94,10 @@ private:
     void TimerTimer();
 
     const std::string settingsPath_;
-    // The settings as read at start-up.
+    // The settings as read at start-up: what the player does not edit is stored as it was,
+    // and what the player edits is written in the file's own encoding.
     LauncherSettings stored_;
+    TextEncoding settingsEncoding_ = TextEncoding::Utf8;
     bool modsListRead_ = true;
     std::string FQ3Executable;
     std::string FTSExecutable;

@@ -16,6 +16,7 @@
 #include "launcher/integer_conversion.h"
 #include "launcher/mods_list.h"
 #include "launcher/settings_store.h"
+#include "launcher/stored_text.h"
 #include "tests/support/files.h"
 
 namespace kestrune {
@@ -119,6 +120,70 @@ TEST(ModsListFormat, WritesEveryEntryWithCrLf) {
     const ModsList odd = {"a\r\nb", "c\0d"s, "e"};
     EXPECT_EQ(FormatModsList(odd), "a  b\r\nc\r\ne\r\n");
     EXPECT_EQ(ParseModsList(FormatModsList(odd)), (ModsList{"a  b", "c", "e"}));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Stored texts: UTF-8 or Windows-1252 bytes, shown decoded
+
+TEST(StoredText, ShowsUtf8OrElseWindows1252NeverAReplacement) {
+    const std::pair<std::string, std::u16string> cases[] = {
+        {"", u""},
+        {"Klesk", u"Klesk"},
+        {"J\xF6rg", u"J\u00F6rg"},
+        {"J\xC3\xB6rg", u"J\u00F6rg"},
+        {"\xF0\x9F\x8E\xAE", u"\U0001F3AE"},
+        // Not UTF-8, so every byte is a Windows-1252 character, the undefined ones included.
+        {"\x80\x81\x8D\x8F\x90\x9D\x9F\xA0\xFF",
+         u"\u20AC\u0081\u008D\u008F\u0090\u009D\u0178\u00A0\u00FF"},
+        {"\xC3", u"\u00C3"},                                // a sequence cut short
+        {"\xC0\xAF", u"\u00C0\u00AF"},                      // an overlong form
+        {"\xED\xA0\x80", u"\u00ED\u00A0\u20AC"},            // a surrogate
+        {"\xF4\x90\x80\x80", u"\u00F4\u0090\u20AC\u20AC"},  // beyond U+10FFFF
+        {"\xC3\xB6\xF6", u"\u00C3\u00B6\u00F6"},            // valid UTF-8 in part only
+    };
+    for (const auto& [bytes, shown] : cases) {
+        SCOPED_TRACE(testing::PrintToString(bytes));
+        EXPECT_EQ(DecodeStoredText(bytes), shown);
+        // Unedited, the bytes are stored as they were, whatever the file's encoding.
+        EXPECT_EQ(StoredBytesFor(shown, bytes, TextEncoding::Utf8), bytes);
+        EXPECT_EQ(StoredBytesFor(shown, bytes, TextEncoding::Windows1252), bytes);
+    }
+    std::string everyByte;
+    for (int byte = 255; byte >= 0; --byte) {
+        everyByte.push_back(static_cast<char>(byte));
+    }
+    const std::u16string shown = DecodeStoredText(everyByte);
+    EXPECT_EQ(shown.find(u'\uFFFD'), std::u16string::npos);
+    EXPECT_EQ(EncodeText(shown, TextEncoding::Windows1252), everyByte);
+    EXPECT_EQ(EncodingOf(ModsList{"osp", "J\xC3\xB6rg"}), TextEncoding::Utf8);
+    EXPECT_EQ(EncodingOf(ModsList{"osp", "J\xF6rg"}), TextEncoding::Windows1252);
+}
+
+TEST(StoredText, EditedTextsAreWrittenInTheFilesEncoding) {
+    struct Case {
+        std::u16string shown;
+        TextEncoding encoding;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {u"J\u00F6rg", TextEncoding::Windows1252, "J\xF6rg"},
+        {u"J\u00F6rg", TextEncoding::Utf8, "J\xC3\xB6rg"},
+        {u"\u20AC\u0081\u0178", TextEncoding::Windows1252, "\x80\x81\x9F"},
+        // A character Windows-1252 lacks: the whole text goes in UTF-8.
+        {u"J\u00F6rg \u263A", TextEncoding::Windows1252, "J\xC3\xB6rg \xE2\x98\xBA"},
+        // Windows-1252 bytes that would read back as the UTF-8 of another text.
+        {u"\u00C3\u00B6", TextEncoding::Windows1252, "\xC3\x83\xC2\xB6"},
+        {u"\U0001F3AE", TextEncoding::Utf8, "\xF0\x9F\x8E\xAE"},
+        // A lone surrogate cannot be written at all, and is left out.
+        {{u'a', char16_t{0xD800}, u'b', char16_t{0xDC00}}, TextEncoding::Utf8, "ab"},
+        {{u'a', char16_t{0xD800}, u'b'}, TextEncoding::Windows1252, "ab"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        EXPECT_EQ(EncodeText(c.shown, c.encoding), c.bytes);
+        // A text that no longer shows the stored bytes is encoded anew.
+        EXPECT_EQ(StoredBytesFor(c.shown, "old", c.encoding), c.bytes);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -362,16 +427,20 @@ TEST_F(SettingsStore, HugeValuesAreWrittenWholeAndReadCut) {
 
 TEST_F(SettingsStore, UnreadableModsListStillLoadsTheSettings) {
     LauncherSettings stored = Changed();
+    stored.TSNick = "J\xF6rg";  // written on Windows
     SaveSettings(stored, {"osp"}, settingsPath_);
     fs::remove("mods.kst");
     fs::create_directory("mods.kst");
 
     LauncherSettings settings;
     ModsList mods = {"kept"};
-    EXPECT_EQ(MessageOf<FileOpenError>([&] { LoadSettings(settings, mods, settingsPath_); }),
-              "Cannot open file mods.kst");
+    TextEncoding encoding = TextEncoding::Utf8;
+    EXPECT_EQ(
+        MessageOf<FileOpenError>([&] { LoadSettings(settings, mods, settingsPath_, encoding); }),
+        "Cannot open file mods.kst");
     EXPECT_EQ(settings, stored);
     EXPECT_EQ(mods, ModsList{"kept"});
+    EXPECT_EQ(encoding, TextEncoding::Windows1252);
 }
 
 TEST_F(SettingsStore, FailedModsListSaveKeepsBothFiles) {

@@ -1,0 +1,196 @@
+#include "launcher/stored_text.h"
+
+#include <algorithm>
+#include <array>
+#include <optional>
+
+namespace kestrune {
+
+namespace {
+
+// Windows-1252 bytes 0x80 to 0x9F. The five the code page leaves undefined stand for the
+// control characters of the same number, as the system's own conversion has them.
+constexpr std::array<char16_t, 32> kWindows1252High = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+char16_t Windows1252Character(unsigned char byte) {
+    return byte >= 0x80 && byte < 0xA0 ? kWindows1252High[byte - 0x80] : char16_t{byte};
+}
+
+std::optional<char> Windows1252Byte(char16_t c) {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+        return static_cast<char>(c);
+    }
+    const auto* found = std::find(kWindows1252High.begin(), kWindows1252High.end(), c);
+    if (found == kWindows1252High.end()) {
+        return std::nullopt;
+    }
+    return static_cast<char>(0x80 + (found - kWindows1252High.begin()));
+}
+
+bool IsContinuation(unsigned char byte) {
+    return (byte & 0xC0) == 0x80;
+}
+
+// The length of the well-formed UTF-8 sequence at the start of bytes, or 0 when there is none
+// (overlong forms, surrogates and code points above U+10FFFF are not well-formed).
+size_t SequenceLength(std::string_view bytes) {
+    const auto at = [&](size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    const unsigned char lead = at(0);
+    if (lead < 0x80) {
+        return 1;
+    }
+    size_t length = 0;
+    unsigned char low = 0x80;  // the range of the second byte
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (bytes.size() < length || at(1) < low || at(1) > high) {
+        return 0;
+    }
+    for (size_t i = 2; i < length; ++i) {
+        if (!IsContinuation(at(i))) {
+            return 0;
+        }
+    }
+    return length;
+}
+
+void AppendUtf16(std::u16string& text, char32_t codePoint) {
+    if (codePoint < 0x10000) {
+        text.push_back(static_cast<char16_t>(codePoint));
+    } else {
+        codePoint -= 0x10000;
+        text.push_back(static_cast<char16_t>(0xD800 + (codePoint >> 10)));
+        text.push_back(static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF)));
+    }
+}
+
+void AppendUtf8(std::string& bytes, char32_t codePoint) {
+    if (codePoint < 0x80) {
+        bytes.push_back(static_cast<char>(codePoint));
+    } else if (codePoint < 0x800) {
+        bytes.push_back(static_cast<char>(0xC0 | (codePoint >> 6)));
+        bytes.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
+    } else if (codePoint < 0x10000) {
+        bytes.push_back(static_cast<char>(0xE0 | (codePoint >> 12)));
+        bytes.push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
+        bytes.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
+    } else {
+        bytes.push_back(static_cast<char>(0xF0 | (codePoint >> 18)));
+        bytes.push_back(static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F)));
+        bytes.push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
+        bytes.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
+    }
+}
+
+std::string EncodeUtf8(std::u16string_view text) {
+    std::string bytes;
+    bytes.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            AppendUtf8(bytes, 0x10000 + ((char32_t{c} - 0xD800) << 10) + (text[i + 1] - 0xDC00));
+            ++i;
+        } else if (c < 0xD800 || c > 0xDFFF) {
+            AppendUtf8(bytes, c);
+        }
+    }
+    return bytes;
+}
+
+std::optional<std::string> EncodeWindows1252(std::u16string_view text) {
+    std::string bytes;
+    bytes.reserve(text.size());
+    for (char16_t c : text) {
+        const std::optional<char> byte = Windows1252Byte(c);
+        if (!byte) {
+            return std::nullopt;
+        }
+        bytes.push_back(*byte);
+    }
+    return bytes;
+}
+
+}  // namespace
+
+bool IsValidUtf8(std::string_view bytes) {
+    while (!bytes.empty()) {
+        const size_t length = SequenceLength(bytes);
+        if (length == 0) {
+            return false;
+        }
+        bytes.remove_prefix(length);
+    }
+    return true;
+}
+
+TextEncoding EncodingOf(std::string_view fileBytes) {
+    return IsValidUtf8(fileBytes) ? TextEncoding::Utf8 : TextEncoding::Windows1252;
+}
+
+TextEncoding EncodingOf(const std::vector<std::string>& texts) {
+    const bool allUtf8 = std::all_of(texts.begin(), texts.end(),
+                                     [](const std::string& text) { return IsValidUtf8(text); });
+    return allUtf8 ? TextEncoding::Utf8 : TextEncoding::Windows1252;
+}
+
+std::u16string DecodeStoredText(std::string_view bytes) {
+    std::u16string text;
+    text.reserve(bytes.size());
+    if (!IsValidUtf8(bytes)) {
+        for (char byte : bytes) {
+            text.push_back(Windows1252Character(static_cast<unsigned char>(byte)));
+        }
+        return text;
+    }
+    while (!bytes.empty()) {
+        const size_t length = SequenceLength(bytes);
+        char32_t codePoint = static_cast<unsigned char>(bytes[0]);
+        if (length > 1) {
+            codePoint &= 0x7F >> length;
+            for (size_t i = 1; i < length; ++i) {
+                codePoint = codePoint << 6 | (static_cast<unsigned char>(bytes[i]) & 0x3F);
+            }
+        }
+        AppendUtf16(text, codePoint);
+        bytes.remove_prefix(length);
+    }
+    return text;
+}
+
+std::string EncodeText(std::u16string_view text, TextEncoding encoding) {
+    if (encoding == TextEncoding::Windows1252) {
+        // Bytes that happen to be UTF-8 would be shown as another text when read back.
+        std::optional<std::string> bytes = EncodeWindows1252(text);
+        if (bytes && DecodeStoredText(*bytes) == text) {
+            return *std::move(bytes);
+        }
+    }
+    return EncodeUtf8(text);
+}
+
+std::string StoredBytesFor(std::u16string_view shown, std::string_view stored,
+                           TextEncoding encoding) {
+    if (DecodeStoredText(stored) == shown) {
+        return std::string(stored);
+    }
+    return EncodeText(shown, encoding);
+}
+
+}  // namespace kestrune
