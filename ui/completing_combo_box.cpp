@@ -1,22 +1,11 @@
 #include "ui/completing_combo_box.h"
 
-#include <QKeyEvent>
+#include <QEvent>
+#include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QMetaObject>
 
 namespace kestrune {
-
-namespace {
-
-bool TypesCharacter(const QKeyEvent& event) {
-    const auto modifiers = event.modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
-    if (modifiers != Qt::NoModifier || event.text().isEmpty()) {
-        return false;
-    }
-    const QChar first = event.text().front();
-    return first.isPrint();
-}
-
-}  // namespace
 
 CompletingComboBox::CompletingComboBox(QWidget* parent) : QComboBox(parent) {
     setEditable(true);
@@ -25,6 +14,34 @@ CompletingComboBox::CompletingComboBox(QWidget* parent) : QComboBox(parent) {
     setInsertPolicy(QComboBox::NoInsert);
     // A pick from the list, the arrow keys or the wheel.
     connect(this, &QComboBox::activated, this, [this] { emit changed(); });
+    // Every edit of the user's, however made, comes through textEdited, which the line edit
+    // sends before it tells of the new text and selection: until then these keep the old ones.
+    connect(lineEdit(), &QLineEdit::textEdited, this, &CompletingComboBox::TextEdited);
+    connect(lineEdit(), &QLineEdit::textChanged, this,
+            [this] { lastTextLength_ = lineEdit()->text().size(); });
+    connect(lineEdit(), &QLineEdit::selectionChanged, this,
+            [this] { lastSelectionLength_ = lineEdit()->selectedText().size(); });
+    lineEdit()->installEventFilter(this);
+}
+
+bool CompletingComboBox::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == lineEdit() && event->type() == QEvent::InputMethod) {
+        composing_ = !static_cast<QInputMethodEvent*>(event)->preeditString().isEmpty();
+        // A composition that ends without a text of its own only took away what was selected.
+        if (!composing_ && editedWhileComposing_) {
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    if (editedWhileComposing_) {
+                        editedWhileComposing_ = false;
+                        SelectKeepingText(-1);
+                        emit changed();
+                    }
+                },
+                Qt::QueuedConnection);
+        }
+    }
+    return QComboBox::eventFilter(watched, event);
 }
 
 void CompletingComboBox::ReplaceItems(const QStringList& items) {
@@ -61,30 +78,23 @@ QStringList CompletingComboBox::Items() const {
     return items;
 }
 
-void CompletingComboBox::keyPressEvent(QKeyEvent* event) {
-    QLineEdit* edit = lineEdit();
-    if (event->key() == Qt::Key_Backspace && event->modifiers() == Qt::NoModifier) {
-        // Removes the highlighted completion, or the character before the caret.
-        edit->backspace();
-        SelectKeepingText(-1);
-        event->accept();
-        emit changed();
+void CompletingComboBox::TextEdited() {
+    // Touching the text now would end the composition; it is done once the text is in.
+    if (composing_) {
+        editedWhileComposing_ = true;
         return;
     }
-    if (TypesCharacter(*event)) {
-        QComboBox::keyPressEvent(event);
+    editedWhileComposing_ = false;
+    // What the edit put in: what it left beyond the text that was not selected.
+    const qsizetype inserted = lineEdit()->text().size() - (lastTextLength_ - lastSelectionLength_);
+    if (inserted <= 0) {
+        // Backspace removes the highlighted completion or a character; nothing is completed, and
+        // the text no longer stands for the entry that was selected.
+        SelectKeepingText(-1);
+    } else {
         Complete();
-        return;
     }
-    const QString before = edit->text();
-    QComboBox::keyPressEvent(event);
-    // Delete, cut, paste: the text no longer stands for the entry that was selected.
-    if (edit->text() != before && currentIndex() >= 0 && edit->text() != itemText(currentIndex())) {
-        SelectKeepingText(-1);
-        emit changed();
-    } else if (edit->text() != before && currentIndex() < 0) {
-        emit changed();
-    }
+    emit changed();
 }
 
 void CompletingComboBox::Complete() {
@@ -93,17 +103,12 @@ void CompletingComboBox::Complete() {
     const int match = FindEntryBeginningWith(typed);
     if (match < 0) {
         SelectKeepingText(-1);
-        emit changed();
         return;
     }
-    const bool selectionChanges = match != currentIndex();
     const QString entry = itemText(match);
     setCurrentIndex(match);
     edit->setText(typed + entry.mid(typed.size()));
     edit->setSelection(typed.size(), entry.size() - typed.size());
-    if (selectionChanges) {
-        emit changed();
-    }
 }
 
 int CompletingComboBox::FindEntryBeginningWith(const QString& prefix) const {

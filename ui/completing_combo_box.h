@@ -3,14 +3,13 @@
 #include <QComboBox>
 #include <QStringList>
 
-class QKeyEvent;
-
 namespace kestrune {
 
 // An editable combo box that completes what the user types from its list: the first entry that
 // begins with the typed text (case ignored) is selected and its rest shown highlighted. A text
 // that begins no entry leaves no entry selected. Changes made from code are silent; changed()
-// reports only the user's edits and picks.
+// reports each of the user's edits (typed, pasted, dropped, composed, cut, undone) and picks
+// once.
 class CompletingComboBox : public QComboBox {
     Q_OBJECT
 
@@ -27,11 +26,19 @@ signals:
     void changed();
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void TextEdited();
     void Complete();
     int FindEntryBeginningWith(const QString& prefix) const;
+
+    // The edit part's text length and selected length before the edit now being handled.
+    qsizetype lastTextLength_ = 0;
+    qsizetype lastSelectionLength_ = 0;
+    // An input method is composing text in the edit part, and has changed it meanwhile.
+    bool composing_ = false;
+    bool editedWhileComposing_ = false;
 };
 
 }  // namespace kestrune

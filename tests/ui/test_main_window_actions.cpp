@@ -1,16 +1,23 @@
 // What the user does with the window: saving, closing, path entries, the mods box, game type,
 // links, and how failures reach the exception display.
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTimer>
 
+#include <functional>
+#include <memory>
+
 #include "tests/platform/recording_program.h"
 #include "tests/ui/main_window_fixture.h"
+#include "ui/completing_combo_box.h"
 
 namespace kestrune::test_support {
 namespace {
@@ -203,6 +210,76 @@ TEST_F(ModsBoxTest, PickingAnEntryAndChangingTheGameType) {
     Trigger("Save1");
     EXPECT_EQ(SavedValue("Mods"), "1");
     EXPECT_EQ(SavedValue("Q3Game"), "1");
+}
+
+// Pasting, dropping and composing change the text as typing does: the completion rules apply
+// to the text before the caret, and the change handler runs once.
+TEST_F(ModsBoxTest, EveryWayOfChangingTheTextCompletesAndReportsOnce) {
+    auto contextMenu = [](const char* action) {
+        return [action](QLineEdit& edit) {
+            const std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
+            for (QAction* entry : menu->actions()) {
+                if (entry->text().remove('&').section('\t', 0, 0) == action) {
+                    entry->trigger();
+                    return;
+                }
+            }
+            ADD_FAILURE() << "no " << action << " in the menu";
+        };
+    };
+    auto drop = [](QLineEdit& edit) {
+        QMimeData data;
+        data.setText("os");
+        QDragEnterEvent enter({1, 5}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&edit, &enter);
+        QDropEvent dropped(QPointF(1, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&edit, &dropped);
+    };
+    auto compose = [](const char* committed) {
+        return [committed](QLineEdit& edit) {
+            QInputMethodEvent preedit("O", {});
+            QApplication::sendEvent(&edit, &preedit);
+            QInputMethodEvent commit;
+            commit.setCommitString(committed);
+            QApplication::sendEvent(&edit, &commit);
+            QApplication::processEvents();
+        };
+    };
+    struct Case {
+        const char* how;
+        const char* clipboard;
+        std::function<void(QLineEdit&)> change;
+        const char* text;
+        int index;
+    };
+    const Case cases[] = {
+        {"paste a mod's beginning", "os", contextMenu("Paste"), "osp", 0},
+        {"paste another text", "quake", contextMenu("Paste"), "quake", -1},
+        {"paste the selected mod", "defrag", contextMenu("Paste"), "defrag", 1},
+        {"cut", "", contextMenu("Cut"), "", -1},
+        {"delete", "", contextMenu("Delete"), "", -1},
+        {"drop", "", drop, "osp", 0},
+        {"compose", "", compose("OS"), "OSp", 0},
+        {"compose nothing", "", compose(""), "", -1},
+    };
+    WriteFile("mods.kst", "osp\r\ndefrag\r\n");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.how);
+        WriteSettings("[Main]\nMods=1\n");
+        TForm1& window = Create();
+        auto& mods = Get<CompletingComboBox>("cbMods");
+        ASSERT_EQ(mods.currentText(), "defrag");
+        QApplication::clipboard()->setText(c.clipboard);
+        QSignalSpy changes(&mods, &CompletingComboBox::changed);
+        mods.lineEdit()->selectAll();
+        c.change(*mods.lineEdit());
+        EXPECT_EQ(changes.count(), 1);
+        EXPECT_EQ(mods.currentText(), c.text);
+        EXPECT_EQ(mods.currentIndex(), c.index);
+        EXPECT_EQ(window.StatusPanelText(1), c.text);
+        Trigger("Save1");
+        EXPECT_EQ(SavedValue("Mods"), QByteArray::number(c.index));
+    }
 }
 
 using LinksTest = MainWindowTest;
