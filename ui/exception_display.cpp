@@ -4,9 +4,11 @@
 #include <QMessageBox>
 #include <QPointer>
 
+#include <string>
 #include <utility>
 
 #include "ui/application_title.h"
+#include "ui/shown_text.h"
 
 namespace kestrune {
 
@@ -33,12 +35,13 @@ void ShowMessageBox(const QString& text) {
 }  // namespace
 
 QString ExceptionText(std::string_view message) {
-    QByteArray bytes(message.data(), static_cast<qsizetype>(message.size()));
+    std::string text(message);
     // A message that already ends in punctuation, a quote or a blank keeps its ending.
-    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') {
-        bytes.append('.');
+    if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') {
+        text.push_back('.');
     }
-    return QString::fromLocal8Bit(bytes);
+    // A message may quote a stored text, which shows as the window shows it.
+    return ShownText(text);
 }
 
 void ShowException(std::string_view message) {

@@ -342,6 +342,9 @@ TEST(ExceptionTextTest, AFullStopFollowsALetterDigitOrColonOnly) {
     EXPECT_EQ(ExceptionText("dash-"), "dash-");
     EXPECT_EQ(ExceptionText("slash/"), "slash/.");
     EXPECT_EQ(ExceptionText(""), "");
+    // A stored text from a Windows settings file, quoted in the message, shows as in the window.
+    EXPECT_EQ(ExceptionText("'27960\xB2' is not a valid integer value"),
+              QString::fromUtf8("'27960\xC2\xB2' is not a valid integer value."));
 }
 
 }  // namespace
