@@ -5,13 +5,16 @@
 #include <vector>
 
 #include "launcher/program_launching.h"
+#ifndef _WIN32
 #include "platform/program_start.h"
 #include "tests/platform/recording_program.h"
 #include "tests/support/environment.h"
+#endif
 
 namespace kestrune {
 namespace {
 
+#ifndef _WIN32
 using test_support::ProgramRecord;
 using test_support::ReleaseProgram;
 using test_support::ScopedEnvironment;
@@ -22,6 +25,7 @@ using test_support::WriteFile;
 using test_support::WriteRecordingProgram;
 using Args = std::vector<std::string>;
 namespace fs = std::filesystem;
+#endif
 
 LauncherSettings GameSettings() {
     LauncherSettings settings;
@@ -88,6 +92,19 @@ TEST(TeamSpeakAddress, IsBuiltByteForByteWithNothingEscaped) {
 
 TEST(DirectoryPart, KeepsTheFolderWithoutItsFinalSeparator) {
     const std::pair<std::string, std::string> cases[] = {
+#ifdef _WIN32
+        {"C:\\Games\\Quake III Arena\\quake3.exe", "C:\\Games\\Quake III Arena"},
+        {"C:\\quake3.exe", "C:\\"},
+        {"C:quake3.exe", "C:"},
+        {"\\quake3.exe", "\\"},
+        {"\\\\server\\games\\quake3.exe", "\\\\server\\games"},
+        {"C:\\games\\\\quake3.exe", "C:\\games\\\\"},
+        {"games\\quake3.exe", "games"},
+        {"C:/games/quake3.exe", "C:"},  // only "\\" and ":" separate
+        {"quake3.exe", ""},
+        {"0", ""},
+        {"", ""},
+#else
         {"/games/q3/quake3.exe", "/games/q3"},
         {"/quake3.exe", "/"},
         {"quake3.exe", ""},
@@ -99,6 +116,7 @@ TEST(DirectoryPart, KeepsTheFolderWithoutItsFinalSeparator) {
         {"/games//quake3.exe", "/games//"},
         {"//quake3.exe", "//"},
         {"/my games/q3 (old)/quake3.exe", "/my games/q3 (old)"},
+#endif
     };
     for (const auto& [path, expected] : cases) {
         EXPECT_EQ(DirectoryPart(path), expected) << "path: " << path;
@@ -107,7 +125,13 @@ TEST(DirectoryPart, KeepsTheFolderWithoutItsFinalSeparator) {
 
 TEST(LaunchGame, HandsFileParametersAndFolderToTheRunner) {
     LauncherSettings settings = GameSettings();
+#ifdef _WIN32
+    settings.Q3Executable = "C:\\games\\q3\\ioquake3.x86_64";
+    const std::string gameFolder = "C:\\games\\q3";
+#else
     settings.Q3Executable = "/games/q3/ioquake3.x86_64";
+    const std::string gameFolder = "/games/q3";
+#endif
     std::vector<std::string> calls;
     const auto recorder = [&](std::string_view file, std::string_view parameters,
                               std::string_view directory, std::string_view chosen) {
@@ -120,12 +144,13 @@ TEST(LaunchGame, HandsFileParametersAndFolderToTheRunner) {
     EXPECT_EQ(LaunchTeamSpeak(settings, recorder), "refused");
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_EQ(calls[0],
-              "quake3.exe|+connect q3.example.invalid:27960 +password secret +set fs_game osp|"
-              "/games/q3|/games/q3/ioquake3.x86_64");
+              "quake3.exe|+connect q3.example.invalid:27960 +password secret +set fs_game osp|" +
+                  gameFolder + "|" + settings.Q3Executable);
     EXPECT_EQ(calls[1], "TeamSpeak.exe|teamspeak://:/nickname=?loginname=?password=||0");
 }
 
-// Real starts of stand-in programs named like the real ones.
+// Real starts of stand-in programs named like the real ones (Windows: test_win32_programs.cpp).
+#ifndef _WIN32
 class LaunchingTest : public ::testing::Test {
 protected:
     void TearDown() override {
@@ -282,6 +307,7 @@ TEST_F(LaunchingTest, WindowsProgramsGoThroughWineFromPath) {
               (Args{settings.Q3Executable, "+connect", "127.0.0.1:27960", "+password", "+set",
                     "fs_game", "osp"}));
 }
+#endif  // !_WIN32
 
 }  // namespace
 }  // namespace kestrune

@@ -1,8 +1,10 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstdlib>
@@ -11,15 +13,20 @@
 #include <vector>
 
 #include "platform/command_line.h"
+#ifndef _WIN32
 #include "platform/process_spawn.h"
 #include "platform/program_start.h"
 #include "platform/system_error.h"
 #include "tests/platform/recording_program.h"
 #include "tests/support/environment.h"
+#endif
 
 namespace kestrune {
 namespace {
 
+using Args = std::vector<std::string>;
+
+#ifndef _WIN32
 using test_support::ProgramRecord;
 using test_support::ReadFile;
 using test_support::ReleaseProgram;
@@ -29,8 +36,8 @@ using test_support::WaitForRecord;
 using test_support::WaitUntilGone;
 using test_support::WriteFile;
 using test_support::WriteRecordingProgram;
-using Args = std::vector<std::string>;
 namespace fs = std::filesystem;
+#endif
 
 TEST(SplitCommandLine, FollowsTheWindowsRuntimeRules) {
     struct Case {
@@ -91,6 +98,8 @@ TEST(SplitCommandLine, KeepsLongArgumentsWhole) {
               (Args{std::string(25'000, '\\')}));
 }
 
+// Starting programs on Windows: test_win32_programs.cpp.
+#ifndef _WIN32
 TEST(SystemErrorMessage, IsTheLibraryTextAndNeverEmpty) {
     EXPECT_EQ(SystemErrorMessage(ENOENT), "No such file or directory");
     EXPECT_EQ(SystemErrorMessage(EACCES), "Permission denied");
@@ -535,6 +544,7 @@ TEST(StartProgramOfAPlayer, GivesWineTheProgramsFullPathFromTheCurrentFolder) {
     EXPECT_EQ(seen->arguments, (Args{(folder.path() / "quake3.exe").string(), "+connect"}));
     EXPECT_EQ(seen->workingDirectory, folder.path().string());
 }
+#endif  // !_WIN32
 
 }  // namespace
 }  // namespace kestrune

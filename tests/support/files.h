@@ -3,16 +3,19 @@
 // Files and folders for tests: a temporary folder, whole-file reads and writes, a file-size
 // limit that makes writes fail, and a way to run a check without root's privileges.
 
+#ifndef _WIN32
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 
 namespace kestrune::test_support {
@@ -23,10 +26,22 @@ namespace fs = std::filesystem;
 class TempFolder {
 public:
     TempFolder() {
+#ifdef _WIN32
+        std::random_device random;
+        for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+            const fs::path candidate =
+                fs::temp_directory_path() / ("kestrune-test-" + std::to_string(random()));
+            std::error_code error;
+            if (fs::create_directory(candidate, error)) {
+                path_ = fs::canonical(candidate);
+            }
+        }
+#else
         std::string pattern = (fs::temp_directory_path() / "kestrune-test-XXXXXX").string();
         if (mkdtemp(pattern.data()) != nullptr) {
             path_ = fs::canonical(pattern);
         }
+#endif
     }
     ~TempFolder() {
         std::error_code ignored;
@@ -60,6 +75,7 @@ inline std::string ReadFile(const fs::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+#ifndef _WIN32
 inline mode_t ModeOf(const fs::path& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
@@ -102,5 +118,7 @@ int InChildWithoutPrivileges(Check check) {
     ::waitpid(child, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
 }
+
+#endif  // !_WIN32
 
 }  // namespace kestrune::test_support

@@ -1,0 +1,47 @@
+#include "platform/program_start.h"
+
+#include <shellapi.h>
+#include <windows.h>
+
+#include <cstdint>
+
+#include "platform/system_error.h"
+#include "platform/win32/ansi_text.h"
+
+namespace kestrune {
+
+std::string StartProgram(std::string_view file, std::string_view parameters,
+                         std::string_view directory) {
+    const std::wstring wideFile = win32::WideFromAnsi(file);
+    // The shell would open the working folder itself for an empty name.
+    if (wideFile.empty()) {
+        return SystemErrorMessage(ERROR_FILE_NOT_FOUND);
+    }
+    const std::wstring wideParameters = win32::WideFromAnsi(parameters);
+    const std::wstring wideDirectory = win32::WideFromAnsi(directory);
+
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    // The call returns once the start succeeded or failed, and the failure comes back to us as
+    // a text instead of a box the user must close.
+    info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+    info.hwnd = nullptr;
+    info.lpVerb = L"open";
+    info.lpFile = wideFile.c_str();
+    // Given as it is: the started program reads its own command line.
+    info.lpParameters = wideParameters.c_str();
+    info.lpDirectory = wideDirectory.empty() ? nullptr : wideDirectory.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    if (::ShellExecuteExW(&info)) {
+        return {};
+    }
+    DWORD error = ::GetLastError();
+    if (error == ERROR_SUCCESS) {
+        // Some failures leave only the shell's own code (below 32, mostly the system's numbers).
+        const auto code = reinterpret_cast<std::intptr_t>(info.hInstApp);
+        error = code > 0 && code <= 32 ? static_cast<DWORD>(code) : ERROR_FILE_NOT_FOUND;
+    }
+    return SystemErrorMessage(static_cast<int>(error));
+}
+
+}  // namespace kestrune
