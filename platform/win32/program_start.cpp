@@ -1,7 +1,8 @@
 #include "platform/program_start.h"
 
-#include <shellapi.h>
 #include <windows.h>
+// needs windows.h first
+#include <shellapi.h>
 
 #include <cstdint>
 

@@ -1,7 +1,8 @@
 #include "platform/udp_socket.h"
 
-#include <mswsock.h>
 #include <winsock2.h>
+// need winsock2.h first
+#include <mswsock.h>
 #include <ws2tcpip.h>
 
 #include <utility>
