@@ -359,6 +359,10 @@ void TForm1::SetSecondaryWindows(QWidget* about, QWidget* addMod) {
     addModWindow_ = addMod;
 }
 
+void TForm1::SetProgramRunner(ProgramRunner run) {
+    runProgram_ = std::move(run);
+}
+
 QComboBox& TForm1::ModsComboBox() {
     return *cbMods;
 }
@@ -530,8 +534,8 @@ void TForm1::btnLaunchQ3Click() {
     if (cbAutojoin->isChecked()) {
         btnLaunchTSClick();
     }
-    const LaunchResult result =
-        LaunchGame(SettingsFromControls(), StoredModName(*cbMods, cbMods->currentText()));
+    const LaunchResult result = LaunchGame(
+        SettingsFromControls(), StoredModName(*cbMods, cbMods->currentText()), runProgram_);
     if (result.empty()) {
         // With no game type selected the plain game was started.
         const int gameType = std::max(GameTypeIndex(), 0);
@@ -545,7 +549,7 @@ void TForm1::btnLaunchQ3Click() {
 }
 
 void TForm1::btnLaunchTSClick() {
-    const LaunchResult result = LaunchTeamSpeak(SettingsFromControls());
+    const LaunchResult result = LaunchTeamSpeak(SettingsFromControls(), runProgram_);
     SetStatusPanel(1, result.empty() ? QString("TeamSpeak started") : FromLocal(result));
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "launcher/launcher_settings.h"
+#include "launcher/program_launching.h"
 #include "launcher/stored_text.h"
 #include "ui/executable_browser.h"
 
@@ -42,6 +43,8 @@ public:
 
     // The About and Add-mod windows, shown from the menu. Not owned.
     void SetSecondaryWindows(QWidget* about, QWidget* addMod);
+    // Replaces how the launch handlers start programs (tests); RunProgram until then.
+    void SetProgramRunner(ProgramRunner run);
     // The mods list, which the Add-mod window appends to.
     QComboBox& ModsComboBox();
     // Status bar panel 0 (the game) or 1 (the voice client and the mod).
@@ -101,6 +104,7 @@ private:
     bool modsListRead_ = true;
     std::string FQ3Executable;
     std::string FTSExecutable;
+    ProgramRunner runProgram_ = RunProgram;
     QPointer<QWidget> aboutWindow_;
     QPointer<QWidget> addModWindow_;
     ExecutableBrowser Open{this};

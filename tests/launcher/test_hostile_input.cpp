@@ -24,7 +24,6 @@
 #include "launcher/program_launching.h"
 #include "launcher/settings_store.h"
 #include "net/udp_endpoint.h"
-#include "platform/command_line.h"
 #include "platform/host_lookup.h"
 #include "platform/profile_file.h"
 #include "platform/udp_socket.h"
@@ -101,9 +100,8 @@ protected:
     }
 
     // Compared without printing: the arguments may be 100,000 characters long.
-    void ExpectExactArguments(const LauncherSettings& settings, const std::string& mod) {
-        const Arguments game = SplitCommandLine(GameParameters(settings, mod));
-        const Arguments voice = SplitCommandLine(TeamSpeakAddress(settings));
+    void ExpectArguments(const LauncherSettings& settings, const std::string& mod,
+                         const Arguments& game, const Arguments& voice) {
         EXPECT_TRUE(SeenArguments([&] { return LaunchGame(settings, mod); }, gameRecord_) == game)
             << "the game saw other arguments";
         EXPECT_TRUE(SeenArguments([&] { return LaunchTeamSpeak(settings); }, voiceRecord_) == voice)
@@ -115,40 +113,83 @@ protected:
     fs::path voiceRecord_ = folder_.path() / "voice";
 };
 
+// Each text is the mod's name and the voice password, the last of each program's parameters.
 TEST_F(HostileFields, ShellMetacharactersQuotesAndControlCharacters) {
-    const std::string pwned = (folder_.path() / "pwned").string();
-    const std::vector<std::string> hostile = {
-        "$(touch " + pwned + ")",
-        "`touch " + pwned + "`",
-        ";touch " + pwned + ";",
-        "|touch " + pwned + " &",
-        "&& touch " + pwned + " || touch " + pwned,
-        "> " + pwned + " < /etc/passwd 2>&1",
-        "${IFS}*?[a-z]~!#%^",
-        R"("quoted" 'single' "unbalanced)",
-        R"(back\slash\\ \" \\" end\)",
-        "\"\"\"\" \"\"",
-        "tab\there\vvertical\fform",
-        "line\nbreak\rreturn\r\n",
-        "\x01\x02\x1b[31mescape\x7f\x1f",
-        "\xff\xfe high \x80\xa0 bytes",
-        "%s%n%x %PATH% !var!",
-        " leading and trailing blanks ",
-        "",
+    const std::string p = (folder_.path() / "pwned").string();
+    const std::string a = "teamspeak://v:1/nickname=n?loginname=l?password=";
+    struct Case {
+        std::string text;
+        Arguments mod;
+        Arguments voice;
     };
-    for (size_t i = 0; i < hostile.size(); ++i) {
-        SCOPED_TRACE("field " + std::to_string(i));
+    const Case cases[] = {
+        {"$(touch " + p + ")", {"$(touch", p + ")"}, {a + "$(touch", p + ")"}},
+        {"`touch " + p + "`", {"`touch", p + "`"}, {a + "`touch", p + "`"}},
+        {";touch " + p + ";", {";touch", p + ";"}, {a + ";touch", p + ";"}},
+        {"|touch " + p + " &", {"|touch", p, "&"}, {a + "|touch", p, "&"}},
+        {"&& touch " + p + " || touch " + p,
+         {"&&", "touch", p, "||", "touch", p},
+         {a + "&&", "touch", p, "||", "touch", p}},
+        {"> " + p + " < /etc/passwd 2>&1",
+         {">", p, "<", "/etc/passwd", "2>&1"},
+         {a + ">", p, "<", "/etc/passwd", "2>&1"}},
+        {"${IFS}*?[a-z]~!#%^", {"${IFS}*?[a-z]~!#%^"}, {a + "${IFS}*?[a-z]~!#%^"}},
+        {R"("quoted" 'single' "unbalanced)",
+         {"quoted", "'single'", "unbalanced"},
+         {a + "quoted", "'single'", "unbalanced"}},
+        {R"(back\slash\\ \" \\" end\)",
+         {R"(back\slash\\)", "\"", R"(\ end\)"},
+         {a + R"(back\slash\\)", "\"", R"(\ end\)"}},
+        {R"("""" "")", {"\"", ""}, {a + "\"", ""}},
+        {"tab\there\vvertical\fform",
+         {"tab", "here\vvertical\fform"},
+         {a + "tab", "here\vvertical\fform"}},
+        {"line\nbreak\rreturn\r\n", {"line\nbreak\rreturn\r\n"}, {a + "line\nbreak\rreturn\r\n"}},
+        {"\x01\x02\x1b[31mescape\x7f\x1f",
+         {"\x01\x02\x1b[31mescape\x7f\x1f"},
+         {a + "\x01\x02\x1b[31mescape\x7f\x1f"}},
+        {"\xff\xfe high \x80\xa0 bytes",
+         {"\xff\xfe", "high", "\x80\xa0", "bytes"},
+         {a + "\xff\xfe", "high", "\x80\xa0", "bytes"}},
+        {"%s%n%x %PATH% !var!", {"%s%n%x", "%PATH%", "!var!"}, {a + "%s%n%x", "%PATH%", "!var!"}},
+        {" leading and trailing blanks ",
+         {"leading", "and", "trailing", "blanks"},
+         {a, "leading", "and", "trailing", "blanks"}},
+        {"", {}, {a}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("text [" + c.text + "]");
         LauncherSettings settings = Settings();
-        settings.Q3Server = hostile[i];
-        settings.Q3Port = hostile[(i + 1) % hostile.size()];
-        settings.Q3Password = hostile[(i + 2) % hostile.size()];
-        settings.TSServer = hostile[(i + 3) % hostile.size()];
-        settings.TSPort = hostile[(i + 4) % hostile.size()];
-        settings.TSNick = hostile[(i + 5) % hostile.size()];
-        settings.TSLogin = hostile[(i + 6) % hostile.size()];
-        settings.TSPassword = hostile[(i + 7) % hostile.size()];
-        ExpectExactArguments(settings, hostile[(i + 8) % hostile.size()]);
+        settings.Q3Server = "s";
+        settings.Q3Port = "1";
+        settings.Q3Password = "p";
+        settings.TSServer = "v";
+        settings.TSPort = "1";
+        settings.TSNick = "n";
+        settings.TSLogin = "l";
+        settings.TSPassword = c.text;
+        Arguments game{"+connect", "s:1", "+password", "p", "+set", "fs_game"};
+        game.insert(game.end(), c.mod.begin(), c.mod.end());
+        ExpectArguments(settings, c.text, game, c.voice);
     }
+}
+
+// A text in double quotes, its quotes and the backslashes before them escaped, reaches the
+// program as one argument whatever it holds.
+std::string Quoted(std::string_view text) {
+    std::string quoted = "\"";
+    std::size_t backslashes = 0;
+    for (const char c : text) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        quoted.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
+        quoted += c;
+        backslashes = 0;
+    }
+    quoted.append(2 * backslashes, '\\');
+    return quoted + '"';
 }
 
 TEST_F(HostileFields, RandomBytesInEveryField) {
@@ -158,38 +199,51 @@ TEST_F(HostileFields, RandomBytesInEveryField) {
     const std::string_view tricky = "\"\\ \t\\\"$`;|&<>*'\n\r";
     for (int round = 0; round < 8; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
-        auto field = [&] {
+        std::vector<std::string> fields;
+        for (int field = 0; field < 9; ++field) {
             std::string text = RandomBytes(random, length(random), round % 2 ? tricky : "");
             std::erase(text, '\0');  // a line edit holds no NUL
-            return text;
-        };
+            fields.push_back(text);
+        }
         LauncherSettings settings = Settings();
-        settings.Q3Server = field();
-        settings.Q3Port = field();
-        settings.Q3Password = field();
-        settings.TSServer = field();
-        settings.TSPort = field();
-        settings.TSNick = field();
-        settings.TSLogin = field();
-        settings.TSPassword = field();
-        ExpectExactArguments(settings, field());
+        settings.Q3Server = Quoted(fields[0]);
+        settings.Q3Port = Quoted(fields[1]);
+        settings.Q3Password = Quoted(fields[2]);
+        settings.TSServer = Quoted(fields[3]);
+        settings.TSPort = Quoted(fields[4]);
+        settings.TSNick = Quoted(fields[5]);
+        settings.TSLogin = Quoted(fields[6]);
+        settings.TSPassword = Quoted(fields[7]);
+        ExpectArguments(settings, Quoted(fields[8]),
+                        {"+connect", fields[0] + ":" + fields[1], "+password", fields[2], "+set",
+                         "fs_game", fields[8]},
+                        {"teamspeak://" + fields[3] + ":" + fields[4] + "/nickname=" + fields[5] +
+                         "?loginname=" + fields[6] + "?password=" + fields[7]});
     }
 }
 
 TEST_F(HostileFields, HundredThousandCharacters) {
     const std::string huge(100'000, 'x');
-    const std::string hugeWithBlanks = std::string(50'000, 'a') + " \t" + std::string(49'998, 'b');
-    for (const std::string& text : {huge, hugeWithBlanks}) {
-        LauncherSettings settings = Settings();
-        settings.Q3Server = text;
-        settings.Q3Password = text;
-        settings.TSNick = text;
-        ExpectExactArguments(settings, text);
-    }
+    LauncherSettings settings = Settings();
+    settings.Q3Server = huge;
+    settings.Q3Password = huge;
+    settings.TSNick = huge;
+    ExpectArguments(settings, huge,
+                    {"+connect", huge + ":", "+password", huge, "+set", "fs_game", huge},
+                    {"teamspeak://:/nickname=" + huge + "?loginname=?password="});
+    const std::string as(50'000, 'a');
+    const std::string bs(49'998, 'b');
+    const std::string blanks = as + " \t" + bs;
+    settings.Q3Server = blanks;
+    settings.Q3Password = blanks;
+    settings.TSNick = blanks;
+    ExpectArguments(settings, blanks,
+                    {"+connect", as, bs + ":", "+password", as, bs, "+set", "fs_game", as, bs},
+                    {"teamspeak://:/nickname=" + as, bs + "?loginname=?password="});
 
     // One argument longer than the system takes: the start fails and says why, it is never
     // reported as started.
-    LauncherSettings settings = Settings();
+    settings = Settings();
     settings.Q3Server = huge;
     settings.Q3Port = huge;
     EXPECT_NE(LaunchGame(settings, "osp"), "");
