@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -14,6 +15,7 @@
 #include <dlfcn.h>
 #include <errno.h>
 
+#include "tests/ui/control_table.h"
 #include "tests/ui/main_window_fixture.h"
 #include "ui/add_mod_window.h"
 
@@ -178,6 +180,69 @@ TEST_F(StartupTest, ASocketThatCannotBeMadeStopsTheWindowWithItsMessage) {
         Guarded([this] { Create(); });
         g_socketsBeforeFailure = -1;
         EXPECT_EQ(messages_, std::vector<QString>{c.shown});
+    }
+}
+
+TEST_F(StartupTest, EveryControlAndMenuEntryIsWhereAndWhatItShouldBe) {
+    // clang-format off
+    const Control controls[] = {
+        {"blMods", "Q3 Mods", {16, 48, 43, 13}, -1, ""},
+        {"cbMods", "Mods", {16, 64, 89, 21}, 17, ""},
+        {"Group", "Game type", {16, 96, 81, 65}, 11, "Game type"},
+        {"GroupItem0", "Quake III", {8, 16, 71, 20}, -1, ""},
+        {"GroupItem1", "Q3 Mods", {8, 38, 71, 20}, -1, ""},
+        {"cbAutosave", "AutoSave", {16, 176, 81, 17}, 8, "AutoSave"},
+        {"cbAutojoin", "Auto join Teamspeak", {120, 176, 121, 17}, 9, "Auto join Teamspeak"},
+        {"cbExit", "Exit on launch game", {256, 176, 153, 17}, 10, "Exit on launch game"},
+        {"Label2", "Q3/UT Server", {112, 48, 68, 13}, -1, ""},
+        {"edQ3Server", "", {112, 64, 97, 21}, 0, ""},
+        {"Label8", "Port", {208, 48, 41, 13}, -1, ""},
+        {"edQ3Port", "", {208, 64, 49, 21}, 1, ""},
+        {"Label6", "Q3/UT password", {264, 48, 82, 13}, -1, ""},
+        {"edQ3Password", "", {264, 64, 145, 21}, 2, ""},
+        {"Label4", "Teamspeak server", {112, 88, 97, 13}, -1, ""},
+        {"edTSServer", "", {112, 104, 97, 21}, 3, ""},
+        {"Label9", "Port", {208, 88, 32, 13}, -1, ""},
+        {"edTSPort", "", {208, 104, 49, 21}, 4, ""},
+        {"Label3", "Nick name", {264, 88, 73, 13}, -1, ""},
+        {"edTSNick", "", {264, 104, 145, 21}, 5, ""},
+        {"Label5", "Login name", {112, 128, 65, 13}, -1, ""},
+        {"edTSLogin", "", {112, 144, 145, 21}, 6, ""},
+        {"Label7", "User Password", {264, 128, 71, 13}, -1, ""},
+        {"edTSPassword", "", {264, 144, 145, 21}, 7, ""},
+        {"btnLaunchQ3", "Launch game", {16, 200, 75, 25}, 12, "Launch game"},
+        {"btnTest", "Test server", {96, 200, 75, 25}, 13, "Test server"},
+        {"btnLaunchTS", "Launch TS2", {176, 200, 75, 25}, 14, "Launch TS2"},
+        {"btnExit", "Exit", {336, 200, 75, 25}, 15, "Exit"},
+        {"Label1", "Program ready", {16, 240, 393, 13}, -1, ""},
+        {"Image1", "", {171, 8, 89, 33}, -1, "Visit website"},
+        {"Label10", "kestrune.org", {280, 16, 125, 16}, -1, "Visit website"},
+    };
+    // clang-format on
+    TForm1& window = Create();
+    EXPECT_EQ(window.windowTitle(), "Kestrune version 2.0");
+    ExpectControls(window, controls);
+
+    struct Entry {
+        const char* menu;
+        std::vector<std::string> entries;  // none: a top-level entry
+    };
+    const Entry menus[] = {
+        {"Files", {"Save", "Exit"}},
+        {"Options", {"Q3 Path", "TS2 Path", "Launch game", "Launch TS2", "Test server", "Add Mod"}},
+        {"About", {}},
+    };
+    const QList<QAction*> bar = window.menuBar()->actions();
+    ASSERT_EQ(bar.size(), std::size(menus));
+    for (std::size_t i = 0; i < std::size(menus); ++i) {
+        EXPECT_EQ(bar[i]->text().toStdString(), menus[i].menu);
+        std::vector<std::string> entries;
+        if (const QMenu* menu = bar[i]->menu()) {
+            for (const QAction* entry : menu->actions()) {
+                entries.push_back(entry->text().toStdString());
+            }
+        }
+        EXPECT_EQ(entries, menus[i].entries) << menus[i].menu;
     }
 }
 

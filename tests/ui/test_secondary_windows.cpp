@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/ui/control_table.h"
 #include "ui/about_window.h"
 #include "ui/add_mod_window.h"
 #include "ui/exception_display.h"
@@ -113,6 +114,49 @@ TEST(WindowPlacement, CentresAndKeepsWindowsOnScreen) {
     // A second screen to the right, and a screen smaller than the window.
     EXPECT_EQ(KeptOnScreen({963, 695}, {198, 144}, QRect(1280, 0, 800, 600)), QPoint(1280, 456));
     EXPECT_EQ(KeptOnScreen({963, 695}, {198, 144}, QRect(0, 0, 150, 100)), QPoint(0, 0));
+}
+
+using test_support::Control;
+using test_support::ExpectControls;
+
+// Each window's caption, and its controls' captions, hints, places, sizes and tab order.
+TEST_F(SecondaryWindowTest, SplashControlsAreWhereAndWhatTheyShouldBe) {
+    const Control controls[] = {
+        {"Label1", "Kestrune 2.0 by", {56, 8, 0, 0}, -1, ""},
+        {"Image1", "", {16, 40, 321, 185}, -1, "Visit website"},
+        {"Label2", "kestrune.org", {64, 232, 0, 0}, -1, "Visit website"},
+    };
+    TForm3 splash(mainWindow);
+    EXPECT_EQ(splash.windowTitle(), "Kestrune");
+    ExpectControls(splash, controls);
+}
+
+TEST_F(SecondaryWindowTest, AboutControlsAreWhereAndWhatTheyShouldBe) {
+    const Control controls[] = {
+        {"Image2", "", {32, 8, 321, 185}, -1, "Visit website"},
+        {"Image1", "", {32, 200, 89, 33}, -1, "Visit website"},
+        {"Label5", "Kestrune version 2.0", {240, 200, 0, 0}, -1, ""},
+        {"Label2", "Copyright \u00a9 2026 Kestrune", {192, 224, 0, 0}, -1, ""},
+        {"Label1", "Written by the Kestrune team", {32, 248, 0, 0}, -1, ""},
+        {"Label4", "Made in Scotland", {264, 248, 0, 0}, -1, ""},
+        {"Button1", "OK", {152, 272, 75, 25}, 0, ""},
+    };
+    TForm2 about(mainWindow);
+    EXPECT_EQ(about.windowTitle(), "About Kestrune");
+    EXPECT_EQ(about.size(), QSize(382, 310));
+    ExpectControls(about, controls);
+}
+
+TEST_F(SecondaryWindowTest, AddModControlsAreWhereAndWhatTheyShouldBe) {
+    const Control controls[] = {
+        {"Label1", "Type mod name", {16, 16, 0, 0}, -1, ""},
+        {"edmods", "", {16, 32, 153, 21}, 0, "Type here"},
+        {"btMods", "Add Mod", {16, 64, 75, 25}, 1, ""},
+        {"Button1", "Exit add mod", {96, 64, 75, 25}, 2, ""},
+    };
+    TForm4 addMod(mainWindow, mods);
+    EXPECT_EQ(addMod.windowTitle(), "ADD Mods");
+    ExpectControls(addMod, controls);
 }
 
 TEST_F(SecondaryWindowTest, NoWindowEndsTheProgramOrCutsOffItsTexts) {
