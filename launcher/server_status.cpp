@@ -1,0 +1,199 @@
+#include "launcher/server_status.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+
+#include "launcher/display_text.h"
+
+namespace kestrune {
+
+namespace {
+
+constexpr std::string_view kMarker = "\xFF\xFF\xFF\xFF";
+constexpr std::string_view kCommand = "statusResponse";
+// More digits than this is no count a server means.
+constexpr std::size_t kMostDigits = 9;
+
+char Lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool EqualIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (Lower(a[i]) != Lower(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// A count as servers write it: decimal digits only, no sign, no blanks.
+std::optional<int> ReadCount(std::string_view text) {
+    if (text.empty() || text.size() > kMostDigits) {
+        return std::nullopt;
+    }
+    int value = 0;
+    for (char c : text) {
+        if (!IsDigit(c)) {
+            return std::nullopt;
+        }
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+// Takes the text up to the next line break; false when the datagram ends first.
+bool TakeLine(std::string_view& rest, std::string_view& line) {
+    const std::size_t end = rest.find('\n');
+    if (end == std::string_view::npos) {
+        return false;
+    }
+    line = rest.substr(0, end);
+    rest.remove_prefix(end + 1);
+    return true;
+}
+
+// An optional minus sign and at least one digit, then the given separator.
+bool TakeNumber(std::string_view& line, char separator) {
+    std::size_t i = (!line.empty() && line[0] == '-') ? 1 : 0;
+    const std::size_t digitsStart = i;
+    while (i < line.size() && IsDigit(line[i])) {
+        ++i;
+    }
+    if (i == digitsStart || i >= line.size() || line[i] != separator) {
+        return false;
+    }
+    line.remove_prefix(i + 1);
+    return true;
+}
+
+// `<score> <ping> "<name>"`
+bool IsPlayerLine(std::string_view line) {
+    return TakeNumber(line, ' ') && TakeNumber(line, ' ') && line.size() >= 2 &&
+           line.front() == '"' && line.back() == '"';
+}
+
+enum class Key { HostName, Map, Slots, GameType, FsGame, GameName, NeedPass, Count };
+
+constexpr std::array<std::string_view, static_cast<std::size_t>(Key::Count)> kKeys = {
+    "sv_hostname", "mapname", "sv_maxclients", "g_gametype", "fs_game", "gamename", "g_needpass"};
+
+// The first value of each key the settings line holds. A value counts only when a "\" or the
+// line's end closes it, so a datagram cut short never gives half a value.
+std::array<std::optional<std::string_view>, kKeys.size()> ReadSettings(std::string_view line,
+                                                                       bool lineEnded) {
+    std::array<std::optional<std::string_view>, kKeys.size()> values;
+    if (!line.empty() && line[0] == '\\') {
+        line.remove_prefix(1);
+    }
+    while (!line.empty()) {
+        const std::size_t keyEnd = line.find('\\');
+        if (keyEnd == std::string_view::npos) {
+            break;  // a key without a value
+        }
+        const std::string_view key = line.substr(0, keyEnd);
+        line.remove_prefix(keyEnd + 1);
+        const std::size_t valueEnd = line.find('\\');
+        if (valueEnd == std::string_view::npos && !lineEnded) {
+            break;
+        }
+        const std::string_view value = line.substr(0, valueEnd);
+        line.remove_prefix(valueEnd == std::string_view::npos ? line.size() : valueEnd + 1);
+        for (std::size_t k = 0; k < kKeys.size(); ++k) {
+            if (!values[k] && EqualIgnoringCase(key, kKeys[k])) {
+                values[k] = value;
+                break;
+            }
+        }
+    }
+    return values;
+}
+
+}  // namespace
+
+std::string WithoutColourCodes(std::string_view text) {
+    std::string shown;
+    shown.reserve(text.size());
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const char c = text[i];
+        if (c == '^' && i + 1 < text.size() && text[i + 1] != '^') {
+            // The code's character may be a whole UTF-8 sequence; a lone "^" at the end stays.
+            i += 1 + std::max<std::size_t>(Utf8SequenceLength(text.substr(i + 1)), 1);
+            continue;
+        }
+        if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F) {
+            shown.push_back(c);
+        }
+        ++i;
+    }
+    return shown;
+}
+
+std::optional<ServerStatus> ParseStatusResponse(std::string_view datagram) {
+    if (!datagram.starts_with(kMarker)) {
+        return std::nullopt;
+    }
+    std::string_view rest = datagram.substr(kMarker.size());
+    if (!EqualIgnoringCase(rest.substr(0, kCommand.size()), kCommand)) {
+        return std::nullopt;
+    }
+    rest.remove_prefix(kCommand.size());
+    ServerStatus status;
+    if (rest.empty()) {
+        return status;  // the command alone: an answer, with nothing to read
+    }
+    if (rest.front() != '\n') {
+        return std::nullopt;  // another command that begins alike
+    }
+    rest.remove_prefix(1);
+
+    std::string_view settingsLine;
+    const bool lineEnded = TakeLine(rest, settingsLine);
+    if (!lineEnded) {
+        settingsLine = rest;
+        rest = {};
+    }
+    const auto values = ReadSettings(settingsLine, lineEnded);
+    const auto value = [&](Key key) { return values[static_cast<std::size_t>(key)]; };
+    if (const auto name = value(Key::HostName)) {
+        status.hostName = WithoutColourCodes(*name);
+    }
+    if (const auto map = value(Key::Map)) {
+        status.map = WithoutColourCodes(*map);
+    }
+    if (const auto slots = value(Key::Slots)) {
+        status.slots = ReadCount(*slots);
+    }
+    if (const auto gameType = value(Key::GameType)) {
+        status.gameType = ReadCount(*gameType);
+    }
+    const auto mod = value(Key::FsGame) ? value(Key::FsGame) : value(Key::GameName);
+    if (mod) {
+        status.mod = WithoutColourCodes(*mod);
+    }
+    if (const auto needPass = value(Key::NeedPass)) {
+        if (const auto flag = ReadCount(*needPass)) {
+            status.needsPassword = *flag != 0;
+        }
+    }
+    if (lineEnded) {
+        int players = 0;
+        std::string_view line;
+        while (TakeLine(rest, line)) {
+            players += IsPlayerLine(line) ? 1 : 0;
+        }
+        status.players = players;
+    }
+    return status;
+}
+
+}  // namespace kestrune
