@@ -54,7 +54,7 @@ std::string ServerDetailsLine(const std::optional<ServerStatus>& status,
         parts.push_back(Shortened(DisplayText(*status->map), kMostHintCharacters));
     }
     if (status && status->players) {
-        parts.push_back(Players(*status->players, status->slots));
+        parts.push_back(Players(*status->players, status->slotCount));
     }
     parts.push_back(RoundTrip(roundTrip));
     return Join(parts, kSeparator);

@@ -171,7 +171,7 @@ std::optional<ServerStatus> ParseStatusResponse(std::string_view datagram) {
         status.map = WithoutColourCodes(*map);
     }
     if (const auto slots = value(Key::Slots)) {
-        status.slots = ReadCount(*slots);
+        status.slotCount = ReadCount(*slots);
     }
     if (const auto gameType = value(Key::GameType)) {
         status.gameType = ReadCount(*gameType);

@@ -12,7 +12,7 @@ struct ServerStatus {
     std::optional<std::string> hostName;  // sv_hostname
     std::optional<std::string> map;       // mapname
     std::optional<int> players;           // player lines; known once the settings line has ended
-    std::optional<int> slots;             // sv_maxclients
+    std::optional<int> slotCount;         // sv_maxclients
     std::optional<int> gameType;          // g_gametype
     std::optional<std::string> mod;       // fs_game, or else gamename
     std::optional<bool> needsPassword;    // g_needpass

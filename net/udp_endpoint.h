@@ -80,6 +80,8 @@ public:
     // Properties
     const std::string& RemoteHost() const { return remoteHost_; }
     std::int32_t RemotePort() const { return remotePort_; }
+    // RemoteHost as the latest send resolved it, in network byte order (0 before any send).
+    std::uint32_t RemoteAddress() const { return remoteAddress_; }
     std::int32_t LocalPort() const { return localPort_; }
     std::int32_t ReportLevel() const { return reportLevel_; }
     void SetOnDataSend(TNotifyEvent handler);

@@ -15,6 +15,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTextDocument>
 #include <QTimer>
 
 #include <algorithm>
@@ -24,7 +25,9 @@
 
 #include "launcher/integer_conversion.h"
 #include "launcher/program_launching.h"
+#include "launcher/server_details.h"
 #include "launcher/server_probe.h"
+#include "launcher/server_status.h"
 #include "launcher/settings_store.h"
 #include "net/udp_endpoint.h"
 #include "ui/application_title.h"
@@ -47,6 +50,10 @@ constexpr int kClientHeight = 279;
 constexpr int kStatusBarHeight = 19;
 constexpr int kStatusPanel0Width = 216;
 const char* const kGameTypeCaptions[2] = {"Quake III", "Q3 Mods"};
+// The message line's texts; the server's details begin right of the widest.
+const char* const kMessages[] = {"Program ready", "Waiting for server", "Server is online",
+                                 "Server time out", "The specified path was not found."};
+constexpr int kMessageLineRight = 16 + 393;
 
 // The system's messages and the program's own texts; settings go through ShownText.
 QString FromLocal(std::string_view text) {
@@ -223,6 +230,18 @@ void TForm1::CreateControls() {
     Label1->setMinimumHeight(Label1->sizeHint().height());
     MakeBlue(*Label1);
 
+    // The server's details share the message line's row, right of its longest text.
+    lblServerInfo = new QLabel(client);
+    int widestMessage = 0;
+    for (const char* message : kMessages) {
+        widestMessage = std::max(widestMessage, Label1->fontMetrics().horizontalAdvance(message));
+    }
+    const int infoLeft = std::min(16 + widestMessage + 12, kMessageLineRight - 120);
+    Place(*lblServerInfo, "lblServerInfo",
+          {infoLeft, 240, kMessageLineRight - infoLeft, Label1->height()});
+    lblServerInfo->setTextFormat(Qt::PlainText);
+    lblServerInfo->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
     Image1 = new ClickableLabel(client);
     Place(*Image1, "Image1", {171, 8, 89, 33});
     Image1->setPixmap(QPixmap(":/pictures/partner_logo.png"));
@@ -298,6 +317,10 @@ void TForm1::CreateProbe() {
                                   const std::string& fromIP, std::int32_t port) {
         Guarded([&] { UDPDataReceived(sender, numberBytes, fromIP, port); });
     });
+    // The round trip runs from the send itself, after any name lookup.
+    UDP->SetOnDataSend([this](TUDPEndpoint& sender) {
+        probeQuery_.Sent(sender.RemoteAddress(), sender.RemotePort(), ProbeQuery::Clock::now());
+    });
     UDP->BindLocalPort();
 
     Timer = new QTimer(this);
@@ -318,7 +341,8 @@ void TForm1::SetTabOrder() {
     }
     // The window opens with the first field of the tab order focused.
     edQ3Server->setFocus();
-    for (QWidget* passive : std::initializer_list<QWidget*>{Image1, Label10, Label1}) {
+    for (QWidget* passive :
+         std::initializer_list<QWidget*>{Image1, Label10, Label1, lblServerInfo}) {
         passive->setFocusPolicy(Qt::NoFocus);
     }
 }
@@ -373,6 +397,17 @@ QString TForm1::StatusPanelText(int panel) const {
 
 void TForm1::SetStatusPanel(int panel, const QString& text) {
     statusPanels_[panel]->setText(text);
+}
+
+void TForm1::ShowServerInfo(const std::string& line, const std::string& hint) {
+    const QString text = QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
+    lblServerInfo->setText(
+        lblServerInfo->fontMetrics().elidedText(text, Qt::ElideRight, lblServerInfo->width()));
+    // A hint is read as rich text when it looks like some: the server's words stay plain.
+    const QString plainHint = QString::fromUtf8(hint.data(), static_cast<qsizetype>(hint.size()));
+    SetHint(*lblServerInfo, plainHint.isEmpty()
+                                ? QString()
+                                : Qt::convertFromPlainText(plainHint, Qt::WhiteSpaceNormal));
 }
 
 void TForm1::UpdateGroupTabStop() {
@@ -624,23 +659,35 @@ void TForm1::btnTestClick() {
         Timer->start();
     }
     Label1->setText("Waiting for server");
+    ShowServerInfo({}, {});
 }
 
+// Only the queried server's answer counts: a datagram from anywhere else is ignored and the
+// timer runs on.
 void TForm1::UDPDataReceived(TUDPEndpoint& sender, std::int32_t numberBytes,
-                             const std::string& /*fromIP*/, std::int32_t /*port*/) {
+                             const std::string& fromIP, std::int32_t port) {
+    const auto receivedAt = ProbeQuery::Clock::now();
+    if (!probeQuery_.IsAnswer(fromIP, port)) {
+        return;
+    }
     std::vector<char> buffer(static_cast<std::size_t>(std::max(numberBytes, 0)) + 1);
     std::int32_t length = numberBytes;
     sender.ReadBuffer(buffer, length);
-    buffer[static_cast<std::size_t>(std::clamp(length, 0, numberBytes))] = '\0';
+    const auto received = static_cast<std::size_t>(std::clamp(length, 0, numberBytes));
+    buffer[received] = '\0';
     if (buffer[0] != '\0') {
         Label1->setText("Server is online");
         Timer->stop();
+        const auto status = ParseStatusResponse(std::string_view(buffer.data(), received));
+        ShowServerInfo(ServerDetailsLine(status, probeQuery_.RoundTrip(receivedAt)),
+                       ServerDetailsHint(status));
     }
 }
 
 void TForm1::TimerTimer() {
     Label1->setText("Server time out");
     Timer->stop();
+    ShowServerInfo({}, {});
 }
 
 }  // namespace kestrune

@@ -9,6 +9,7 @@
 
 #include "launcher/launcher_settings.h"
 #include "launcher/program_launching.h"
+#include "launcher/server_probe.h"
 #include "launcher/stored_text.h"
 #include "ui/executable_browser.h"
 
@@ -72,6 +73,8 @@ private:
     void SetGameTypeIndex(int index);
     void UpdateGroupTabStop();
     void SetStatusPanel(int panel, const QString& text);
+    // The server's details beside the message line (UTF-8), cut to fit; empty texts clear them.
+    void ShowServerInfo(const std::string& line, const std::string& hint);
     // Lets the user pick the executable for a launch button and enables the button for it.
     void BrowseForPath(const QString& fileName, const QString& linuxNamesFilter, std::string& path,
                        QPushButton& launchButton);
@@ -138,6 +141,7 @@ private:
     QPushButton* btnLaunchTS = nullptr;
     QPushButton* btnExit = nullptr;
     QLabel* Label1 = nullptr;
+    QLabel* lblServerInfo = nullptr;
     ClickableLabel* Image1 = nullptr;
     ClickableLabel* Label10 = nullptr;
     QLabel* statusPanels_[2] = {nullptr, nullptr};
@@ -156,6 +160,7 @@ private:
     QTimer* Timer = nullptr;
     // Set when closing the window ended the wait of a "Test server".
     bool lookupAbandoned_ = false;
+    ProbeQuery probeQuery_;
 };
 
 }  // namespace kestrune

@@ -3,7 +3,9 @@
 #include <QEventLoop>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTextDocumentFragment>
 #include <QTimer>
 
 #include <arpa/inet.h>
@@ -61,12 +63,18 @@ public:
     }
 
     // Answers whoever sent the last datagram received.
-    void Answer(const std::string& bytes) {
-        ::sendto(fd_, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&peer_),
-                 sizeof peer_);
+    void Answer(const std::string& bytes) { SendTo(peer_, bytes); }
+    // Sends to whoever sent the last datagram another responder received.
+    void SendToPeerOf(const LoopbackResponder& other, const std::string& bytes) {
+        SendTo(other.peer_, bytes);
     }
 
 private:
+    void SendTo(const sockaddr_in& to, const std::string& bytes) {
+        ::sendto(fd_, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&to),
+                 sizeof to);
+    }
+
     int fd_ = -1;
     int port_ = 0;
     sockaddr_in peer_{};
@@ -83,6 +91,7 @@ protected:
 
     void ClickTest() { QTest::mouseClick(&Get<QPushButton>("btnTest"), Qt::LeftButton); }
     QTimer& Timer() { return Get<QTimer>("Timer"); }
+    QLabel& ServerInfo() { return Get<QLabel>("lblServerInfo"); }
 
     // Waits, within a bound, for the message line to show text.
     bool WaitForMessage(const QString& text, int timeoutMs = 3000) {
@@ -222,6 +231,81 @@ TEST_F(ProbeTest, ClosingDuringASlowLookupEndsTheWaitAndTheProgramAtOnce) {
     EXPECT_EQ(SavedValue("Q3Server"), "slow.test");
     EXPECT_EQ(Message(), "Program ready");
     EXPECT_TRUE(messages_.empty()) << messages_.front().toStdString();
+}
+
+TEST_F(ProbeTest, TheAnswerFillsTheServerDetails) {
+    const QLabel& info = ServerInfo();
+    EXPECT_EQ(info.text(), "");
+    EXPECT_NE(info.palette().color(QPalette::WindowText), QColor(Qt::blue));
+    EXPECT_EQ(info.font(), window_->font());
+    const QRect client = Get<QWidget>("ClientArea").rect();
+    EXPECT_TRUE(client.contains(info.geometry())) << "inside the window";
+    const QLabel& message = Get<QLabel>("Label1");
+    EXPECT_GT(info.x(), message.x() + message.fontMetrics().horizontalAdvance(
+                                          "The specified path was not found."));
+    struct Answer {
+        std::string statusLine;  // after the head
+        QString line;            // the round trip replaced by "N ms"
+        QString hint;            // as plain text
+    };
+    const std::string head = "\xFF\xFF\xFF\xFFstatusResponse\n";
+    const Answer answers[] = {
+        {"\\sv_hostname\\^1<b>Test</b>\\mapname\\oa_dm1\\sv_maxclients\\16\\g_gametype\\4"
+         "\\g_needpass\\1\n0 5 \"a\"\n3 0 \"b\"\n1 0 \"c\"\n",
+         "oa_dm1 \u00B7 3/16 players \u00B7 N ms",
+         "Host name: <b>Test</b>\nGame type: Capture the flag\nPassword needed: yes"},
+        {"\\mapname\\" + std::string(300, 'm') + "\n", QString(), QString()},
+        {"", "N ms", ""},
+    };
+    for (const Answer& answer : answers) {
+        ClickTest();
+        ASSERT_EQ(responder_.Receive(), kQuery);
+        responder_.Answer(answer.statusLine.empty() ? std::string("\x01")
+                                                    : head + answer.statusLine);
+        ASSERT_TRUE(WaitForMessage("Server is online"));
+        QString line = info.text();
+        line.replace(QRegularExpression("(<1|[0-9]+) ms$"), "N ms");
+        if (answer.line.isNull()) {
+            // A long text is cut with an ellipsis and stays within the label.
+            EXPECT_TRUE(line.endsWith(QChar(0x2026))) << line.toStdString();
+            EXPECT_LE(info.fontMetrics().horizontalAdvance(line), info.width());
+        } else {
+            EXPECT_EQ(line, answer.line);
+            // The hint shows the server's words as they are, never as markup.
+            QString hint = QTextDocumentFragment::fromHtml(info.toolTip()).toPlainText();
+            EXPECT_EQ(hint.replace(QChar::LineSeparator, '\n'), answer.hint);
+        }
+    }
+}
+
+TEST_F(ProbeTest, ANewTestAndATimeOutClearTheDetails) {
+    ClickTest();
+    ASSERT_EQ(responder_.Receive(), kQuery);
+    responder_.Answer("\xFF\xFF\xFF\xFFstatusResponse\n\\sv_hostname\\x\\mapname\\dm\n");
+    ASSERT_TRUE(WaitForMessage("Server is online"));
+    ASSERT_FALSE(ServerInfo().text().isEmpty());
+    ASSERT_FALSE(ServerInfo().toolTip().isEmpty());
+    ClickTest();
+    EXPECT_EQ(ServerInfo().text(), "");
+    EXPECT_EQ(ServerInfo().toolTip(), "");
+    ASSERT_TRUE(WaitForMessage("Server time out"));
+    EXPECT_EQ(ServerInfo().text(), "");
+}
+
+TEST_F(ProbeTest, ADatagramFromElsewhereIsIgnored) {
+    LoopbackResponder stray;
+    ClickTest();
+    ASSERT_EQ(responder_.Receive(), kQuery);
+    stray.SendToPeerOf(responder_, "\xFF\xFF\xFF\xFFstatusResponse\n\\mapname\\stray\n");
+    QTest::qWait(100);
+    EXPECT_EQ(Message(), "Waiting for server");
+    EXPECT_TRUE(Timer().isActive());
+    EXPECT_EQ(ServerInfo().text(), "");
+    ASSERT_TRUE(WaitForMessage("Server time out"));
+    // Nor does it count after the time-out.
+    stray.SendToPeerOf(responder_, "x");
+    QTest::qWait(100);
+    EXPECT_EQ(Message(), "Server time out");
 }
 
 }  // namespace
