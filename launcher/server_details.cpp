@@ -10,7 +10,7 @@ namespace kestrune {
 
 namespace {
 
-constexpr std::string_view kSeparator = " \u00B7 ";
+constexpr std::string_view kSeparator = ServerDetailsLine::kSeparator;
 // Longer values would make a hint wider than the screen; no map name is that long.
 constexpr std::size_t kMostHintCharacters = 80;
 
@@ -47,17 +47,19 @@ std::string RoundTrip(std::chrono::microseconds roundTrip) {
 
 }  // namespace
 
-std::string ServerDetailsLine(const std::optional<ServerStatus>& status,
-                              std::chrono::microseconds roundTrip) {
-    std::vector<std::string> parts;
-    if (status && status->map && !status->map->empty()) {
-        parts.push_back(Shortened(DisplayText(*status->map), kMostHintCharacters));
+ServerDetailsLine MakeServerDetailsLine(const std::optional<ServerStatus>& status,
+                                        std::chrono::microseconds roundTrip) {
+    ServerDetailsLine line;
+    if (status && status->map) {
+        line.map = Shortened(DisplayText(*status->map), kMostHintCharacters);
     }
+    std::vector<std::string> figures;
     if (status && status->players) {
-        parts.push_back(Players(*status->players, status->slotCount));
+        figures.push_back(Players(*status->players, status->slotCount));
     }
-    parts.push_back(RoundTrip(roundTrip));
-    return Join(parts, kSeparator);
+    figures.push_back(RoundTrip(roundTrip));
+    line.figures = Join(figures, kSeparator);
+    return line;
 }
 
 std::string ServerDetailsHint(const std::optional<ServerStatus>& status) {

@@ -10,9 +10,17 @@ namespace kestrune {
 
 // The line shown beside the probe's message, e.g. "oa_dm1 · 3/16 players · 12 ms": the map, the
 // players (of how many slots), the round trip. Parts the answer did not hold are left out; the
-// round trip is always there. UTF-8.
-std::string ServerDetailsLine(const std::optional<ServerStatus>& status,
-                              std::chrono::microseconds roundTrip);
+// round trip is always there. UTF-8. Split after the map, so that a window short of room can cut
+// the map alone and keep the figures.
+struct ServerDetailsLine {
+    std::string map;      // empty when not known
+    std::string figures;  // players and round trip
+
+    static constexpr const char* kSeparator = " \u00B7 ";
+    std::string Text() const { return map.empty() ? figures : map + kSeparator + figures; }
+};
+ServerDetailsLine MakeServerDetailsLine(const std::optional<ServerStatus>& status,
+                                        std::chrono::microseconds roundTrip);
 
 // The rest, one item a line: host name, game type, mod, whether a password is needed. Empty when
 // the answer held none of them. UTF-8, long values cut.

@@ -399,12 +399,22 @@ void TForm1::SetStatusPanel(int panel, const QString& text) {
     statusPanels_[panel]->setText(text);
 }
 
-void TForm1::ShowServerInfo(const std::string& line, const std::string& hint) {
-    const QString text = QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
-    lblServerInfo->setText(
-        lblServerInfo->fontMetrics().elidedText(text, Qt::ElideRight, lblServerInfo->width()));
+void TForm1::ShowServerInfo(const ServerDetailsLine& line, const std::string& hint) {
+    const auto utf8 = [](const std::string& text) {
+        return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    };
+    const QFontMetrics metrics = lblServerInfo->fontMetrics();
+    const int room = lblServerInfo->width();
+    QString text = utf8(line.Text());
+    if (metrics.horizontalAdvance(text) > room && !line.map.empty()) {
+        const QString figures = utf8(ServerDetailsLine::kSeparator + line.figures);
+        text = metrics.elidedText(utf8(line.map), Qt::ElideRight,
+                                  std::max(room - metrics.horizontalAdvance(figures), 0)) +
+               figures;
+    }
+    lblServerInfo->setText(metrics.elidedText(text, Qt::ElideRight, room));
     // A hint is read as rich text when it looks like some: the server's words stay plain.
-    const QString plainHint = QString::fromUtf8(hint.data(), static_cast<qsizetype>(hint.size()));
+    const QString plainHint = utf8(hint);
     SetHint(*lblServerInfo, plainHint.isEmpty()
                                 ? QString()
                                 : Qt::convertFromPlainText(plainHint, Qt::WhiteSpaceNormal));
@@ -679,7 +689,7 @@ void TForm1::UDPDataReceived(TUDPEndpoint& sender, std::int32_t numberBytes,
         Label1->setText("Server is online");
         Timer->stop();
         const auto status = ParseStatusResponse(std::string_view(buffer.data(), received));
-        ShowServerInfo(ServerDetailsLine(status, probeQuery_.RoundTrip(receivedAt)),
+        ShowServerInfo(MakeServerDetailsLine(status, probeQuery_.RoundTrip(receivedAt)),
                        ServerDetailsHint(status));
     }
 }

@@ -9,6 +9,7 @@
 
 #include "launcher/launcher_settings.h"
 #include "launcher/program_launching.h"
+#include "launcher/server_details.h"
 #include "launcher/server_probe.h"
 #include "launcher/stored_text.h"
 #include "ui/executable_browser.h"
@@ -73,8 +74,9 @@ private:
     void SetGameTypeIndex(int index);
     void UpdateGroupTabStop();
     void SetStatusPanel(int panel, const QString& text);
-    // The server's details beside the message line (UTF-8), cut to fit; empty texts clear them.
-    void ShowServerInfo(const std::string& line, const std::string& hint);
+    // The server's details beside the message line, the map cut first when they do not fit;
+    // empty details clear them.
+    void ShowServerInfo(const ServerDetailsLine& line, const std::string& hint);
     // Lets the user pick the executable for a launch button and enables the button for it.
     void BrowseForPath(const QString& fileName, const QString& linuxNamesFilter, std::string& path,
                        QPushButton& launchButton);

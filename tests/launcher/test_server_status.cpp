@@ -126,7 +126,7 @@ TEST(ServerDetails, LineAndHint) {
          "mmm \u00B7 750 ms", "Host name: " + std::string(79, 'n') + "\u2026"},
     };
     for (const Shown& s : shown) {
-        EXPECT_EQ(ServerDetailsLine(s.status, s.roundTrip), s.line);
+        EXPECT_EQ(MakeServerDetailsLine(s.status, s.roundTrip).Text(), s.line);
         EXPECT_EQ(ServerDetailsHint(s.status), s.hint);
     }
 }

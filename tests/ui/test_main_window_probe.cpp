@@ -266,9 +266,10 @@ TEST_F(ProbeTest, TheAnswerFillsTheServerDetails) {
         QString line = info.text();
         line.replace(QRegularExpression("(<1|[0-9]+) ms$"), "N ms");
         if (answer.line.isNull()) {
-            // A long text is cut with an ellipsis and stays within the label.
-            EXPECT_TRUE(line.endsWith(QChar(0x2026))) << line.toStdString();
-            EXPECT_LE(info.fontMetrics().horizontalAdvance(line), info.width());
+            // A long map is cut with an ellipsis; the figures stay, and all within the label.
+            EXPECT_TRUE(line.endsWith(QString::fromUtf8("m\u2026 \u00B7 0 players \u00B7 N ms")))
+                << line.toStdString();
+            EXPECT_LE(info.fontMetrics().horizontalAdvance(info.text()), info.width());
         } else {
             EXPECT_EQ(line, answer.line);
             // The hint shows the server's words as they are, never as markup.
