@@ -3,7 +3,10 @@
 # with a window manager, and prints one table: each figure the median of RUNS runs (10 by
 # default), beside its baseline measured in the same run, and their ratio.
 #
-#   bench/run.sh            RUNS=15 bench/run.sh
+#   bench/run.sh            RUNS=15 bench/run.sh            ONLY=probe DISPLAY_NUMBER=93 bench/run.sh
+#
+# ONLY names the parts to run, of: startup (start-up, memory, idle cost), probe, burst;
+# DISPLAY_NUMBER the X display to start (else the first free one of :95 to :99).
 #
 # Measured: start-up to the main window mapped and painted, resident memory once idle, the
 # server probe's latency, what the idle launcher costs, and the datagram burst. Only loopback
@@ -16,6 +19,10 @@ SETTLE_MS=3000    # after the first paint: the splash window (1.5 s) is gone by 
 LOOKUP_MS=2000    # the slow name lookup "Test server" waits on
 CLICKS=20         # probe clicks (and raw round trips) per run
 BUILD=build/bench
+ONLY=${ONLY:-startup probe burst}
+part() { [[ " $ONLY " == *" $1 "* ]]; }
+# The probe's details are measured against an answer recorded from a real server with six players.
+RECORDED_ANSWER=$ROOT/tests/launcher/data/status-tdm-utf8.bin
 BIN=$ROOT/$BUILD/bench
 
 ensure_packages "${BUILD_PACKAGES[@]}" xvfb openbox x11-utils libxcb1-dev libxcb-damage0-dev
@@ -37,18 +44,19 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# --- The X display: Xvfb on the first free one of :95 to :99, and a window manager -------------
-for number in 95 96 97 98 99; do
+# --- The X display: Xvfb on DISPLAY_NUMBER or the first free one of :95 to :99, and a window
+# manager --------------------------------------------------------------------------------------
+for number in ${DISPLAY_NUMBER:-95 96 97 98 99}; do
     if [ ! -e "/tmp/.X$number-lock" ] && [ ! -e "/tmp/.X11-unix/X$number" ]; then
-        DISPLAY_NUMBER=$number
+        FREE_DISPLAY=$number
         break
     fi
 done
-if [ -z "${DISPLAY_NUMBER:-}" ]; then
-    echo "no free X display among :95 to :99" >&2
+if [ -z "${FREE_DISPLAY:-}" ]; then
+    echo "no free X display among :${DISPLAY_NUMBER:-95 to :99}" >&2
     exit 1
 fi
-export DISPLAY=:$DISPLAY_NUMBER
+export DISPLAY=:$FREE_DISPLAY
 export XDG_RUNTIME_DIR=$WORK/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
@@ -110,13 +118,15 @@ measure() {  # PREFIX COMMAND [ARGS...]
     done
 }
 mkdir -p "$WORK/values"
-median() {  # NAME
+median() {  # NAME (0 for a part that did not run)
+    [ -s "$WORK/values/$1" ] || { echo 0; return; }
     sort -g "$WORK/values/$1" | awk '{v[NR] = $1}
         END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'
 }
 
 LOAD_BEFORE=$(cut -d' ' -f1-3 /proc/loadavg)
 
+if part startup; then
 # --- Start-up, memory and idle cost: launcher and bare window in turn -----------------------
 # With --unfocus after the program, another window is made the active one before the idle time.
 watch_window() {  # TITLE SETTLE IDLE PROGRAM [ARGS...] [--unfocus]
@@ -152,7 +162,9 @@ for run in $(seq "$RUNS"); do
         watch_window "Kestrune version 2.0" "$SETTLE_MS" "$IDLE_MS" ./kestrune --unfocus
     printf '  run %2d of %d\n' "$run" "$RUNS"
 done
+fi
 
+if part probe; then
 # --- The probe: click to "Server is online" beside the raw round trip ------------------------
 say "probe latency and slow lookup: $RUNS runs"
 "$BIN/bench_udp_responder" 60 >"$WORK/responder.port" &
@@ -161,11 +173,22 @@ for _ in $(seq 50); do [ -s "$WORK/responder.port" ] && break; sleep 0.1; done
 PORT=$(cat "$WORK/responder.port")
 make_launcher_folder "$WORK/probe" "$PORT"
 in_probe_folder() { (cd "$WORK/probe" && "$@"); }
+# The same against a responder that gives the recorded answer, for the details.
+"$BIN/bench_udp_responder" 60 "$RECORDED_ANSWER" >"$WORK/recorded.port" &
+PIDS+=($!)
+for _ in $(seq 50); do [ -s "$WORK/recorded.port" ] && break; sleep 0.1; done
+RECORDED_PORT=$(cat "$WORK/recorded.port")
+make_launcher_folder "$WORK/details" "$RECORDED_PORT"
+in_details_folder() { (cd "$WORK/details" && "$@"); }
 for run in $(seq "$RUNS"); do
     measure raw_ "$BIN/bench_udp_round_trip" "$PORT" "$CLICKS"
     measure probe_ in_probe_folder "$BIN/bench_probe_latency" ./kestrune.ini "$CLICKS" "$LOOKUP_MS"
+    measure recorded_raw_ "$BIN/bench_udp_round_trip" "$RECORDED_PORT" "$CLICKS"
+    measure recorded_ in_details_folder "$BIN/bench_probe_latency" ./kestrune.ini "$CLICKS" 1
 done
+fi
 
+if part burst; then
 # --- The datagram burst ------------------------------------------------------------------------
 say "datagram burst: $RUNS runs"
 # Columns after the 22-character run name: sent kept read order seconds per-sec allocs RSS...
@@ -182,6 +205,7 @@ for run in $(seq "$RUNS"); do
     read -r _ _ _ _ _ _ _ _ _ late _ <<<"$(burst_row 'timer, no burst')"
     echo "$late" >>"$WORK/values/burst_idle_late"
 done
+fi
 
 LOAD_AFTER=$(cut -d' ' -f1-3 /proc/loadavg)
 
@@ -205,6 +229,9 @@ k_anon=$(m kestrune_idle_anon_kb); b_anon=$(m bare_idle_anon_kb)
 probe=$(awk -v v="$(m probe_probe_us)" 'BEGIN {print v / 1000}')
 raw=$(awk -v v="$(m raw_round_trip_us)" 'BEGIN {print v / 1000}')
 probe_extra=$(awk -v p="$probe" -v r="$raw" 'BEGIN {print p - r}')
+details=$(awk -v v="$(m recorded_details_us)" 'BEGIN {print v / 1000}')
+recorded_raw=$(awk -v v="$(m recorded_raw_round_trip_us)" 'BEGIN {print v / 1000}')
+details_extra=$(awk -v p="$details" -v r="$recorded_raw" 'BEGIN {print p - r}')
 k_idle=$(m kestrune_idle_idle_cpu_pct); b_idle=$(m bare_idle_idle_cpu_pct)
 k_wake=$(m kestrune_idle_idle_wakeups_per_s); b_wake=$(m bare_idle_idle_wakeups_per_s)
 g_idle=$(m background_idle_idle_cpu_pct); g_wake=$(m background_idle_idle_wakeups_per_s)
@@ -213,7 +240,7 @@ lookup_wake=$(m probe_lookup_wakeups_per_s); lookup_idle_wake=$(m probe_idle_wak
 e_rate=$(m burst_endpoint_rate); b_rate=$(m burst_blocking_rate)
 e_kept=$(m burst_endpoint_kept); b_kept=$(m burst_blocking_kept)
 e_late=$(m burst_endpoint_late); i_late=$(m burst_idle_late)
-timeouts=$(awk '{s += $1} END {print s + 0}' "$WORK/values/probe_probe_timeouts")
+timeouts=$(cat "$WORK"/values/*probe_timeouts 2>/dev/null | awk '{s += $1} END {print s + 0}')
 start_ratio=$(ratio "$k_start" "$b_start")
 rss_ratio=$(ratio "$k_rss" "$b_rss")
 
@@ -227,6 +254,7 @@ echo "Display: Xvfb $DISPLAY with openbox; Qt $(pkg-config --modversion Qt6Core 
 echo
 row "measure" "Kestrune" "baseline" "ratio" "target" "result"
 row "$(printf -- '-%.0s' {1..50})" "----------" "----------" "--------" "--------" "------"
+if part startup; then
 row "start-up to the main window mapped and painted" "$(ms "$k_start")" "$(ms "$b_start")" \
     "$start_ratio" "<= 1.2x" "$(at_most "${start_ratio%x}" 1.2)"
 row "  bare window with one text label" "" "$(ms "$l_start")" "$(ratio "$l_start" "$b_start")" \
@@ -238,10 +266,18 @@ row "resident memory, idle, splash gone" "$(mib "$k_rss")" "$(mib "$b_rss")" "$r
 row "  of it private (anonymous)" "$(mib "$k_anon")" "$(mib "$b_anon")" \
     "$(ratio "$k_anon" "$b_anon")" "" ""
 row "  bare window with one text label" "" "$(mib "$l_rss")" "$(ratio "$l_rss" "$b_rss")" "" ""
+fi
+if part probe; then
 row "\"Test server\" click to \"Server is online\"" "$(ms "$probe")" \
     "$(awk -v v="$raw" 'BEGIN {printf "%.3f ms", v}')" \
     "$(awk -v v="$probe_extra" 'BEGIN {printf "+%.2f ms", v}')" "<= +1 ms" \
     "$(at_most "$probe_extra" 1)"
+row "\"Test server\" click to details shown" "$(ms "$details")" \
+    "$(awk -v v="$recorded_raw" 'BEGIN {printf "%.3f ms", v}')" \
+    "$(awk -v v="$details_extra" 'BEGIN {printf "+%.2f ms", v}')" "<= +1 ms" \
+    "$(at_most "$details_extra" 1)"
+fi
+if part startup; then
 row "idle CPU over $((IDLE_MS / 1000)) s, window active (one core)" "$(pct "$k_idle")" \
     "$(pct "$b_idle")" "$(ratio "$k_idle" "$b_idle")" "< 1 %" "$(below "$k_idle" 1)"
 row "  wake-ups, window active" "$(per_s "$k_wake")" "$(per_s "$b_wake")" \
@@ -250,19 +286,25 @@ row "  CPU, another window active" "$(pct "$g_idle")" "$(pct "$b_idle")" \
     "$(ratio "$g_idle" "$b_idle")" "< 1 %" "$(below "$g_idle" 1)"
 row "  wake-ups, another window active" "$(per_s "$g_wake")" "$(per_s "$b_wake")" \
     "$(ratio "$g_wake" "$b_wake")" "" ""
+fi
+if part probe; then
 row "CPU while \"Test server\" waits on a $((LOOKUP_MS / 1000)) s lookup" "$(pct "$lookup")" \
     "$(pct "$lookup_idle")" "$(ratio "$lookup" "$lookup_idle")" "< 1 %" "$(below "$lookup" 1)"
 row "  wake-ups while it waits" "$(per_s "$lookup_wake")" "$(per_s "$lookup_idle_wake")" \
     "$(ratio "$lookup_wake" "$lookup_idle_wake")" "" ""
+fi
+if part burst; then
 row "datagram burst: datagrams read per second" "$(printf '%.0f' "$e_rate")" \
     "$(printf '%.0f' "$b_rate")" "$(ratio "$e_rate" "$b_rate")" "" ""
 row "  share of the burst the kernel kept" "$(printf '%.1f %%' "$e_kept")" \
     "$(printf '%.1f %%' "$b_kept")" "$(ratio "$e_kept" "$b_kept")" "" ""
 row "  worst lateness of a 10 ms timer" "$(printf '%.2f ms' "$e_late")" \
     "$(printf '%.2f ms' "$i_late")" "$(ratio "$e_late" "$i_late")" "" ""
+fi
 echo
 echo "Baselines: an empty 425x279 Qt window (start-up, memory, idle); one datagram's raw round"
-echo "trip to the same loopback responder (probe); the same launcher window idle for as long"
+echo "trip to the same loopback responder (probe; for the details, one that gives an answer"
+echo "recorded from a real server with six players); the same launcher window idle for as long"
 echo "(lookup); a blocking recvfrom loop on the same burst, and the timer with no burst (burst)."
 echo "Start-up is from the program's start to its window's first paint, seen from the X server."
 if [ "$timeouts" -gt 0 ]; then

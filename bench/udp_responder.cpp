@@ -1,7 +1,8 @@
-// A game server stand-in on loopback that answers every datagram at once with a status reply.
+// A game server stand-in on loopback that answers every datagram at once with a status reply:
+// the bare reply line, or the bytes of REPLY_FILE (e.g. an answer recorded from a real server).
 // Prints the port it listens on, then serves until nothing has come for a while.
 //
-//   bench_udp_responder [QUIET_SECONDS]
+//   bench_udp_responder [QUIET_SECONDS] [REPLY_FILE]
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -10,6 +11,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
 
 namespace {
 
@@ -20,6 +24,15 @@ constexpr long kMostAnswers = 1'000'000;
 
 int main(int argc, char** argv) {
     const int quietSeconds = argc > 1 ? std::atoi(argv[1]) : 120;
+    std::string reply(kReply, sizeof kReply - 1);
+    if (argc > 2) {
+        std::ifstream file(argv[2], std::ios::binary);
+        reply.assign(std::istreambuf_iterator<char>(file), {});
+        if (!file.good() && !file.eof()) {
+            std::perror(argv[2]);
+            return 1;
+        }
+    }
     const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     sockaddr_in local{};
     local.sin_family = AF_INET;
@@ -44,7 +57,7 @@ int main(int argc, char** argv) {
             break;  // quiet for too long
         }
         // Bound to loopback, so only loopback peers reach it.
-        sendto(fd, kReply, sizeof kReply - 1, 0, reinterpret_cast<sockaddr*>(&from), fromLength);
+        sendto(fd, reply.data(), reply.size(), 0, reinterpret_cast<sockaddr*>(&from), fromLength);
     }
     close(fd);
     return 0;
