@@ -176,7 +176,9 @@ std::optional<ServerStatus> ParseStatusResponse(std::string_view datagram) {
     if (const auto gameType = value(Key::GameType)) {
         status.gameType = ReadCount(*gameType);
     }
-    const auto mod = value(Key::FsGame) ? value(Key::FsGame) : value(Key::GameName);
+    // Servers that keep fs_game to themselves still name their game.
+    const auto fsGame = value(Key::FsGame);
+    const auto mod = (fsGame && !fsGame->empty()) ? fsGame : value(Key::GameName);
     if (mod) {
         status.mod = WithoutColourCodes(*mod);
     }

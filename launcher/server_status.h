@@ -14,7 +14,7 @@ struct ServerStatus {
     std::optional<int> players;           // player lines; known once the settings line has ended
     std::optional<int> slotCount;         // sv_maxclients
     std::optional<int> gameType;          // g_gametype
-    std::optional<std::string> mod;       // fs_game, or else gamename
+    std::optional<std::string> mod;       // fs_game, or gamename when that is missing or empty
     std::optional<bool> needsPassword;    // g_needpass
 
     bool operator==(const ServerStatus&) const = default;

@@ -87,6 +87,8 @@ const Case kCases[] = {
     {"malformed player lines",
      kHead + "\\fs_game\\cpma\\gamename\\baseq3\n1 2 name\n1 \"x\"\nabc\n\n1 2 \"cut",
      Status({}, {}, 0, {}, {}, "cpma", {})},
+    {"an empty fs_game", kHead + "\\fs_game\\\\gamename\\osp\n",
+     Status({}, {}, 0, {}, {}, "osp", {})},
     {"the first of equal keys", kHead + "\\SV_HOSTNAME\\one\\sv_hostname\\two\\g_needpass\\2\n",
      Status("one", {}, 0, {}, {}, {}, true)},
 };
