@@ -3,7 +3,7 @@
 # with a window manager, and prints one table: each figure the median of RUNS runs (10 by
 # default), beside its baseline measured in the same run, and their ratio.
 #
-#   bench/run.sh            RUNS=15 bench/run.sh            ONLY=probe DISPLAY_NUMBER=93 bench/run.sh
+#   bench/run.sh       RUNS=15 bench/run.sh       ONLY=probe DISPLAY_NUMBER=93 bench/run.sh
 #
 # ONLY names the parts to run, of: startup (start-up, memory, idle cost), probe, burst;
 # DISPLAY_NUMBER the X display to start (else the first free one of :95 to :99).
