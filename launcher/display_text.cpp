@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdint>
 
+#include "launcher/stored_text.h"
+
 namespace kestrune {
 
 namespace {
@@ -28,18 +30,6 @@ void AppendUtf8(std::string& out, char32_t c) {
         out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
         out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
     }
-}
-
-bool IsUtf8(std::string_view text) {
-    for (std::size_t i = 0; i < text.size();) {
-        const std::size_t length =
-            static_cast<unsigned char>(text[i]) < 0x80 ? 1 : Utf8SequenceLength(text.substr(i));
-        if (length == 0) {
-            return false;
-        }
-        i += length;
-    }
-    return true;
 }
 
 }  // namespace
@@ -81,7 +71,7 @@ std::size_t Utf8SequenceLength(std::string_view text) {
 }
 
 std::string DisplayText(std::string_view bytes) {
-    if (IsUtf8(bytes)) {
+    if (IsValidUtf8(bytes)) {
         return std::string(bytes);
     }
     std::string text;
