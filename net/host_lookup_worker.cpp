@@ -1,13 +1,9 @@
 #include "net/host_lookup_worker.h"
 
-#include <QCoreApplication>
-
 #include <cerrno>
 #include <system_error>
 #include <thread>
 #include <utility>
-
-#include "net/socket_message_target.h"
 
 namespace kestrune {
 
@@ -26,17 +22,15 @@ std::uint32_t EventWordFor(int error) {
 
 void LookupMailbox::PostCompletion(std::uint64_t lookupId, const HostLookupResult& result) {
     const std::lock_guard lock(mutex_);
-    if (target_ == nullptr) {
+    if (!post_) {
         return;
     }
-    QCoreApplication::postEvent(
-        target_, new SocketMessageEvent(
-                     {kSocketMessageNumber, EventWordFor(result.error), lookupId, result.address}));
+    post_({kSocketMessageNumber, EventWordFor(result.error), lookupId, result.address});
 }
 
 void LookupMailbox::Close() {
     const std::lock_guard lock(mutex_);
-    target_ = nullptr;
+    post_ = nullptr;
 }
 
 bool StartHostLookup(std::shared_ptr<LookupMailbox> mailbox, HostLookupFunction lookup,

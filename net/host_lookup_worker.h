@@ -1,30 +1,33 @@
 #pragma once
 
-#include <QObject>
-
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
 
+#include "net/socket_message.h"
 #include "platform/host_lookup.h"
 
 namespace kestrune {
 
-// Where lookup threads post their completions. The owner of the target closes it before the
-// target goes, so a lookup that ends later posts nothing.
+// Where lookup threads post their completions. The hidden window closes it before it goes, so
+// a lookup that ends later posts nothing.
 class LookupMailbox {
 public:
-    explicit LookupMailbox(QObject* target) : target_(target) {}
+    using Post = std::function<void(const SocketMessage&)>;
 
-    // Posts a socket message for lookup lookupId to the target, if it is still open.
+    // post hands a message to the UI thread; it is called from lookup threads, never after
+    // Close has returned.
+    explicit LookupMailbox(Post post) : post_(std::move(post)) {}
+
+    // Posts socket message 1125 for lookup lookupId, if the mailbox is still open.
     void PostCompletion(std::uint64_t lookupId, const HostLookupResult& result);
     void Close();
 
 private:
     std::mutex mutex_;
-    QObject* target_;
+    Post post_;
 };
 
 using HostLookupFunction = std::function<HostLookupResult(const std::string& name)>;

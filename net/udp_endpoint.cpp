@@ -1,17 +1,8 @@
 #include "net/udp_endpoint.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
-#include <QSocketNotifier>
-#include <QtGlobal>
-
 #include <algorithm>
 #include <cstring>
-#include <exception>
 #include <utility>
-
-#include "net/host_lookup_worker.h"
-#include "net/socket_message_target.h"
 
 namespace kestrune {
 
@@ -22,18 +13,6 @@ constexpr std::uint8_t kLevelDetail = 8;
 constexpr std::uint8_t kLevelErrorCheck = 16;
 
 const char* const kHostLookupCanceled = "Host Lookup Canceled";
-
-// Handlers run from Qt's event dispatch; nothing may escape into it.
-template <typename Step>
-void RunFromEventLoop(Step&& step) {
-    try {
-        step();
-    } catch (const std::exception& error) {
-        qWarning("UDP endpoint: a handler failed: %s", error.what());
-    } catch (...) {
-        qWarning("UDP endpoint: a handler failed");
-    }
-}
 
 // "a.b.c.d" from an address in network byte order, into a reused string.
 void FormatAddress(std::uint32_t address, std::string& text) {
@@ -70,17 +49,21 @@ struct TUDPEndpoint::PendingLookup {
     std::uint32_t address = 0;
 };
 
-TUDPEndpoint::TUDPEndpoint(QObject* owner) : QObject(owner) {
+#ifdef _WIN32
+TUDPEndpoint::TUDPEndpoint() {
+    Construct();
+}
+#else
+TUDPEndpoint::TUDPEndpoint(QObject* owner) : EndpointComponent(owner) {
+    Construct();
+}
+#endif
+
+void TUDPEndpoint::Construct() {
     ready_ = false;
-    notificationTarget_ = new SocketMessageTarget(
-        [this](const SocketMessage& message) {
-            RunFromEventLoop([&] {
-                HandleSocketMessage(message.number, message.eventWord, message.lookupId,
-                                    message.address);
-            });
-        },
-        this);
-    mailbox_ = std::make_shared<LookupMailbox>(notificationTarget_);
+    notificationWindow_ = MakeSocketMessageWindow([this](const SocketMessage& message) {
+        HandleSocketMessage(message.number, message.eventWord, message.lookupId, message.address);
+    });
     reportLevel_ = 1;
     ReportStatus(kLevelDetail, "Initializing Winsock");
     MakeSocket();
@@ -88,13 +71,11 @@ TUDPEndpoint::TUDPEndpoint(QObject* owner) : QObject(owner) {
 }
 
 TUDPEndpoint::~TUDPEndpoint() {
-    mailbox_->Close();
     for (PendingLookup* pending : pendingLookups_) {
         pending->endpointGone = true;
     }
-    // The notifier goes before the descriptor it watches.
-    delete readNotifier_;
-    readNotifier_ = nullptr;
+    // The window, and with it the request for read readiness, goes before the socket.
+    notificationWindow_.reset();
     socket_.Close();
 }
 
@@ -152,19 +133,8 @@ void TUDPEndpoint::MakeSocket() {
     }
 }
 
-void TUDPEndpoint::DropReadNotifier() {
-    if (readNotifier_ == nullptr) {
-        return;
-    }
-    // Possibly inside its own activation: disarm now, delete once the event loop is back.
-    readNotifier_->setEnabled(false);
-    readNotifier_->disconnect();
-    readNotifier_->deleteLater();
-    readNotifier_ = nullptr;
-}
-
 void TUDPEndpoint::SetLocalPort(std::int32_t port) {
-    DropReadNotifier();
+    notificationWindow_->StopWatchingReads();
     socket_.Close();
     MakeSocket();
     localPort_ = port;
@@ -177,14 +147,10 @@ void TUDPEndpoint::BindLocalPort() {
     }
     // A second binding of the same socket fails and leaves the first one in force.
     (void)socket_.Bind(ParseDottedAddress("0.0.0.0"), static_cast<std::uint16_t>(localPort_));
-    if (readNotifier_ != nullptr) {
+    if (notificationWindow_->IsWatchingReads()) {
         return;  // already asked for read readiness on this socket
     }
-    readNotifier_ =
-        new QSocketNotifier(socket_.Descriptor(), QSocketNotifier::Read, notificationTarget_);
-    connect(readNotifier_, &QSocketNotifier::activated, notificationTarget_, [this] {
-        RunFromEventLoop([this] { HandleSocketMessage(kSocketMessage, kReadReady); });
-    });
+    notificationWindow_->WatchReads(socket_.Descriptor());
 }
 
 void TUDPEndpoint::SendBuffer(std::span<const char> buff, std::int32_t length) {
@@ -242,7 +208,10 @@ void TUDPEndpoint::ResolveRemoteHost() {
     for (;;) {
         StartLookup(pending, name);
         while (!pending.done && !pending.cancelled && !pending.endpointGone) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+            // A wait that cannot go on (the program is quitting) ends as a cancelled lookup.
+            if (!notificationWindow_->WaitForMessages()) {
+                pending.cancelled = true;
+            }
         }
         if (pending.endpointGone || pending.cancelled) {
             throw UDPSockError(kHostLookupCanceled);
@@ -269,11 +238,8 @@ void TUDPEndpoint::StartLookup(PendingLookup& pending, const std::string& name) 
     pending.id = nextLookupId_++;
     pending.done = false;
     pending.succeeded = false;
-    // Without an application no completion could ever be delivered.
-    const bool started =
-        QCoreApplication::instance() != nullptr &&
-        StartHostLookup(mailbox_, hostLookup_ ? hostLookup_ : THostLookup(LookUpHost), name,
-                        pending.id);
+    const bool started = notificationWindow_->StartLookup(
+        hostLookup_ ? hostLookup_ : THostLookup(LookUpHost), name, pending.id);
     if (!started) {
         pending.done = true;  // ends at once as a failed lookup
     }

@@ -1,9 +1,6 @@
 #pragma once
 
-#include <QObject>
-
 #include <array>
-#include <cerrno>
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
@@ -12,13 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "net/endpoint_component.h"
 #include "net/host_lookup_worker.h"
-#include "net/socket_message_target.h"
+#include "net/socket_message.h"
+#include "net/socket_message_window.h"
 #include "platform/exception.h"
 #include "platform/host_lookup.h"
 #include "platform/udp_socket.h"
-
-class QSocketNotifier;
 
 namespace kestrune {
 
@@ -30,9 +27,10 @@ public:
 };
 
 // One IPv4 datagram socket on the UI thread: sends a buffer to a host given as a dotted address
-// or a name, and reports every datagram reaching its local port through OnDataReceived.
-class TUDPEndpoint : public QObject {
-    Q_OBJECT
+// or a name, and reports every datagram reaching its local port through OnDataReceived. Its
+// socket messages come through the system's hidden window (socket_message_window.h); nothing
+// here depends on a toolkit.
+class TUDPEndpoint : public EndpointComponent {
 public:
     using TOnReceive = std::function<void(TUDPEndpoint& sender, std::int32_t numberBytes,
                                           const std::string& fromIP, std::int32_t port)>;
@@ -52,12 +50,16 @@ public:
 
     static constexpr std::size_t kReceiveBufferSize = 2048;
     // The socket error that ErrorManager lets pass (a read or write that would block).
-    static constexpr std::uint16_t kToleratedError = EWOULDBLOCK;
+    static constexpr std::uint16_t kToleratedError = kWouldBlockError;
     static constexpr std::uint32_t kSocketMessage = kSocketMessageNumber;
-    static constexpr std::uint32_t kReadReady = 1;
+    static constexpr std::uint32_t kReadReady = kReadReadyEvent;
 
     // Makes the socket, not yet bound. Raises UDPSockError when no socket can be had.
+#ifdef _WIN32
+    TUDPEndpoint();
+#else
     explicit TUDPEndpoint(QObject* owner = nullptr);
+#endif
     ~TUDPEndpoint() override;
 
     // used by the probe
@@ -118,8 +120,8 @@ public:
 private:
     struct PendingLookup;
 
+    void Construct();
     void MakeSocket();
-    void DropReadNotifier();
     void StartLookup(PendingLookup& pending, const std::string& name);
 
     std::array<char, kReceiveBufferSize> receiveBuffer_{};
@@ -127,10 +129,8 @@ private:
     std::string remoteHost_;
     std::int32_t remotePort_ = 0;
     std::int32_t localPort_ = 0;
-    std::uint32_t remoteAddress_ = 0;                    // network byte order
-    SocketMessageTarget* notificationTarget_ = nullptr;  // child of this
-    QSocketNotifier* readNotifier_ = nullptr;            // child of notificationTarget_
-    std::shared_ptr<LookupMailbox> mailbox_;
+    std::uint32_t remoteAddress_ = 0;  // network byte order
+    std::unique_ptr<SocketMessageWindow> notificationWindow_;
     THostLookup hostLookup_;
     std::uint64_t nextLookupId_ = 1;
     std::vector<PendingLookup*> pendingLookups_;  // the lookup waits now running, innermost last

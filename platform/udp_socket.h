@@ -3,6 +3,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#ifndef _WIN32
+#include <cerrno>
+#endif
 
 namespace kestrune {
 
@@ -10,9 +13,12 @@ namespace kestrune {
 #ifdef _WIN32
 using NativeSocket = std::uintptr_t;                         // SOCKET
 inline constexpr NativeSocket kNoSocket = ~NativeSocket{0};  // INVALID_SOCKET
+// The error of a read or write that would have to wait (WSAEWOULDBLOCK).
+inline constexpr int kWouldBlockError = 10035;
 #else
 using NativeSocket = int;
 inline constexpr NativeSocket kNoSocket = -1;
+inline constexpr int kWouldBlockError = EWOULDBLOCK;
 #endif
 
 // What one read from a datagram socket gave.

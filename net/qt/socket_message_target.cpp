@@ -1,4 +1,4 @@
-#include "net/socket_message_target.h"
+#include "net/qt/socket_message_target.h"
 
 #include <utility>
 

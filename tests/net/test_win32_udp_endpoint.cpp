@@ -1,0 +1,248 @@
+// The endpoint on Windows: Winsock 2 on loopback, its hidden message-only window, and the lookup
+// wait that dispatches the thread's messages and blocks between them.
+
+#include <gtest/gtest.h>
+#include <winsock2.h>
+// needs winsock2.h first
+#include <windows.h>
+
+#include <array>
+#include <chrono>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "net/udp_endpoint.h"
+#include "platform/host_lookup.h"
+#include "platform/udp_socket.h"
+
+namespace kestrune {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr std::uint32_t kLoopback = 0x0100007Fu;  // 127.0.0.1 in network byte order
+
+// Dispatches the thread's messages until pred holds or the time is up.
+template <typename Pred>
+bool PumpUntil(Pred pred, std::chrono::milliseconds limit = 3000ms) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!pred()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return true;
+}
+
+class LoopbackPeer {
+public:
+    LoopbackPeer() {
+        int error = 0;
+        socket_ = UdpSocket::Make(error);
+        EXPECT_EQ(socket_.Bind(kLoopback, 0), 0);
+    }
+    std::uint16_t Port() const { return socket_.LocalPort(); }
+    void SendTo(std::uint16_t port, const std::string& bytes) {
+        ASSERT_EQ(0, socket_.SendTo(bytes, kLoopback, port));
+    }
+    // The next datagram within the time, or nothing.
+    std::optional<std::string> Receive() {
+        std::array<char, 65536> buffer;
+        for (int attempt = 0; attempt < 300; ++attempt) {
+            const UdpReceiveResult result = socket_.ReceiveFrom(buffer);
+            if (result.count >= 0) {
+                return std::string(buffer.data(), static_cast<std::size_t>(result.count));
+            }
+            std::this_thread::sleep_for(10ms);
+        }
+        return std::nullopt;
+    }
+
+private:
+    UdpSocket socket_;
+};
+
+struct Received {
+    std::int32_t numberBytes;
+    std::string bytes;
+    std::string fromIP;
+    std::int32_t port;
+};
+
+struct ListeningEndpoint {
+    ListeningEndpoint() {
+        endpoint.SetRemotePort(0);
+        endpoint.SetLocalPort(0);
+        endpoint.SetReportLevel(1);
+        endpoint.SetOnDataReceived([this](TUDPEndpoint& sender, std::int32_t numberBytes,
+                                          const std::string& fromIP, std::int32_t port) {
+            std::string bytes(static_cast<std::size_t>(numberBytes) + 1, '\0');
+            std::int32_t length = -1;
+            sender.ReadBuffer(bytes, length);
+            bytes.resize(static_cast<std::size_t>(length));
+            received.push_back({numberBytes, bytes, fromIP, port});
+        });
+        endpoint.BindLocalPort();
+    }
+    std::uint16_t Port() const { return endpoint.BoundPort(); }
+
+    TUDPEndpoint endpoint;
+    std::vector<Received> received;
+};
+
+std::string ErrorOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const UDPSockError& error) {
+        return "UDPSockError: " + error.message();
+    } catch (const Exception& error) {
+        return "Exception: " + error.message();
+    }
+    return "none";
+}
+
+HWND HiddenWindow() {
+    return ::FindWindowExW(HWND_MESSAGE, nullptr, L"KestruneSocketMessages", nullptr);
+}
+
+// The CPU time this process has used so far.
+std::chrono::milliseconds ProcessCpuTime() {
+    FILETIME created, exited, kernel, user;
+    ::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user);
+    auto ticks = [](const FILETIME& time) {
+        return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    };
+    return std::chrono::milliseconds((ticks(kernel) + ticks(user)) / 10000);
+}
+
+int timerTicks = 0;
+void CALLBACK CountTick(HWND, UINT, UINT_PTR, DWORD) {
+    ++timerTicks;
+}
+void CALLBACK AskToQuit(HWND, UINT, UINT_PTR, DWORD) {
+    ::PostQuitMessage(3);
+}
+
+TEST(Win32UdpEndpoint, SendsTheQueryAndReportsEveryDatagramWithItsSender) {
+    LoopbackPeer peer;
+    ListeningEndpoint local;
+    ASSERT_NE(local.Port(), 0);
+    local.endpoint.SetRemoteHost("127.0.0.1");
+    local.endpoint.SetRemotePort(peer.Port() + 0x10000);  // only the low 16 bits count
+    const char query[14] = "\xFF\xFF\xFF\xFFgetStatus";
+    local.endpoint.SendBuffer(std::span<const char>(query), 13);
+    EXPECT_EQ(peer.Receive(), std::string("\xFF\xFF\xFF\xFFgetStatus"));
+
+    const std::string overLong(3000, 'x');
+    for (const std::string& datagram : {std::string("one"), std::string(), overLong}) {
+        peer.SendTo(local.Port(), datagram);
+    }
+    ASSERT_TRUE(PumpUntil([&] { return local.received.size() == 3; }));
+    EXPECT_EQ(local.received[0].bytes, "one");
+    EXPECT_EQ(local.received[0].fromIP, "127.0.0.1");
+    EXPECT_EQ(local.received[0].port, peer.Port());
+    EXPECT_EQ(local.received[1].numberBytes, 0);
+    EXPECT_EQ(local.received[2].numberBytes, 2048);  // the first 2048 bytes of it
+    EXPECT_EQ(local.received[2].bytes, std::string(2048, 'x'));
+}
+
+TEST(Win32UdpEndpoint, NamesAndAddressesThatSendNothing) {
+    ListeningEndpoint local;
+    local.endpoint.SetRemoteHost("0.0.0.0");
+    EXPECT_EQ(ErrorOf([&] { local.endpoint.SendBuffer(std::string("x"), 1); }),
+              "UDPSockError: Null Remote Address");
+    local.endpoint.SetRemoteHost("server.invalid");
+    EXPECT_EQ(ErrorOf([&] { local.endpoint.SendBuffer(std::string("x"), 1); }),
+              "UDPSockError: Host Lookup Canceled");
+    LoopbackPeer peer;
+    local.endpoint.SetRemoteHost("localhost");
+    local.endpoint.SetRemotePort(peer.Port());
+    local.endpoint.SendBuffer(std::string("by name"), 7);
+    EXPECT_EQ(peer.Receive(), "by name");
+    EXPECT_EQ(TUDPEndpoint::kToleratedError, WSAEWOULDBLOCK);
+}
+
+TEST(Win32UdpEndpoint, TheLookupWaitDispatchesMessagesAndSleepsBetweenThem) {
+    LoopbackPeer peer;
+    LoopbackPeer early;
+    ListeningEndpoint local;
+    const std::uint16_t port = local.Port();
+    // A datagram arrives, and a timer fires, while the endpoint waits for a slow lookup.
+    local.endpoint.SetHostLookup([&early, port](const std::string&) {
+        early.SendTo(port, "early");
+        std::this_thread::sleep_for(1500ms);
+        return HostLookupResult{0, kLoopback};
+    });
+    timerTicks = 0;
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 100, CountTick);
+    local.endpoint.SetRemoteHost("slow.test");
+    local.endpoint.SetRemotePort(peer.Port());
+    const auto cpuBefore = ProcessCpuTime();
+    local.endpoint.SendBuffer(std::string("query"), 5);
+    const auto cpuUsed = ProcessCpuTime() - cpuBefore;
+    ::KillTimer(nullptr, timer);
+
+    ASSERT_EQ(local.received.size(), 1u);
+    EXPECT_EQ(local.received[0].bytes, "early");
+    EXPECT_GE(timerTicks, 1);
+    EXPECT_EQ(peer.Receive(), "query");
+    // A spinning wait would burn the whole 1.5 s.
+    EXPECT_LT(cpuUsed, 750ms);
+}
+
+TEST(Win32UdpEndpoint, AQuitRequestEndsTheWaitAndStaysForTheMessageLoop) {
+    ListeningEndpoint local;
+    local.endpoint.SetHostLookup([](const std::string&) {
+        std::this_thread::sleep_for(2000ms);
+        return HostLookupResult{0, kLoopback};
+    });
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, AskToQuit);
+    local.endpoint.SetRemoteHost("slow.test");
+    EXPECT_EQ(ErrorOf([&] { local.endpoint.SendBuffer(std::string("x"), 1); }),
+              "UDPSockError: Host Lookup Canceled");
+    ::KillTimer(nullptr, timer);
+    MSG message;
+    ASSERT_TRUE(::PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(message.wParam, 3u);
+}
+
+TEST(Win32UdpEndpoint, TheHiddenWindowTakesOnlyItsOwnMessages) {
+    std::optional<ListeningEndpoint> local(std::in_place);
+    // FindWindowExW under HWND_MESSAGE finds message-only windows alone.
+    const HWND window = HiddenWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_FALSE(::IsWindowVisible(window));
+
+    // Read readiness with nothing to read, for another socket, another message number, a
+    // lookup's end that no one waits for: nothing is reported.
+    ::SendMessageW(window, TUDPEndpoint::kSocketMessage, 0, FD_READ);
+    ::SendMessageW(window, 1000, 0, FD_READ);
+    ::SendMessageW(window, TUDPEndpoint::kSocketMessage, 0, MAKELONG(0, WSAHOST_NOT_FOUND));
+    EXPECT_TRUE(local->received.empty());
+
+    // A datagram's readiness arrives through Winsock as message 1125 with FD_READ.
+    LoopbackPeer peer;
+    peer.SendTo(local->Port(), "ping");
+    ASSERT_TRUE(PumpUntil([&] { return local->received.size() == 1; }));
+    EXPECT_EQ(local->received[0].bytes, "ping");
+
+    // A new local port: a new socket, the same window.
+    local->endpoint.SetLocalPort(0);
+    EXPECT_EQ(HiddenWindow(), window);
+    peer.SendTo(local->Port(), "pong");
+    ASSERT_TRUE(PumpUntil([&] { return local->received.size() == 2; }));
+
+    local.reset();
+    EXPECT_FALSE(::IsWindow(window));
+}
+
+}  // namespace
+}  // namespace kestrune
