@@ -9,6 +9,7 @@
 
 #include "ui/application_title.h"
 #include "ui/shown_text.h"
+#include "ui_logic/exception_message.h"
 
 namespace kestrune {
 
@@ -35,13 +36,8 @@ void ShowMessageBox(const QString& text) {
 }  // namespace
 
 QString ExceptionText(std::string_view message) {
-    std::string text(message);
-    // A message that already ends in punctuation, a quote or a blank keeps its ending.
-    if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') {
-        text.push_back('.');
-    }
     // A message may quote a stored text, which shows as the window shows it.
-    return ShownText(text);
+    return ShownText(ExceptionMessage(message));
 }
 
 void ShowException(std::string_view message) {

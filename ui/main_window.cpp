@@ -23,11 +23,7 @@
 #include <utility>
 #include <vector>
 
-#include "launcher/integer_conversion.h"
-#include "launcher/program_launching.h"
-#include "launcher/server_details.h"
 #include "launcher/server_probe.h"
-#include "launcher/server_status.h"
 #include "launcher/settings_store.h"
 #include "net/udp_endpoint.h"
 #include "ui/application_title.h"
@@ -49,7 +45,6 @@ constexpr int kClientWidth = 425;
 constexpr int kClientHeight = 279;
 constexpr int kStatusBarHeight = 19;
 constexpr int kStatusPanel0Width = 216;
-const char* const kGameTypeCaptions[2] = {"Quake III", "Q3 Mods"};
 // The message line's texts; the server's details begin right of the widest.
 const char* const kMessages[] = {"Program ready", "Waiting for server", "Server is online",
                                  "Server time out", "The specified path was not found."};
@@ -99,7 +94,7 @@ void MakeBlue(QWidget& widget) {
 }  // namespace
 
 TForm1::TForm1(std::string settingsPath, QWidget* parent)
-    : QMainWindow(parent), settingsPath_(std::move(settingsPath)) {
+    : QMainWindow(parent), steps_(*this, std::move(settingsPath)) {
     setObjectName("Form1");
     setWindowTitle(QString::fromUtf8(kApplicationTitle));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -315,11 +310,11 @@ void TForm1::CreateProbe() {
     UDP->SetReportLevel(1);
     UDP->SetOnDataReceived([this](TUDPEndpoint& sender, std::int32_t numberBytes,
                                   const std::string& fromIP, std::int32_t port) {
-        Guarded([&] { UDPDataReceived(sender, numberBytes, fromIP, port); });
+        Guarded([&] { ReceiveDatagram(sender, numberBytes, fromIP, port); });
     });
     // The round trip runs from the send itself, after any name lookup.
     UDP->SetOnDataSend([this](TUDPEndpoint& sender) {
-        probeQuery_.Sent(sender.RemoteAddress(), sender.RemotePort(), ProbeQuery::Clock::now());
+        steps_.UDPDataSent(sender.RemoteAddress(), sender.RemotePort(), ProbeQuery::Clock::now());
     });
     UDP->BindLocalPort();
 
@@ -328,7 +323,7 @@ void TForm1::CreateProbe() {
     Timer->setInterval(kProbeTimeoutMs);
     // A coarse timer may fire up to 5 % early.
     Timer->setTimerType(Qt::PreciseTimer);
-    connect(Timer, &QTimer::timeout, this, [this] { Guarded([this] { TimerTimer(); }); });
+    connect(Timer, &QTimer::timeout, this, [this] { Guarded([this] { steps_.TimerTimer(); }); });
 }
 
 void TForm1::SetTabOrder() {
@@ -349,33 +344,33 @@ void TForm1::SetTabOrder() {
 
 void TForm1::ConnectHandlers() {
     // Every handler runs inside the guard: whatever it raises is shown, and the program goes on.
-    auto guarded = [this](void (TForm1::*handler)()) {
-        return [this, handler] { Guarded([this, handler] { (this->*handler)(); }); };
+    auto guarded = [this](void (MainWindowSteps::*handler)()) {
+        return [this, handler] { Guarded([this, handler] { (steps_.*handler)(); }); };
     };
-    connect(btnLaunchQ3, &QPushButton::clicked, this, guarded(&TForm1::btnLaunchQ3Click));
-    connect(btnTest, &QPushButton::clicked, this, guarded(&TForm1::btnTestClick));
-    connect(btnLaunchTS, &QPushButton::clicked, this, guarded(&TForm1::btnLaunchTSClick));
-    connect(btnExit, &QPushButton::clicked, this, guarded(&TForm1::btnExitClick));
-    connect(Image1, &ClickableLabel::clicked, this, guarded(&TForm1::Image1Click));
-    connect(Label10, &ClickableLabel::clicked, this, guarded(&TForm1::Label10Click));
-    connect(cbMods, &CompletingComboBox::changed, this, guarded(&TForm1::cbModsChange));
+    connect(btnLaunchQ3, &QPushButton::clicked, this, guarded(&MainWindowSteps::btnLaunchQ3Click));
+    connect(btnTest, &QPushButton::clicked, this, guarded(&MainWindowSteps::btnTestClick));
+    connect(btnLaunchTS, &QPushButton::clicked, this, guarded(&MainWindowSteps::btnLaunchTSClick));
+    connect(btnExit, &QPushButton::clicked, this, guarded(&MainWindowSteps::btnExitClick));
+    connect(Image1, &ClickableLabel::clicked, this, guarded(&MainWindowSteps::Image1Click));
+    connect(Label10, &ClickableLabel::clicked, this, guarded(&MainWindowSteps::Label10Click));
+    connect(cbMods, &CompletingComboBox::changed, this, guarded(&MainWindowSteps::cbModsChange));
     // A selection set from code runs GroupClick too; clearing it does not.
     connect(groupButtons_, &QButtonGroup::idToggled, this, [this](int, bool checked) {
         UpdateGroupTabStop();
         if (checked) {
-            Guarded([this] { GroupClick(); });
+            Guarded([this] { steps_.GroupClick(); });
         }
     });
 
-    connect(Save1, &QAction::triggered, this, guarded(&TForm1::Save1Click));
-    connect(Exit1, &QAction::triggered, this, guarded(&TForm1::btnExitClick));
-    connect(Q3Path, &QAction::triggered, this, guarded(&TForm1::Q3PathClick));
-    connect(LinkTS21, &QAction::triggered, this, guarded(&TForm1::LinkTS21Click));
-    connect(LaunchGame1, &QAction::triggered, this, guarded(&TForm1::btnLaunchQ3Click));
-    connect(LaunchTS21, &QAction::triggered, this, guarded(&TForm1::btnLaunchTSClick));
+    connect(Save1, &QAction::triggered, this, guarded(&MainWindowSteps::Save1Click));
+    connect(Exit1, &QAction::triggered, this, guarded(&MainWindowSteps::btnExitClick));
+    connect(Q3Path, &QAction::triggered, this, guarded(&MainWindowSteps::Q3PathClick));
+    connect(LinkTS21, &QAction::triggered, this, guarded(&MainWindowSteps::LinkTS21Click));
+    connect(LaunchGame1, &QAction::triggered, this, guarded(&MainWindowSteps::btnLaunchQ3Click));
+    connect(LaunchTS21, &QAction::triggered, this, guarded(&MainWindowSteps::btnLaunchTSClick));
     // "Test server" in the menu does nothing; the button is the working path.
-    connect(AddMod1, &QAction::triggered, this, guarded(&TForm1::AddMod1Click));
-    connect(About2, &QAction::triggered, this, guarded(&TForm1::About2Click));
+    connect(AddMod1, &QAction::triggered, this, guarded(&MainWindowSteps::AddMod1Click));
+    connect(About2, &QAction::triggered, this, guarded(&MainWindowSteps::About2Click));
 }
 
 void TForm1::SetSecondaryWindows(QWidget* about, QWidget* addMod) {
@@ -384,7 +379,7 @@ void TForm1::SetSecondaryWindows(QWidget* about, QWidget* addMod) {
 }
 
 void TForm1::SetProgramRunner(ProgramRunner run) {
-    runProgram_ = std::move(run);
+    steps_.SetProgramRunner(std::move(run));
 }
 
 QComboBox& TForm1::ModsComboBox() {
@@ -395,29 +390,124 @@ QString TForm1::StatusPanelText(int panel) const {
     return statusPanels_[panel]->text();
 }
 
-void TForm1::SetStatusPanel(int panel, const QString& text) {
-    statusPanels_[panel]->setText(text);
+void TForm1::FormCreate() {
+    // The window shows before the settings are read, centred on its screen.
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (screen) {
+        move(CentredTopLeft(screen->availableGeometry(), size() + FrameExtra(*this)));
+    }
+    show();
+    // Every edit, the mods box's too, shows its text from its beginning, even when reading the
+    // settings raised.
+    struct CursorsToStart {
+        TForm1& window;
+        ~CursorsToStart() {
+            for (QLineEdit* edit : window.findChildren<QLineEdit*>()) {
+                edit->setCursorPosition(0);
+            }
+        }
+    } cursorsToStart{*this};
+    steps_.FormCreate();
 }
 
-void TForm1::ShowServerInfo(const ServerDetailsLine& line, const std::string& hint) {
-    const auto utf8 = [](const std::string& text) {
-        return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-    };
-    const QFontMetrics metrics = lblServerInfo->fontMetrics();
-    const int room = lblServerInfo->width();
-    QString text = utf8(line.Text());
-    if (metrics.horizontalAdvance(text) > room && !line.map.empty()) {
-        const QString figures = utf8(ServerDetailsLine::kSeparator + line.figures);
-        text = metrics.elidedText(utf8(line.map), Qt::ElideRight,
-                                  std::max(room - metrics.horizontalAdvance(figures), 0)) +
-               figures;
+void TForm1::closeEvent(QCloseEvent* event) {
+    bool done = false;
+    Guarded([&] {
+        steps_.FormClose();
+        done = true;
+    });
+    // A failed save keeps the window open; the next attempt to close saves again.
+    if (!done) {
+        event->ignore();
+        return;
     }
-    lblServerInfo->setText(metrics.elidedText(text, Qt::ElideRight, room));
-    // A hint is read as rich text when it looks like some: the server's words stay plain.
-    const QString plainHint = utf8(hint);
-    SetHint(*lblServerInfo, plainHint.isEmpty()
-                                ? QString()
-                                : Qt::convertFromPlainText(plainHint, Qt::WhiteSpaceNormal));
+    event->accept();
+    // A "Test server" waiting for a name lookup must not hold the program open.
+    lookupAbandoned_ = true;
+    UDP->CancelLookup();
+    emit closed();
+}
+
+void TForm1::ReceiveDatagram(TUDPEndpoint& sender, std::int32_t numberBytes,
+                             const std::string& fromIP, std::int32_t port) {
+    const auto receivedAt = ProbeQuery::Clock::now();
+    std::vector<char> buffer(static_cast<std::size_t>(std::max(numberBytes, 0)) + 1);
+    std::int32_t length = numberBytes;
+    sender.ReadBuffer(buffer, length);
+    const auto received = static_cast<std::size_t>(std::clamp(length, 0, numberBytes));
+    steps_.UDPDataReceived(std::string_view(buffer.data(), received), fromIP, port, receivedAt);
+}
+
+// --- MainWindowView -----------------------------------------------------------------------
+
+QLineEdit& TForm1::Edit(MainControl control) const {
+    switch (control) {
+        case MainControl::edQ3Server:
+            return *edQ3Server;
+        case MainControl::edQ3Port:
+            return *edQ3Port;
+        case MainControl::edQ3Password:
+            return *edQ3Password;
+        case MainControl::edTSServer:
+            return *edTSServer;
+        case MainControl::edTSPort:
+            return *edTSPort;
+        case MainControl::edTSNick:
+            return *edTSNick;
+        case MainControl::edTSLogin:
+            return *edTSLogin;
+        case MainControl::edTSPassword:
+            return *edTSPassword;
+        default:
+            return *cbMods->lineEdit();
+    }
+}
+
+QWidget& TForm1::Widget(MainControl control) const {
+    switch (control) {
+        case MainControl::cbMods:
+            return *cbMods;
+        case MainControl::cbAutosave:
+            return *cbAutosave;
+        case MainControl::cbAutojoin:
+            return *cbAutojoin;
+        case MainControl::cbExit:
+            return *cbExit;
+        case MainControl::btnLaunchQ3:
+            return *btnLaunchQ3;
+        case MainControl::btnLaunchTS:
+            return *btnLaunchTS;
+        default:
+            return Edit(control);
+    }
+}
+
+std::u16string TForm1::Text(MainControl control) const {
+    const QString text =
+        control == MainControl::cbMods ? cbMods->currentText() : Edit(control).text();
+    return text.toStdU16String();
+}
+
+void TForm1::SetText(MainControl control, std::u16string_view text) {
+    QLineEdit& edit = Edit(control);
+    edit.setText(QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));
+    // A long text shows from its beginning, not scrolled to its end.
+    edit.setCursorPosition(0);
+}
+
+bool TForm1::Checked(MainControl control) const {
+    const auto* box = qobject_cast<const QCheckBox*>(&Widget(control));
+    return box && box->isChecked();
+}
+
+void TForm1::SetChecked(MainControl control, bool checked) {
+    if (auto* box = qobject_cast<QCheckBox*>(&Widget(control))) {
+        box->setChecked(checked);
+    }
+}
+
+void TForm1::SetEnabled(MainControl control, bool enabled) {
+    Widget(control).setEnabled(enabled);
 }
 
 void TForm1::UpdateGroupTabStop() {
@@ -446,258 +536,122 @@ void TForm1::SetGameTypeIndex(int index) {
     groupItems_[index]->setChecked(true);
 }
 
-LauncherSettings TForm1::SettingsFromControls() const {
-    LauncherSettings settings;
-    settings.Autosave = cbAutosave->isChecked();
-    settings.ExitOnLaunch = cbExit->isChecked();
-    // The index of a list that was not read keeps pointing where it did.
-    settings.Mods = modsListRead_ ? cbMods->currentIndex() : stored_.Mods;
-    settings.TSExecutable = FTSExecutable;
-    settings.TSServer = StoredBytes(edTSServer->text(), stored_.TSServer, settingsEncoding_);
-    settings.TSPort = StoredBytes(edTSPort->text(), stored_.TSPort, settingsEncoding_);
-    settings.TSNick = StoredBytes(edTSNick->text(), stored_.TSNick, settingsEncoding_);
-    settings.TSLogin = StoredBytes(edTSLogin->text(), stored_.TSLogin, settingsEncoding_);
-    settings.TSPassword = StoredBytes(edTSPassword->text(), stored_.TSPassword, settingsEncoding_);
-    settings.Autojoin = cbAutojoin->isChecked();
-    settings.Q3Executable = FQ3Executable;
-    settings.Q3Server = StoredBytes(edQ3Server->text(), stored_.Q3Server, settingsEncoding_);
-    settings.Q3Port = StoredBytes(edQ3Port->text(), stored_.Q3Port, settingsEncoding_);
-    settings.Q3Password = StoredBytes(edQ3Password->text(), stored_.Q3Password, settingsEncoding_);
-    settings.Q3Game = GameTypeIndex();
-    return settings;
+int TForm1::ModsIndex() const {
+    return cbMods->currentIndex();
 }
 
-void TForm1::CopySettingsToControls(const LauncherSettings& settings, const ModsList* mods) {
-    if (mods) {
-        ShowModsList(*cbMods, *mods);
+int TForm1::ModsCount() const {
+    return cbMods->count();
+}
+
+void TForm1::SetModsIndex(int index) {
+    if (index >= 0) {
+        cbMods->setCurrentIndex(index);
     } else {
-        MarkModsListUnread(*cbMods);
+        cbMods->SelectKeepingText(-1);
     }
-    cbAutosave->setChecked(settings.Autosave);
-    cbExit->setChecked(settings.ExitOnLaunch);
-    if (mods && settings.Mods != cbMods->currentIndex()) {
-        // An index outside the list selects nothing, and the box keeps its text.
-        if (settings.Mods >= 0 && settings.Mods < cbMods->count()) {
-            cbMods->setCurrentIndex(settings.Mods);
-        } else {
-            cbMods->SelectKeepingText(-1);
-        }
-    }
-    FTSExecutable = settings.TSExecutable;
-    if (!FTSExecutable.empty()) {
-        btnLaunchTS->setEnabled(true);
-    }
-    edTSServer->setText(ShownText(settings.TSServer));
-    edTSPort->setText(ShownText(settings.TSPort));
-    edTSNick->setText(ShownText(settings.TSNick));
-    edTSLogin->setText(ShownText(settings.TSLogin));
-    edTSPassword->setText(ShownText(settings.TSPassword));
-    cbAutojoin->setChecked(settings.Autojoin);
-    FQ3Executable = settings.Q3Executable;
-    if (!FQ3Executable.empty()) {
-        btnLaunchQ3->setEnabled(true);
-    }
-    edQ3Server->setText(ShownText(settings.Q3Server));
-    edQ3Port->setText(ShownText(settings.Q3Port));
-    edQ3Password->setText(ShownText(settings.Q3Password));
-    // A long text shows from its beginning, not scrolled to its end.
-    for (QLineEdit* edit : findChildren<QLineEdit*>()) {
-        edit->setCursorPosition(0);
-    }
-    SetGameTypeIndex(std::clamp(settings.Q3Game, -1, 1));
 }
 
-// --- Handlers -----------------------------------------------------------------------------
+void TForm1::ShowModsList(const ModsList& mods) {
+    kestrune::ShowModsList(*cbMods, mods);
+}
 
-void TForm1::FormCreate() {
-    // The window shows before the settings are read, centred on its screen.
-    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    if (screen) {
-        move(CentredTopLeft(screen->availableGeometry(), size() + FrameExtra(*this)));
+void TForm1::MarkModsListUnread() {
+    kestrune::MarkModsListUnread(*cbMods);
+}
+
+std::optional<ModsList> TForm1::ModsListToWrite() const {
+    return kestrune::ModsListToWrite(*cbMods);
+}
+
+std::string TForm1::StoredModName() const {
+    return kestrune::StoredModName(*cbMods, cbMods->currentText());
+}
+
+void TForm1::SetMessage(std::u16string_view text) {
+    Label1->setText(QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+void TForm1::SetStatusPanel(int panel, std::u16string_view text) {
+    statusPanels_[panel]->setText(
+        QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+void TForm1::ShowServerInfo(const ServerDetailsLine& line, const std::string& hint) {
+    const auto utf8 = [](const std::string& text) {
+        return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    };
+    const QFontMetrics metrics = lblServerInfo->fontMetrics();
+    const int room = lblServerInfo->width();
+    QString text = utf8(line.Text());
+    if (metrics.horizontalAdvance(text) > room && !line.map.empty()) {
+        const QString figures = utf8(ServerDetailsLine::kSeparator + line.figures);
+        text = metrics.elidedText(utf8(line.map), Qt::ElideRight,
+                                  std::max(room - metrics.horizontalAdvance(figures), 0)) +
+               figures;
     }
-    show();
+    lblServerInfo->setText(metrics.elidedText(text, Qt::ElideRight, room));
+    // A hint is read as rich text when it looks like some: the server's words stay plain.
+    const QString plainHint = utf8(hint);
+    SetHint(*lblServerInfo, plainHint.isEmpty()
+                                ? QString()
+                                : Qt::convertFromPlainText(plainHint, Qt::WhiteSpaceNormal));
+}
 
-    LauncherSettings settings;
-    ModsList mods;
-    // An unreadable mods list still lets the settings load; its message comes once the window
-    // is filled and ready.
-    std::optional<FileOpenError> modsListError;
+bool TForm1::ProbeTimerActive() const {
+    return Timer->isActive();
+}
+
+void TForm1::StartProbeTimer() {
+    Timer->start();
+}
+
+void TForm1::StopProbeTimer() {
+    Timer->stop();
+}
+
+bool TForm1::SendStatusQuery(const std::string& host, std::int32_t port) {
+    lookupAbandoned_ = false;
+    UDP->SetRemoteHost(host);
+    UDP->SetRemotePort(port);
     try {
-        LoadSettings(settings, mods, settingsPath_, settingsEncoding_);
-    } catch (const FileOpenError& error) {
-        modsListError = error;
+        UDP->SendBuffer(std::span<const char>(kStatusQuery), kStatusQueryLength);
+    } catch (const UDPSockError&) {
+        if (lookupAbandoned_) {
+            return false;
+        }
+        throw;
     }
-    stored_ = settings;
-    modsListRead_ = !modsListError;
-    CopySettingsToControls(settings, modsListRead_ ? &mods : nullptr);
-    Label1->setText("Program ready");
-    SetStatusPanel(0, FromLocal(kPartnerHost));
-    SetStatusPanel(1, "Ready");
-    if (modsListError) {
-        throw *modsListError;
-    }
+    return true;
 }
 
-void TForm1::closeEvent(QCloseEvent* event) {
-    bool done = false;
-    Guarded([&] {
-        FormClose();
-        done = true;
-    });
-    // A failed save keeps the window open; the next attempt to close saves again.
-    if (!done) {
-        event->ignore();
-        return;
-    }
-    event->accept();
-    // A "Test server" waiting for a name lookup must not hold the program open.
-    lookupAbandoned_ = true;
-    UDP->CancelLookup();
-    emit closed();
+std::string TForm1::BrowseForExecutable(std::string_view fileName,
+                                        std::string_view linuxNamesFilter) {
+    const auto utf8 = [](std::string_view text) {
+        return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    };
+    return QFile::encodeName(Open.BrowseForExecutable(utf8(fileName), utf8(linuxNamesFilter)))
+        .toStdString();
 }
 
-void TForm1::FormClose() {
-    if (cbAutosave->isChecked()) {
-        Save1Click();
-    }
-}
-
-void TForm1::btnExitClick() {
-    close();
-}
-
-// A mods list that could not be read is left as it is; the settings are written all the same.
-void TForm1::Save1Click() {
-    if (const std::optional<ModsList> mods = ModsListToWrite(*cbMods)) {
-        SaveSettings(SettingsFromControls(), *mods, settingsPath_);
-    } else {
-        SaveSettingsFile(SettingsFromControls(), settingsPath_);
-    }
-}
-
-void TForm1::btnLaunchQ3Click() {
-    if (cbAutojoin->isChecked()) {
-        btnLaunchTSClick();
-    }
-    const LaunchResult result = LaunchGame(
-        SettingsFromControls(), StoredModName(*cbMods, cbMods->currentText()), runProgram_);
-    if (result.empty()) {
-        // With no game type selected the plain game was started.
-        const int gameType = std::max(GameTypeIndex(), 0);
-        SetStatusPanel(0, groupItems_[gameType]->text() + " started");
-    } else {
-        SetStatusPanel(0, FromLocal(result));
-    }
-    if (cbExit->isChecked()) {
-        close();
-    }
-}
-
-void TForm1::btnLaunchTSClick() {
-    const LaunchResult result = LaunchTeamSpeak(SettingsFromControls(), runProgram_);
-    SetStatusPanel(1, result.empty() ? QString("TeamSpeak started") : FromLocal(result));
-}
-
-void TForm1::Q3PathClick() {
-    BrowseForPath("quake3.exe", "Linux game (ioquake3.* ioquake3 quake3)", FQ3Executable,
-                  *btnLaunchQ3);
-}
-
-void TForm1::LinkTS21Click() {
-    BrowseForPath("Teamspeak.exe", "Linux voice client (TeamSpeak)", FTSExecutable, *btnLaunchTS);
-}
-
-// A cancelled dialog stores its "0" as the path all the same.
-void TForm1::BrowseForPath(const QString& fileName, const QString& linuxNamesFilter,
-                           std::string& path, QPushButton& launchButton) {
-    const QString chosen = Open.BrowseForExecutable(fileName, linuxNamesFilter);
-    path = QFile::encodeName(chosen).toStdString();
-    if (chosen != "0") {
-        launchButton.setEnabled(true);
-    } else {
-        Label1->setText("The specified path was not found.");
-        launchButton.setEnabled(false);
-    }
-}
-
-void TForm1::GroupClick() {
-    cbMods->setEnabled(GameTypeIndex() != 0);
-}
-
-void TForm1::cbModsChange() {
-    SetStatusPanel(1, cbMods->currentText());
-}
-
-void TForm1::AddMod1Click() {
-    if (addModWindow_) {
-        BringForward(*addModWindow_);
-    }
-}
-
-void TForm1::About2Click() {
+void TForm1::ShowAboutWindow() {
     if (aboutWindow_) {
         BringForward(*aboutWindow_);
     }
 }
 
-void TForm1::Image1Click() {
-    OpenWebSite(kPartnerUrl);
-}
-
-void TForm1::Label10Click() {
-    OpenWebSite(kMakerUrl);
-}
-
-// --- The server probe ---------------------------------------------------------------------
-
-void TForm1::btnTestClick() {
-    lookupAbandoned_ = false;
-    const LauncherSettings settings = SettingsFromControls();
-    UDP->SetRemoteHost(settings.Q3Server);
-    UDP->SetRemotePort(ToInteger(settings.Q3Port));
-    try {
-        UDP->SendBuffer(std::span<const char>(kStatusQuery), kStatusQueryLength);
-    } catch (const UDPSockError&) {
-        // The window closed during the lookup: there is no one left to tell.
-        if (lookupAbandoned_) {
-            return;
-        }
-        throw;
-    }
-    // A second test while waiting keeps the first deadline.
-    if (!Timer->isActive()) {
-        Timer->start();
-    }
-    Label1->setText("Waiting for server");
-    ShowServerInfo({}, {});
-}
-
-// Only the queried server's answer counts: a datagram from anywhere else is ignored and the
-// timer runs on.
-void TForm1::UDPDataReceived(TUDPEndpoint& sender, std::int32_t numberBytes,
-                             const std::string& fromIP, std::int32_t port) {
-    const auto receivedAt = ProbeQuery::Clock::now();
-    if (!probeQuery_.IsAnswer(fromIP, port)) {
-        return;
-    }
-    std::vector<char> buffer(static_cast<std::size_t>(std::max(numberBytes, 0)) + 1);
-    std::int32_t length = numberBytes;
-    sender.ReadBuffer(buffer, length);
-    const auto received = static_cast<std::size_t>(std::clamp(length, 0, numberBytes));
-    buffer[received] = '\0';
-    if (buffer[0] != '\0') {
-        Label1->setText("Server is online");
-        Timer->stop();
-        const auto status = ParseStatusResponse(std::string_view(buffer.data(), received));
-        ShowServerInfo(MakeServerDetailsLine(status, probeQuery_.RoundTrip(receivedAt)),
-                       ServerDetailsHint(status));
+void TForm1::ShowAddModWindow() {
+    if (addModWindow_) {
+        BringForward(*addModWindow_);
     }
 }
 
-void TForm1::TimerTimer() {
-    Label1->setText("Server time out");
-    Timer->stop();
-    ShowServerInfo({}, {});
+void TForm1::OpenWebSite(std::string_view url) {
+    kestrune::OpenWebSite(url);
+}
+
+void TForm1::CloseWindow() {
+    close();
 }
 
 }  // namespace kestrune

@@ -5,14 +5,15 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "launcher/launcher_settings.h"
 #include "launcher/program_launching.h"
 #include "launcher/server_details.h"
-#include "launcher/server_probe.h"
-#include "launcher/stored_text.h"
 #include "ui/executable_browser.h"
+#include "ui_logic/main_window_steps.h"
+#include "ui_logic/main_window_view.h"
 
 class QAction;
 class QButtonGroup;
@@ -32,9 +33,9 @@ class CompletingComboBox;
 class TUDPEndpoint;
 
 // The launcher's main window: the game and voice server fields, the game type and mod, the
-// switches, the launch and test buttons, the menu, the message line and the status bar. It owns
-// the working copy of every setting and fills a LauncherSettings record from it when needed.
-class TForm1 : public QMainWindow {
+// switches, the launch and test buttons, the menu, the message line and the status bar. What its
+// handlers do is MainWindowSteps's; the window is that logic's Qt view.
+class TForm1 : public QMainWindow, private MainWindowView {
     Q_OBJECT
 
 public:
@@ -67,49 +68,45 @@ private:
     void SetTabOrder();
     void ConnectHandlers();
 
-    LauncherSettings SettingsFromControls() const;
-    // A null mods list could not be read: the box keeps its entries and selects none of them.
-    void CopySettingsToControls(const LauncherSettings& settings, const ModsList* mods);
-    int GameTypeIndex() const;
-    void SetGameTypeIndex(int index);
+    QLineEdit& Edit(MainControl control) const;
+    QWidget& Widget(MainControl control) const;
     void UpdateGroupTabStop();
-    void SetStatusPanel(int panel, const QString& text);
-    // The server's details beside the message line, the map cut first when they do not fit;
-    // empty details clear them.
-    void ShowServerInfo(const ServerDetailsLine& line, const std::string& hint);
-    // Lets the user pick the executable for a launch button and enables the button for it.
-    void BrowseForPath(const QString& fileName, const QString& linuxNamesFilter, std::string& path,
-                       QPushButton& launchButton);
-
-    // Handlers
+    // Runs FormCreate: the window shows centred on its screen before the settings are read.
     void FormCreate();
-    void FormClose();
-    void btnExitClick();
-    void Save1Click();
-    void btnLaunchQ3Click();
-    void btnLaunchTSClick();
-    void Q3PathClick();
-    void LinkTS21Click();
-    void GroupClick();
-    void cbModsChange();
-    void AddMod1Click();
-    void About2Click();
-    void Image1Click();
-    void Label10Click();
-    void btnTestClick();
-    void UDPDataReceived(TUDPEndpoint& sender, std::int32_t numberBytes, const std::string& fromIP,
+    void ReceiveDatagram(TUDPEndpoint& sender, std::int32_t numberBytes, const std::string& fromIP,
                          std::int32_t port);
-    void TimerTimer();
 
-    const std::string settingsPath_;
-    // The settings as read at start-up: what the player does not edit is stored as it was,
-    // and what the player edits is written in the file's own encoding.
-    LauncherSettings stored_;
-    TextEncoding settingsEncoding_ = TextEncoding::Utf8;
-    bool modsListRead_ = true;
-    std::string FQ3Executable;
-    std::string FTSExecutable;
-    ProgramRunner runProgram_ = RunProgram;
+    // MainWindowView
+    std::u16string Text(MainControl control) const override;
+    void SetText(MainControl control, std::u16string_view text) override;
+    bool Checked(MainControl control) const override;
+    void SetChecked(MainControl control, bool checked) override;
+    void SetEnabled(MainControl control, bool enabled) override;
+    int GameTypeIndex() const override;
+    void SetGameTypeIndex(int index) override;
+    int ModsIndex() const override;
+    int ModsCount() const override;
+    void SetModsIndex(int index) override;
+    void ShowModsList(const ModsList& mods) override;
+    void MarkModsListUnread() override;
+    std::optional<ModsList> ModsListToWrite() const override;
+    std::string StoredModName() const override;
+    void SetMessage(std::u16string_view text) override;
+    void SetStatusPanel(int panel, std::u16string_view text) override;
+    // The details are cut to the row's room, the map first.
+    void ShowServerInfo(const ServerDetailsLine& line, const std::string& hint) override;
+    bool ProbeTimerActive() const override;
+    void StartProbeTimer() override;
+    void StopProbeTimer() override;
+    bool SendStatusQuery(const std::string& host, std::int32_t port) override;
+    std::string BrowseForExecutable(std::string_view fileName,
+                                    std::string_view linuxNamesFilter) override;
+    void ShowAboutWindow() override;
+    void ShowAddModWindow() override;
+    void OpenWebSite(std::string_view url) override;
+    void CloseWindow() override;
+
+    MainWindowSteps steps_;
     QPointer<QWidget> aboutWindow_;
     QPointer<QWidget> addModWindow_;
     ExecutableBrowser Open{this};
@@ -162,7 +159,6 @@ private:
     QTimer* Timer = nullptr;
     // Set when closing the window ended the wait of a "Test server".
     bool lookupAbandoned_ = false;
-    ProbeQuery probeQuery_;
 };
 
 }  // namespace kestrune

@@ -3,14 +3,9 @@
 #include <functional>
 #include <string_view>
 
-namespace kestrune {
+#include "ui_logic/web_site_addresses.h"
 
-// The partner: a site useful to every player of the game.
-inline constexpr std::string_view kPartnerUrl = "https://ioquake3.org/";
-inline constexpr std::string_view kPartnerHost = "ioquake3.org";
-// The maker: Kestrune's own site.
-inline constexpr std::string_view kMakerUrl = "https://kestrune.org/";
-inline constexpr std::string_view kMakerHost = "kestrune.org";
+namespace kestrune {
 
 // Opens a web site in the desktop's browser (xdg-open); the outcome is not looked at.
 void OpenWebSite(std::string_view url);

@@ -1,0 +1,241 @@
+#include "ui_logic/main_window_steps.h"
+
+#include <algorithm>
+#include <optional>
+#include <utility>
+
+#include "launcher/integer_conversion.h"
+#include "launcher/server_details.h"
+#include "launcher/server_status.h"
+#include "launcher/settings_store.h"
+#include "platform/exception.h"
+#include "ui_logic/web_site_addresses.h"
+
+namespace kestrune {
+
+std::u16string ControlText(std::string_view utf8) {
+    return DecodeStoredText(utf8);
+}
+
+MainWindowSteps::MainWindowSteps(MainWindowView& view, std::string settingsPath)
+    : view_(view), settingsPath_(std::move(settingsPath)) {}
+
+void MainWindowSteps::SetProgramRunner(ProgramRunner run) {
+    runProgram_ = std::move(run);
+}
+
+std::string MainWindowSteps::StoredBytesOf(MainControl edit, const std::string& stored) const {
+    return StoredBytesFor(view_.Text(edit), stored, settingsEncoding_);
+}
+
+LauncherSettings MainWindowSteps::SettingsFromControls() const {
+    LauncherSettings settings;
+    settings.Autosave = view_.Checked(MainControl::cbAutosave);
+    settings.ExitOnLaunch = view_.Checked(MainControl::cbExit);
+    // The index of a list that was not read keeps pointing where it did.
+    settings.Mods = modsListRead_ ? view_.ModsIndex() : stored_.Mods;
+    settings.TSExecutable = FTSExecutable;
+    settings.TSServer = StoredBytesOf(MainControl::edTSServer, stored_.TSServer);
+    settings.TSPort = StoredBytesOf(MainControl::edTSPort, stored_.TSPort);
+    settings.TSNick = StoredBytesOf(MainControl::edTSNick, stored_.TSNick);
+    settings.TSLogin = StoredBytesOf(MainControl::edTSLogin, stored_.TSLogin);
+    settings.TSPassword = StoredBytesOf(MainControl::edTSPassword, stored_.TSPassword);
+    settings.Autojoin = view_.Checked(MainControl::cbAutojoin);
+    settings.Q3Executable = FQ3Executable;
+    settings.Q3Server = StoredBytesOf(MainControl::edQ3Server, stored_.Q3Server);
+    settings.Q3Port = StoredBytesOf(MainControl::edQ3Port, stored_.Q3Port);
+    settings.Q3Password = StoredBytesOf(MainControl::edQ3Password, stored_.Q3Password);
+    settings.Q3Game = view_.GameTypeIndex();
+    return settings;
+}
+
+void MainWindowSteps::CopySettingsToControls(const LauncherSettings& settings,
+                                             const ModsList* mods) {
+    if (mods) {
+        view_.ShowModsList(*mods);
+    } else {
+        view_.MarkModsListUnread();
+    }
+    view_.SetChecked(MainControl::cbAutosave, settings.Autosave);
+    view_.SetChecked(MainControl::cbExit, settings.ExitOnLaunch);
+    if (mods && settings.Mods != view_.ModsIndex()) {
+        // An index outside the list selects nothing, and the box keeps its text.
+        const bool inList = settings.Mods >= 0 && settings.Mods < view_.ModsCount();
+        view_.SetModsIndex(inList ? settings.Mods : -1);
+    }
+    FTSExecutable = settings.TSExecutable;
+    if (!FTSExecutable.empty()) {
+        view_.SetEnabled(MainControl::btnLaunchTS, true);
+    }
+    view_.SetText(MainControl::edTSServer, DecodeStoredText(settings.TSServer));
+    view_.SetText(MainControl::edTSPort, DecodeStoredText(settings.TSPort));
+    view_.SetText(MainControl::edTSNick, DecodeStoredText(settings.TSNick));
+    view_.SetText(MainControl::edTSLogin, DecodeStoredText(settings.TSLogin));
+    view_.SetText(MainControl::edTSPassword, DecodeStoredText(settings.TSPassword));
+    view_.SetChecked(MainControl::cbAutojoin, settings.Autojoin);
+    FQ3Executable = settings.Q3Executable;
+    if (!FQ3Executable.empty()) {
+        view_.SetEnabled(MainControl::btnLaunchQ3, true);
+    }
+    view_.SetText(MainControl::edQ3Server, DecodeStoredText(settings.Q3Server));
+    view_.SetText(MainControl::edQ3Port, DecodeStoredText(settings.Q3Port));
+    view_.SetText(MainControl::edQ3Password, DecodeStoredText(settings.Q3Password));
+    const int gameType = std::clamp(settings.Q3Game, -1, 1);
+    if (gameType != view_.GameTypeIndex()) {
+        view_.SetGameTypeIndex(gameType);
+    }
+}
+
+// --- Handlers -----------------------------------------------------------------------------
+
+void MainWindowSteps::FormCreate() {
+    LauncherSettings settings;
+    ModsList mods;
+    // An unreadable mods list still lets the settings load; its message comes once the window
+    // is filled and ready.
+    std::optional<FileOpenError> modsListError;
+    try {
+        LoadSettings(settings, mods, settingsPath_, settingsEncoding_);
+    } catch (const FileOpenError& error) {
+        modsListError = error;
+    }
+    stored_ = settings;
+    modsListRead_ = !modsListError;
+    CopySettingsToControls(settings, modsListRead_ ? &mods : nullptr);
+    view_.SetMessage(u"Program ready");
+    view_.SetStatusPanel(0, ControlText(kPartnerHost));
+    view_.SetStatusPanel(1, u"Ready");
+    if (modsListError) {
+        throw *modsListError;
+    }
+}
+
+void MainWindowSteps::FormClose() {
+    if (view_.Checked(MainControl::cbAutosave)) {
+        Save1Click();
+    }
+}
+
+void MainWindowSteps::btnExitClick() {
+    view_.CloseWindow();
+}
+
+// A mods list that could not be read is left as it is; the settings are written all the same.
+void MainWindowSteps::Save1Click() {
+    if (const std::optional<ModsList> mods = view_.ModsListToWrite()) {
+        SaveSettings(SettingsFromControls(), *mods, settingsPath_);
+    } else {
+        SaveSettingsFile(SettingsFromControls(), settingsPath_);
+    }
+}
+
+void MainWindowSteps::btnLaunchQ3Click() {
+    if (view_.Checked(MainControl::cbAutojoin)) {
+        btnLaunchTSClick();
+    }
+    const LaunchResult result =
+        LaunchGame(SettingsFromControls(), view_.StoredModName(), runProgram_);
+    if (result.empty()) {
+        // With no game type selected the plain game was started.
+        const int gameType = std::max(view_.GameTypeIndex(), 0);
+        view_.SetStatusPanel(0, ControlText(std::string(kGameTypeCaptions[gameType]) + " started"));
+    } else {
+        view_.SetStatusPanel(0, ControlText(result));
+    }
+    if (view_.Checked(MainControl::cbExit)) {
+        view_.CloseWindow();
+    }
+}
+
+void MainWindowSteps::btnLaunchTSClick() {
+    const LaunchResult result = LaunchTeamSpeak(SettingsFromControls(), runProgram_);
+    view_.SetStatusPanel(1, result.empty() ? u"TeamSpeak started" : ControlText(result));
+}
+
+void MainWindowSteps::Q3PathClick() {
+    BrowseForPath("quake3.exe", "Linux game (ioquake3.* ioquake3 quake3)", FQ3Executable,
+                  MainControl::btnLaunchQ3);
+}
+
+void MainWindowSteps::LinkTS21Click() {
+    BrowseForPath("Teamspeak.exe", "Linux voice client (TeamSpeak)", FTSExecutable,
+                  MainControl::btnLaunchTS);
+}
+
+// A cancelled dialog stores its "0" as the path all the same.
+void MainWindowSteps::BrowseForPath(std::string_view fileName, std::string_view linuxNamesFilter,
+                                    std::string& path, MainControl launchButton) {
+    path = view_.BrowseForExecutable(fileName, linuxNamesFilter);
+    if (path != "0") {
+        view_.SetEnabled(launchButton, true);
+    } else {
+        view_.SetMessage(u"The specified path was not found.");
+        view_.SetEnabled(launchButton, false);
+    }
+}
+
+void MainWindowSteps::GroupClick() {
+    view_.SetEnabled(MainControl::cbMods, view_.GameTypeIndex() != 0);
+}
+
+void MainWindowSteps::cbModsChange() {
+    view_.SetStatusPanel(1, view_.Text(MainControl::cbMods));
+}
+
+void MainWindowSteps::AddMod1Click() {
+    view_.ShowAddModWindow();
+}
+
+void MainWindowSteps::About2Click() {
+    view_.ShowAboutWindow();
+}
+
+void MainWindowSteps::Image1Click() {
+    view_.OpenWebSite(kPartnerUrl);
+}
+
+void MainWindowSteps::Label10Click() {
+    view_.OpenWebSite(kMakerUrl);
+}
+
+// --- The server probe ---------------------------------------------------------------------
+
+void MainWindowSteps::btnTestClick() {
+    const LauncherSettings settings = SettingsFromControls();
+    if (!view_.SendStatusQuery(settings.Q3Server, ToInteger(settings.Q3Port))) {
+        return;
+    }
+    // A second test while waiting keeps the first deadline.
+    if (!view_.ProbeTimerActive()) {
+        view_.StartProbeTimer();
+    }
+    view_.SetMessage(u"Waiting for server");
+    view_.ShowServerInfo({}, {});
+}
+
+void MainWindowSteps::UDPDataSent(std::uint32_t address, std::int32_t port,
+                                  ProbeQuery::Clock::time_point sentAt) {
+    probeQuery_.Sent(address, port, sentAt);
+}
+
+// Only the queried server's answer counts: a datagram from anywhere else is ignored and the
+// timer runs on. An empty one, or one beginning with a zero byte, is no answer either.
+void MainWindowSteps::UDPDataReceived(std::string_view datagram, const std::string& fromIP,
+                                      std::int32_t port, ProbeQuery::Clock::time_point receivedAt) {
+    if (!probeQuery_.IsAnswer(fromIP, port) || datagram.empty() || datagram.front() == '\0') {
+        return;
+    }
+    view_.SetMessage(u"Server is online");
+    view_.StopProbeTimer();
+    const auto status = ParseStatusResponse(datagram);
+    view_.ShowServerInfo(MakeServerDetailsLine(status, probeQuery_.RoundTrip(receivedAt)),
+                         ServerDetailsHint(status));
+}
+
+void MainWindowSteps::TimerTimer() {
+    view_.SetMessage(u"Server time out");
+    view_.StopProbeTimer();
+    view_.ShowServerInfo({}, {});
+}
+
+}  // namespace kestrune

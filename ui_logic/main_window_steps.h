@@ -1,0 +1,80 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "launcher/launcher_settings.h"
+#include "launcher/program_launching.h"
+#include "launcher/server_probe.h"
+#include "launcher/stored_text.h"
+#include "ui_logic/main_window_view.h"
+
+namespace kestrune {
+
+// The captions of the game type's two items.
+inline constexpr const char* kGameTypeCaptions[2] = {"Quake III", "Q3 Mods"};
+
+// What the main window does, whatever draws it: the settings copied into the controls and back,
+// and each handler's steps. A front-end builds its controls, implements MainWindowView and calls
+// the handler of each control, each inside its exception guard. Owns the working copy of the
+// settings the controls do not hold.
+class MainWindowSteps {
+public:
+    MainWindowSteps(MainWindowView& view, std::string settingsPath);
+
+    // Replaces how the launch handlers start programs (tests); RunProgram until then.
+    void SetProgramRunner(ProgramRunner run);
+
+    // Handlers. FormCreate runs once the window shows; FormClose when it is asked to close
+    // (a failed save raises, and the window stays open).
+    void FormCreate();
+    void FormClose();
+    void btnExitClick();
+    void Save1Click();
+    void btnLaunchQ3Click();
+    void btnLaunchTSClick();
+    void Q3PathClick();
+    void LinkTS21Click();
+    void GroupClick();
+    void cbModsChange();
+    void AddMod1Click();
+    void About2Click();
+    void Image1Click();
+    void Label10Click();
+    void btnTestClick();
+    // The status query left for address (network byte order) and port at sentAt.
+    void UDPDataSent(std::uint32_t address, std::int32_t port,
+                     ProbeQuery::Clock::time_point sentAt);
+    // A datagram from fromIP:port, read at receivedAt.
+    void UDPDataReceived(std::string_view datagram, const std::string& fromIP, std::int32_t port,
+                         ProbeQuery::Clock::time_point receivedAt);
+    void TimerTimer();
+
+    LauncherSettings SettingsFromControls() const;
+
+private:
+    // A null mods list could not be read: the box keeps its entries and selects none of them.
+    void CopySettingsToControls(const LauncherSettings& settings, const ModsList* mods);
+    std::string StoredBytesOf(MainControl edit, const std::string& stored) const;
+    // Lets the user pick the executable for a launch button and enables the button for it.
+    void BrowseForPath(std::string_view fileName, std::string_view linuxNamesFilter,
+                       std::string& path, MainControl launchButton);
+
+    MainWindowView& view_;
+    const std::string settingsPath_;
+    // The settings as read at start-up: what the player does not edit is stored as it was,
+    // and what the player edits is written in the file's own encoding.
+    LauncherSettings stored_;
+    TextEncoding settingsEncoding_ = TextEncoding::Utf8;
+    bool modsListRead_ = true;
+    std::string FQ3Executable;
+    std::string FTSExecutable;
+    ProgramRunner runProgram_ = RunProgram;
+    ProbeQuery probeQuery_;
+};
+
+// The program's own texts (UTF-8) as the controls hold them.
+std::u16string ControlText(std::string_view utf8);
+
+}  // namespace kestrune
