@@ -42,7 +42,8 @@ TForm2::TForm2(QWidget& mainWindow) : mainWindow_(mainWindow) {
     Image2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Image2->setGeometry(32, 8, 321, 185);
     MakeWebLink(*Image2);
-    connect(Image2, &ClickableLabel::clicked, this, [this] { Guarded([this] { Image2Click(); }); });
+    connect(Image2, &ClickableLabel::clicked, this,
+            [this] { Guarded([this] { steps_.Image2Click(); }); });
 
     Image1 = new ClickableLabel(this);
     Image1->setObjectName("Image1");
@@ -50,7 +51,8 @@ TForm2::TForm2(QWidget& mainWindow) : mainWindow_(mainWindow) {
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Image1->setGeometry(32, 200, 89, 33);
     MakeWebLink(*Image1);
-    connect(Image1, &ClickableLabel::clicked, this, [this] { Guarded([this] { Image1Click(); }); });
+    connect(Image1, &ClickableLabel::clicked, this,
+            [this] { Guarded([this] { steps_.Image1Click(); }); });
 
     Label5 = TextLabel(*this, "Label5", "Kestrune version 2.0", {240, 200});
     Label2 =
@@ -61,7 +63,8 @@ TForm2::TForm2(QWidget& mainWindow) : mainWindow_(mainWindow) {
     Button1 = new QPushButton("OK", this);
     Button1->setObjectName("Button1");
     Button1->setGeometry(152, 272, 75, 25);
-    connect(Button1, &QPushButton::clicked, this, [this] { Guarded([this] { Button1Click(); }); });
+    connect(Button1, &QPushButton::clicked, this,
+            [this] { Guarded([this] { steps_.Button1Click(); }); });
     // The only control that takes the focus, first in the tab order.
     setFocusProxy(Button1);
 }
@@ -76,17 +79,16 @@ void TForm2::setVisible(bool visible) {
     QWidget::setVisible(visible);
 }
 
-void TForm2::Button1Click() {
+void TForm2::BringMainWindowForward() {
     BringForward(mainWindow_);
+}
+
+void TForm2::CloseWindow() {
     close();
 }
 
-void TForm2::Image1Click() {
-    OpenWebSite(kPartnerUrl);
-}
-
-void TForm2::Image2Click() {
-    OpenWebSite(kMakerUrl);
+void TForm2::OpenWebSite(std::string_view url) {
+    kestrune::OpenWebSite(url);
 }
 
 }  // namespace kestrune

@@ -2,6 +2,10 @@
 
 #include <QWidget>
 
+#include <string_view>
+
+#include "ui_logic/secondary_window_steps.h"
+
 class QLabel;
 class QPushButton;
 
@@ -11,7 +15,7 @@ class ClickableLabel;
 
 // The About window: the maker's picture and the partner's logo, both linking to their web sites,
 // the version and three lines about the maker. Modeless; OK hides it.
-class TForm2 : public QWidget {
+class TForm2 : public QWidget, private AboutWindowView {
     Q_OBJECT
 
 public:
@@ -21,11 +25,13 @@ public:
     void setVisible(bool visible) override;
 
 private:
-    void Button1Click();
-    void Image1Click();
-    void Image2Click();
+    // SecondaryWindowView
+    void BringMainWindowForward() override;
+    void CloseWindow() override;
+    void OpenWebSite(std::string_view url) override;
 
     QWidget& mainWindow_;
+    AboutWindowSteps steps_{*this};
     bool placed_ = false;
     ClickableLabel* Image2;
     ClickableLabel* Image1;

@@ -10,12 +10,11 @@
 
 #include <optional>
 
-#include "launcher/settings_store.h"
-#include "platform/exception.h"
 #include "ui/exception_display.h"
 #include "ui/hint.h"
 #include "ui/mods_list_box.h"
 #include "ui/secondary_window_style.h"
+#include "ui/web_sites.h"
 #include "ui/window_placement.h"
 
 namespace kestrune {
@@ -62,9 +61,11 @@ TForm4::TForm4(QWidget& mainWindow, QComboBox& mods) : mainWindow_(mainWindow), 
     SetHint(*edmods, "Type here");
 
     btMods = Button(*this, "btMods", "Add Mod", {16, 64, 75, 25});
-    connect(btMods, &QPushButton::clicked, this, [this] { Guarded([this] { btModsClick(); }); });
+    connect(btMods, &QPushButton::clicked, this,
+            [this] { Guarded([this] { steps_.btModsClick(); }); });
     Button1 = Button(*this, "Button1", "Exit add mod", {96, 64, 75, 25});
-    connect(Button1, &QPushButton::clicked, this, [this] { Guarded([this] { Button1Click(); }); });
+    connect(Button1, &QPushButton::clicked, this,
+            [this] { Guarded([this] { steps_.Button1Click(); }); });
 
     setTabOrder(edmods, btMods);
     setTabOrder(btMods, Button1);
@@ -81,36 +82,44 @@ void TForm4::setVisible(bool visible) {
     QWidget::setVisible(visible);
 }
 
-// Appends the name as typed, even empty or already listed; the selection and the text the
-// combo box shows stay as they were, and nothing is written yet.
-void TForm4::btModsClick() {
+std::u16string TForm4::NameTyped() const {
+    return edmods->text().toStdU16String();
+}
+
+int TForm4::ModsCount() const {
+    return mods_.count();
+}
+
+// The selection and the text the combo box shows stay as they were.
+void TForm4::AppendMod(std::u16string_view name) {
     const int index = mods_.currentIndex();
     const QString text = mods_.currentText();
-    const int count = mods_.count();
-    {
-        // The main window hears of no change: the user did not pick or type anything there.
-        const QSignalBlocker quiet(mods_);
-        mods_.addItem(edmods->text());
-        // A combo box that was empty selects its first entry by itself.
-        if (mods_.currentIndex() != index) {
-            mods_.setCurrentIndex(index);
-        }
-        if (mods_.isEditable() && mods_.currentText() != text) {
-            mods_.setEditText(text);
-        }
+    // The main window hears of no change: the user did not pick or type anything there.
+    const QSignalBlocker quiet(mods_);
+    mods_.addItem(QString::fromUtf16(name.data(), static_cast<qsizetype>(name.size())));
+    // A combo box that was empty selects its first entry by itself.
+    if (mods_.currentIndex() != index) {
+        mods_.setCurrentIndex(index);
     }
-    if (mods_.count() == count) {
-        throw Exception("Unable to insert a line");
+    if (mods_.isEditable() && mods_.currentText() != text) {
+        mods_.setEditText(text);
     }
 }
 
-// A list that could not be read at start-up is not written: the player's file stays as it is.
-void TForm4::Button1Click() {
-    if (const std::optional<ModsList> mods = ModsListToWrite(mods_)) {
-        SaveModsList(*mods);
-    }
+std::optional<ModsList> TForm4::ModsListToWrite() const {
+    return kestrune::ModsListToWrite(mods_);
+}
+
+void TForm4::BringMainWindowForward() {
     BringForward(mainWindow_);
+}
+
+void TForm4::CloseWindow() {
     close();
+}
+
+void TForm4::OpenWebSite(std::string_view url) {
+    kestrune::OpenWebSite(url);
 }
 
 }  // namespace kestrune

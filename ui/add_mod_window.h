@@ -2,6 +2,12 @@
 
 #include <QWidget>
 
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "ui_logic/secondary_window_steps.h"
+
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -11,7 +17,7 @@ namespace kestrune {
 
 // The Add-mod window: appends names to the main window's mods list and writes the list out.
 // Modeless; its close box hides it without writing.
-class TForm4 : public QWidget {
+class TForm4 : public QWidget, private AddModWindowView {
     Q_OBJECT
 
 public:
@@ -21,11 +27,18 @@ public:
     void setVisible(bool visible) override;
 
 private:
-    void btModsClick();
-    void Button1Click();
+    // SecondaryWindowView
+    void BringMainWindowForward() override;
+    void CloseWindow() override;
+    void OpenWebSite(std::string_view url) override;
+    std::u16string NameTyped() const override;
+    int ModsCount() const override;
+    void AppendMod(std::u16string_view name) override;
+    std::optional<ModsList> ModsListToWrite() const override;
 
     QWidget& mainWindow_;
     QComboBox& mods_;
+    AddModWindowSteps steps_{*this};
     bool placed_ = false;
     QLabel* Label1;
     QLineEdit* edmods;

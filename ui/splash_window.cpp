@@ -44,7 +44,8 @@ TForm3::TForm3(QWidget& mainWindow) : mainWindow_(mainWindow) {
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Image1->setGeometry(16, 40, 321, 185);
     MakeWebLink(*Image1);
-    connect(Image1, &ClickableLabel::clicked, this, [this] { Guarded([this] { Image1Click(); }); });
+    connect(Image1, &ClickableLabel::clicked, this,
+            [this] { Guarded([this] { steps_.Image1Click(); }); });
 
     Label2 = new ClickableLabel(this);
     Label2->setObjectName("Label2");
@@ -52,46 +53,50 @@ TForm3::TForm3(QWidget& mainWindow) : mainWindow_(mainWindow) {
         QString::fromUtf8(kMakerHost.data(), static_cast<qsizetype>(kMakerHost.size())));
     MakeHeadingLabel(*Label2, {64, 232});
     MakeWebLink(*Label2);
-    connect(Label2, &ClickableLabel::clicked, this, [this] { Guarded([this] { Label2Click(); }); });
+    connect(Label2, &ClickableLabel::clicked, this,
+            [this] { Guarded([this] { steps_.Label2Click(); }); });
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
     Timer1->setInterval(kShowMilliseconds);
     // A coarse timer may fire up to 5 % early.
     Timer1->setTimerType(Qt::PreciseTimer);
-    connect(Timer1, &QTimer::timeout, this, [this] { Guarded([this] { Timer1Timer(); }); });
+    connect(Timer1, &QTimer::timeout, this, [this] { Guarded([this] { steps_.Timer1Timer(); }); });
 
     show();
     // The interval runs from creation on.
-    Guarded([this] { FormActivate(); });
+    Guarded([this] { steps_.FormActivate(); });
 }
 
 bool TForm3::event(QEvent* event) {
     if (event->type() == QEvent::WindowActivate) {
-        Guarded([this] { FormActivate(); });
+        Guarded([this] { steps_.FormActivate(); });
     }
     return QWidget::event(event);
 }
 
-// Enabling the timer while it runs changes nothing, so activations never restart the interval.
-void TForm3::FormActivate() {
-    if (!Timer1->isActive()) {
-        Timer1->start();
-    }
+bool TForm3::TimerActive() const {
+    return Timer1->isActive();
 }
 
-void TForm3::Timer1Timer() {
+void TForm3::StartTimer() {
+    Timer1->start();
+}
+
+void TForm3::StopTimer() {
     Timer1->stop();
+}
+
+void TForm3::BringMainWindowForward() {
     BringForward(mainWindow_);
+}
+
+void TForm3::CloseWindow() {
     close();
 }
 
-void TForm3::Image1Click() {
-    OpenWebSite(kMakerUrl);
-}
-
-void TForm3::Label2Click() {
-    OpenWebSite(kMakerUrl);
+void TForm3::OpenWebSite(std::string_view url) {
+    kestrune::OpenWebSite(url);
 }
 
 }  // namespace kestrune

@@ -2,6 +2,10 @@
 
 #include <QWidget>
 
+#include <string_view>
+
+#include "ui_logic/secondary_window_steps.h"
+
 class QLabel;
 class QTimer;
 
@@ -11,7 +15,7 @@ class ClickableLabel;
 
 // The splash window: open from its creation, over the main window, for 1.5 seconds; then it shows
 // the main window and hides for good.
-class TForm3 : public QWidget {
+class TForm3 : public QWidget, private SplashWindowView {
     Q_OBJECT
 
 public:
@@ -21,12 +25,16 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    void FormActivate();
-    void Timer1Timer();
-    void Image1Click();
-    void Label2Click();
+    // SecondaryWindowView
+    void BringMainWindowForward() override;
+    void CloseWindow() override;
+    void OpenWebSite(std::string_view url) override;
+    bool TimerActive() const override;
+    void StartTimer() override;
+    void StopTimer() override;
 
     QWidget& mainWindow_;
+    SplashWindowSteps steps_{*this};
     QLabel* Label1;
     ClickableLabel* Image1;
     ClickableLabel* Label2;
