@@ -3,9 +3,11 @@
 #include <QByteArray>
 #include <QStringList>
 
-#include "launcher/stored_text.h"
+#include <vector>
+
 #include "ui/completing_combo_box.h"
 #include "ui/shown_text.h"
+#include "ui_logic/mods_list_entries.h"
 
 namespace kestrune {
 
@@ -19,12 +21,13 @@ std::string StoredBytesOf(const QComboBox& box, int i) {
     return box.itemData(i, kStoredBytesRole).toByteArray().toStdString();
 }
 
-TextEncoding EncodingOfList(const QComboBox& box) {
-    ModsList stored;
+std::vector<ModsEntry> EntriesOf(const QComboBox& box) {
+    std::vector<ModsEntry> entries;
+    entries.reserve(static_cast<std::size_t>(box.count()));
     for (int i = 0; i < box.count(); ++i) {
-        stored.push_back(StoredBytesOf(box, i));
+        entries.push_back({box.itemText(i).toStdU16String(), StoredBytesOf(box, i)});
     }
-    return EncodingOf(stored);
+    return entries;
 }
 
 }  // namespace
@@ -49,19 +52,11 @@ std::optional<ModsList> ModsListToWrite(const QComboBox& box) {
     if (box.property(kUnreadProperty).toBool()) {
         return std::nullopt;
     }
-    const TextEncoding encoding = EncodingOfList(box);
-    ModsList mods;
-    mods.reserve(static_cast<std::size_t>(box.count()));
-    for (int i = 0; i < box.count(); ++i) {
-        mods.push_back(StoredBytes(box.itemText(i), StoredBytesOf(box, i), encoding));
-    }
-    return mods;
+    return kestrune::ModsListToWrite(EntriesOf(box));
 }
 
 std::string StoredModName(const QComboBox& box, const QString& name) {
-    const int entry = box.findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    return StoredBytes(name, entry >= 0 ? StoredBytesOf(box, entry) : std::string(),
-                       EncodingOfList(box));
+    return kestrune::StoredModName(EntriesOf(box), name.toStdU16String());
 }
 
 }  // namespace kestrune

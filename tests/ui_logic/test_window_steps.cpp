@@ -9,6 +9,7 @@
 #include "tests/support/files.h"
 #include "ui_logic/exception_message.h"
 #include "ui_logic/main_window_steps.h"
+#include "ui_logic/mods_list_entries.h"
 #include "ui_logic/secondary_window_steps.h"
 
 namespace kestrune {
@@ -248,6 +249,21 @@ TEST(AddModWindowStepsTest, AddsTheTypedNameAndWritesTheListOnLeaving) {
     EXPECT_EQ(ReadFile(folder / "mods.kst"), "cpma\r\nosp\r\n");
     EXPECT_EQ(view.log, (std::vector<std::string>{"main forward", "close"}));
     std::filesystem::current_path(previous);
+}
+
+}  // namespace
+}  // namespace kestrune
+
+namespace kestrune {
+namespace {
+
+TEST(ModsListEntriesTest, UneditedNamesKeepTheirBytesAndNewOnesTakeTheListsEncoding) {
+    const std::vector<ModsEntry> latin1List = {{u"caf\u00e9", "caf\xE9"}, {u"d\u00e9j\u00e0", ""}};
+    EXPECT_EQ(ModsListToWrite(latin1List), (ModsList{"caf\xE9", "d\xE9j\xE0"}));
+    EXPECT_EQ(StoredModName(latin1List, u"caf\u00e9"), "caf\xE9");
+    EXPECT_EQ(StoredModName(latin1List, u"CAF\u00c9"), "CAF\xC9");  // no entry: the list's
+    const std::vector<ModsEntry> utf8List = {{u"caf\u00e9", "caf\xC3\xA9"}, {u"\u00e0", ""}};
+    EXPECT_EQ(ModsListToWrite(utf8List), (ModsList{"caf\xC3\xA9", "\xC3\xA0"}));
 }
 
 }  // namespace
