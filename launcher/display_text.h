@@ -4,11 +4,9 @@
 #include <string>
 #include <string_view>
 
-namespace kestrune {
+#include "launcher/stored_text.h"
 
-// The length of the well-formed UTF-8 sequence that text begins with, or 0 when it begins with
-// none (or is empty).
-std::size_t Utf8SequenceLength(std::string_view text);
+namespace kestrune {
 
 // Bytes from the outside as UTF-8 text to show: kept as they are when they are UTF-8 already,
 // else read as Windows-1252 (each byte one character; its five unassigned bytes show as U+FFFD).

@@ -16,10 +16,6 @@ constexpr std::array<char16_t, 32> kWindows1252High = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-char16_t Windows1252Character(unsigned char byte) {
-    return byte >= 0x80 && byte < 0xA0 ? kWindows1252High[byte - 0x80] : char16_t{byte};
-}
-
 std::optional<char> Windows1252Byte(char16_t c) {
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
         return static_cast<char>(c);
@@ -35,9 +31,16 @@ bool IsContinuation(unsigned char byte) {
     return (byte & 0xC0) == 0x80;
 }
 
-// The length of the well-formed UTF-8 sequence at the start of bytes, or 0 when there is none
-// (overlong forms, surrogates and code points above U+10FFFF are not well-formed).
-size_t SequenceLength(std::string_view bytes) {
+char16_t Windows1252Character(unsigned char byte) {
+    return byte >= 0x80 && byte < 0xA0 ? kWindows1252High[byte - 0x80] : char16_t{byte};
+}
+
+}  // namespace
+
+size_t Utf8SequenceLength(std::string_view bytes) {
+    if (bytes.empty()) {
+        return 0;
+    }
     const auto at = [&](size_t i) { return static_cast<unsigned char>(bytes[i]); };
     const unsigned char lead = at(0);
     if (lead < 0x80) {
@@ -69,6 +72,8 @@ size_t SequenceLength(std::string_view bytes) {
     }
     return length;
 }
+
+namespace {
 
 void AppendUtf16(std::u16string& text, char32_t codePoint) {
     if (codePoint < 0x10000) {
@@ -131,7 +136,7 @@ std::optional<std::string> EncodeWindows1252(std::u16string_view text) {
 
 bool IsValidUtf8(std::string_view bytes) {
     while (!bytes.empty()) {
-        const size_t length = SequenceLength(bytes);
+        const size_t length = Utf8SequenceLength(bytes);
         if (length == 0) {
             return false;
         }
@@ -160,7 +165,7 @@ std::u16string DecodeStoredText(std::string_view bytes) {
         return text;
     }
     while (!bytes.empty()) {
-        const size_t length = SequenceLength(bytes);
+        const size_t length = Utf8SequenceLength(bytes);
         char32_t codePoint = static_cast<unsigned char>(bytes[0]);
         if (length > 1) {
             codePoint &= 0x7F >> length;

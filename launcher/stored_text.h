@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +15,11 @@ namespace kestrune {
 enum class TextEncoding { Utf8, Windows1252 };
 
 bool IsValidUtf8(std::string_view bytes);
+
+// The length of the well-formed UTF-8 sequence that bytes begin with, or 0 when they begin with
+// none or are empty (overlong forms, surrogates and code points above U+10FFFF are not
+// well-formed).
+std::size_t Utf8SequenceLength(std::string_view bytes);
 
 // What a file's edited texts are written in: UTF-8 unless the file holds bytes that are not
 // UTF-8, which are then Windows-1252.
