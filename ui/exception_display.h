@@ -2,11 +2,11 @@
 
 #include <QString>
 
-#include <exception>
 #include <functional>
 #include <string_view>
+#include <utility>
 
-#include "platform/exception.h"
+#include "ui_logic/handler_guard.h"
 
 namespace kestrune {
 
@@ -26,15 +26,8 @@ void SetExceptionPresenter(ExceptionPresenter presenter);
 // Runs a handler; whatever it throws goes to the exception display and the program goes on.
 template <class Handler>
 void Guarded(Handler&& handler) noexcept {
-    try {
-        handler();
-    } catch (const Exception& error) {
-        ShowException(error.message());
-    } catch (const std::exception& error) {
-        ShowException(error.what());
-    } catch (...) {
-        ShowException("Unknown exception");
-    }
+    RunGuarded(std::forward<Handler>(handler),
+               [](std::string_view message) { ShowException(message); });
 }
 
 }  // namespace kestrune

@@ -45,9 +45,6 @@ constexpr int kClientWidth = 425;
 constexpr int kClientHeight = 279;
 constexpr int kStatusBarHeight = 19;
 constexpr int kStatusPanel0Width = 216;
-// The message line's texts; the server's details begin right of the widest.
-const char* const kMessages[] = {"Program ready", "Waiting for server", "Server is online",
-                                 "Server time out", "The specified path was not found."};
 constexpr int kMessageLineRight = 16 + 393;
 
 // The system's messages and the program's own texts; settings go through ShownText.
@@ -228,8 +225,10 @@ void TForm1::CreateControls() {
     // The server's details share the message line's row, right of its longest text.
     lblServerInfo = new QLabel(client);
     int widestMessage = 0;
-    for (const char* message : kMessages) {
-        widestMessage = std::max(widestMessage, Label1->fontMetrics().horizontalAdvance(message));
+    for (const std::u16string_view message : kMessageLineTexts) {
+        const QString text =
+            QString::fromUtf16(message.data(), static_cast<qsizetype>(message.size()));
+        widestMessage = std::max(widestMessage, Label1->fontMetrics().horizontalAdvance(text));
     }
     const int infoLeft = std::min(16 + widestMessage + 12, kMessageLineRight - 120);
     Place(*lblServerInfo, "lblServerInfo",

@@ -102,7 +102,7 @@ void MainWindowSteps::FormCreate() {
     stored_ = settings;
     modsListRead_ = !modsListError;
     CopySettingsToControls(settings, modsListRead_ ? &mods : nullptr);
-    view_.SetMessage(u"Program ready");
+    view_.SetMessage(kProgramReady);
     view_.SetStatusPanel(0, ControlText(kPartnerHost));
     view_.SetStatusPanel(1, u"Ready");
     if (modsListError) {
@@ -169,7 +169,7 @@ void MainWindowSteps::BrowseForPath(std::string_view fileName, std::string_view 
     if (path != "0") {
         view_.SetEnabled(launchButton, true);
     } else {
-        view_.SetMessage(u"The specified path was not found.");
+        view_.SetMessage(kPathNotFound);
         view_.SetEnabled(launchButton, false);
     }
 }
@@ -209,7 +209,7 @@ void MainWindowSteps::btnTestClick() {
     if (!view_.ProbeTimerActive()) {
         view_.StartProbeTimer();
     }
-    view_.SetMessage(u"Waiting for server");
+    view_.SetMessage(kWaitingForServer);
     view_.ShowServerInfo({}, {});
 }
 
@@ -225,7 +225,7 @@ void MainWindowSteps::UDPDataReceived(std::string_view datagram, const std::stri
     if (!probeQuery_.IsAnswer(fromIP, port) || datagram.empty() || datagram.front() == '\0') {
         return;
     }
-    view_.SetMessage(u"Server is online");
+    view_.SetMessage(kServerOnline);
     view_.StopProbeTimer();
     const auto status = ParseStatusResponse(datagram);
     view_.ShowServerInfo(MakeServerDetailsLine(status, probeQuery_.RoundTrip(receivedAt)),
@@ -233,7 +233,7 @@ void MainWindowSteps::UDPDataReceived(std::string_view datagram, const std::stri
 }
 
 void MainWindowSteps::TimerTimer() {
-    view_.SetMessage(u"Server time out");
+    view_.SetMessage(kServerTimeOut);
     view_.StopProbeTimer();
     view_.ShowServerInfo({}, {});
 }

@@ -15,6 +15,16 @@ namespace kestrune {
 // The captions of the game type's two items.
 inline constexpr const char* kGameTypeCaptions[2] = {"Quake III", "Q3 Mods"};
 
+// The message line's texts.
+inline constexpr std::u16string_view kProgramReady = u"Program ready";
+inline constexpr std::u16string_view kWaitingForServer = u"Waiting for server";
+inline constexpr std::u16string_view kServerOnline = u"Server is online";
+inline constexpr std::u16string_view kServerTimeOut = u"Server time out";
+inline constexpr std::u16string_view kPathNotFound = u"The specified path was not found.";
+// All of them, for a front-end that lays out what shares the message line's row.
+inline constexpr std::u16string_view kMessageLineTexts[] = {
+    kProgramReady, kWaitingForServer, kServerOnline, kServerTimeOut, kPathNotFound};
+
 // What the main window does, whatever draws it: the settings copied into the controls and back,
 // and each handler's steps. A front-end builds its controls, implements MainWindowView and calls
 // the handler of each control, each inside its exception guard. Owns the working copy of the
