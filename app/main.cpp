@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "launcher/settings_location.h"
 #include "launcher/settings_store.h"
 #include "ui/about_window.h"
 #include "ui/add_mod_window.h"
@@ -41,10 +42,12 @@ int main(int argc, char* argv[]) {
     std::unique_ptr<TForm4> form4;
     bool created = false;
     Guarded([&] {
-        form1 = std::make_unique<TForm1>(SettingsPath());
+        // Beside the program, or for an installed one in the user's configuration folder.
+        const SettingsFiles files = SettingsFilesOfThisProgram();
+        form1 = std::make_unique<TForm1>(files.settingsPath, files.modsListPath);
         form2 = std::make_unique<TForm2>(*form1);
         form3 = std::make_unique<TForm3>(*form1);
-        form4 = std::make_unique<TForm4>(*form1, form1->ModsComboBox());
+        form4 = std::make_unique<TForm4>(*form1, form1->ModsComboBox(), files.modsListPath);
         form1->SetSecondaryWindows(form2.get(), form4.get());
         created = true;
     });

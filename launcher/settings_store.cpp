@@ -85,16 +85,17 @@ std::string SettingsPath() {
     return SettingsPathFor(executable);
 }
 
-void LoadSettings(LauncherSettings& settings, ModsList& mods, const std::string& settingsPath) {
+void LoadSettings(LauncherSettings& settings, ModsList& mods, const std::string& settingsPath,
+                  const std::string& modsListPath) {
     TextEncoding ignored = TextEncoding::Utf8;
-    LoadSettings(settings, mods, settingsPath, ignored);
+    LoadSettings(settings, mods, settingsPath, ignored, modsListPath);
 }
 
 void LoadSettings(LauncherSettings& settings, ModsList& mods, const std::string& settingsPath,
-                  TextEncoding& settingsEncoding) {
+                  TextEncoding& settingsEncoding, const std::string& modsListPath) {
     // A missing list is simply empty. Any other failure is reported, but only once the settings
     // are in, so that a save on closing cannot overwrite them with defaults.
-    FileContent modsFile = ReadFileContent(kModsListFileName);
+    FileContent modsFile = ReadFileContent(modsListPath);
     const bool modsListRead = modsFile.error == 0 || modsFile.error == ENOENT;
 
     // A settings file that is missing or cannot be read gives the defaults.
@@ -118,14 +119,14 @@ void LoadSettings(LauncherSettings& settings, ModsList& mods, const std::string&
     settingsEncoding = EncodingOf(profile.content());
 
     if (!modsListRead) {
-        throw FileOpenError(std::string("Cannot open file ") + kModsListFileName);
+        throw FileOpenError("Cannot open file " + modsListPath);
     }
     mods = ParseModsList(modsFile.bytes);
 }
 
 void SaveSettings(const LauncherSettings& settings, const ModsList& mods,
-                  const std::string& settingsPath) {
-    SaveModsList(mods);
+                  const std::string& settingsPath, const std::string& modsListPath) {
+    SaveModsList(mods, modsListPath);
     SaveSettingsFile(settings, settingsPath);
 }
 
@@ -158,14 +159,14 @@ void SaveSettingsFile(const LauncherSettings& settings, const std::string& setti
     }
 }
 
-void SaveModsList(const ModsList& mods) {
+void SaveModsList(const ModsList& mods, const std::string& modsListPath) {
     ReplaceResult result =
-        ReplaceFileContent(kModsListFileName, FormatModsList(mods), kNewModsListFileMode);
+        ReplaceFileContent(modsListPath, FormatModsList(mods), kNewModsListFileMode);
     if (result.failure == ReplaceFailure::Write) {
         throw StreamWriteError("Stream write error");
     }
     if (result.failure == ReplaceFailure::Create) {
-        throw FileCreateError(std::string("Cannot create file ") + kModsListFileName);
+        throw FileCreateError("Cannot create file " + modsListPath);
     }
 }
 

@@ -36,27 +36,30 @@ std::string SettingsPathFor(std::string_view executablePath);
 // The settings file of the running executable.
 std::string SettingsPath();
 
-// Reads "mods.kst" from the current directory into mods, then every key of the settings file.
-// Texts keep their bytes as stored. A missing list is empty; one that cannot be read raises
-// FileOpenError once the settings are in, and leaves mods as it was.
+// Reads the mods list into mods, then every key of the settings file. Texts keep their bytes
+// as stored. A missing list is empty; one that cannot be read raises FileOpenError once the
+// settings are in, and leaves mods as it was.
 void LoadSettings(LauncherSettings& settings, ModsList& mods,
-                  const std::string& settingsPath = SettingsPath());
+                  const std::string& settingsPath = SettingsPath(),
+                  const std::string& modsListPath = kModsListFileName);
 
 // The same, also telling what the settings file's edited texts are to be written in (set even
 // when the list cannot be read).
 void LoadSettings(LauncherSettings& settings, ModsList& mods, const std::string& settingsPath,
-                  TextEncoding& settingsEncoding);
+                  TextEncoding& settingsEncoding,
+                  const std::string& modsListPath = kModsListFileName);
 
-// Writes "mods.kst", then every key of the settings file.
+// Writes the mods list, then every key of the settings file.
 void SaveSettings(const LauncherSettings& settings, const ModsList& mods,
-                  const std::string& settingsPath = SettingsPath());
+                  const std::string& settingsPath = SettingsPath(),
+                  const std::string& modsListPath = kModsListFileName);
 
 // Writes every key of the settings file alone: for a mods list that could not be read, which
 // must then not be overwritten.
 void SaveSettingsFile(const LauncherSettings& settings,
                       const std::string& settingsPath = SettingsPath());
 
-// Writes "mods.kst" alone.
-void SaveModsList(const ModsList& mods);
+// Writes the mods list alone.
+void SaveModsList(const ModsList& mods, const std::string& modsListPath = kModsListFileName);
 
 }  // namespace kestrune

@@ -40,8 +40,7 @@ SpawnResult SpawnDetached(std::string_view file, const std::vector<std::string>&
                           ProgramSearch search = ProgramSearch::CurrentDirectoryThenPath);
 
 // The places SpawnDetached tries for file (searching the current directory, then PATH), in
-// order, as paths from the caller's current
-// directory.
+// order, as paths from the caller's current directory.
 std::vector<std::string> ProgramSearchPaths(std::string_view file, std::string_view directory);
 
 // The executable file of that name in the first absolute folder of PATH that holds one; empty

@@ -9,6 +9,7 @@
 #include <QSignalBlocker>
 
 #include <optional>
+#include <utility>
 
 #include "ui/exception_display.h"
 #include "ui/hint.h"
@@ -43,7 +44,8 @@ QRect FirstScreenArea() {
 
 }  // namespace
 
-TForm4::TForm4(QWidget& mainWindow, QComboBox& mods) : mainWindow_(mainWindow), mods_(mods) {
+TForm4::TForm4(QWidget& mainWindow, QComboBox& mods, std::string modsListPath)
+    : mainWindow_(mainWindow), mods_(mods), steps_(*this, std::move(modsListPath)) {
     setObjectName("Form4");
     setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle("ADD Mods");

@@ -21,7 +21,8 @@ class TForm4 : public QWidget, private AddModWindowView {
     Q_OBJECT
 
 public:
-    TForm4(QWidget& mainWindow, QComboBox& mods);
+    // The list is written to modsListPath.
+    TForm4(QWidget& mainWindow, QComboBox& mods, std::string modsListPath = kModsListFileName);
 
     // Placed, when first shown, at its fixed place on the screen; later where it was left.
     void setVisible(bool visible) override;
@@ -38,7 +39,7 @@ private:
 
     QWidget& mainWindow_;
     QComboBox& mods_;
-    AddModWindowSteps steps_{*this};
+    AddModWindowSteps steps_;
     bool placed_ = false;
     QLabel* Label1;
     QLineEdit* edmods;

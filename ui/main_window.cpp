@@ -90,8 +90,8 @@ void MakeBlue(QWidget& widget) {
 
 }  // namespace
 
-TForm1::TForm1(std::string settingsPath, QWidget* parent)
-    : QMainWindow(parent), steps_(*this, std::move(settingsPath)) {
+TForm1::TForm1(std::string settingsPath, std::string modsListPath, QWidget* parent)
+    : QMainWindow(parent), steps_(*this, std::move(settingsPath), std::move(modsListPath)) {
     setObjectName("Form1");
     setWindowTitle(QString::fromUtf8(kApplicationTitle));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

@@ -39,9 +39,10 @@ class TForm1 : public QMainWindow, private MainWindowView {
     Q_OBJECT
 
 public:
-    // Builds every control, shows the window and loads the settings from settingsPath (and
-    // "mods.kst" from the current directory).
-    explicit TForm1(std::string settingsPath, QWidget* parent = nullptr);
+    // Builds every control, shows the window and loads the settings from settingsPath and the
+    // mods list from modsListPath.
+    explicit TForm1(std::string settingsPath, std::string modsListPath = kModsListFileName,
+                    QWidget* parent = nullptr);
     ~TForm1() override;
 
     // The About and Add-mod windows, shown from the menu. Not owned.

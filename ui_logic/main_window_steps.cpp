@@ -17,8 +17,9 @@ std::u16string ControlText(std::string_view utf8) {
     return DecodeStoredText(utf8);
 }
 
-MainWindowSteps::MainWindowSteps(MainWindowView& view, std::string settingsPath)
-    : view_(view), settingsPath_(std::move(settingsPath)) {}
+MainWindowSteps::MainWindowSteps(MainWindowView& view, std::string settingsPath,
+                                 std::string modsListPath)
+    : view_(view), settingsPath_(std::move(settingsPath)), modsListPath_(std::move(modsListPath)) {}
 
 void MainWindowSteps::SetProgramRunner(ProgramRunner run) {
     runProgram_ = std::move(run);
@@ -95,7 +96,7 @@ void MainWindowSteps::FormCreate() {
     // is filled and ready.
     std::optional<FileOpenError> modsListError;
     try {
-        LoadSettings(settings, mods, settingsPath_, settingsEncoding_);
+        LoadSettings(settings, mods, settingsPath_, settingsEncoding_, modsListPath_);
     } catch (const FileOpenError& error) {
         modsListError = error;
     }
@@ -123,7 +124,7 @@ void MainWindowSteps::btnExitClick() {
 // A mods list that could not be read is left as it is; the settings are written all the same.
 void MainWindowSteps::Save1Click() {
     if (const std::optional<ModsList> mods = view_.ModsListToWrite()) {
-        SaveSettings(SettingsFromControls(), *mods, settingsPath_);
+        SaveSettings(SettingsFromControls(), *mods, settingsPath_, modsListPath_);
     } else {
         SaveSettingsFile(SettingsFromControls(), settingsPath_);
     }

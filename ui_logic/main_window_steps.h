@@ -7,6 +7,7 @@
 #include "launcher/launcher_settings.h"
 #include "launcher/program_launching.h"
 #include "launcher/server_probe.h"
+#include "launcher/settings_store.h"
 #include "launcher/stored_text.h"
 #include "ui_logic/main_window_view.h"
 
@@ -31,7 +32,9 @@ inline constexpr std::u16string_view kMessageLineTexts[] = {
 // settings the controls do not hold.
 class MainWindowSteps {
 public:
-    MainWindowSteps(MainWindowView& view, std::string settingsPath);
+    // The settings are kept in settingsPath, the mods list in modsListPath.
+    MainWindowSteps(MainWindowView& view, std::string settingsPath,
+                    std::string modsListPath = kModsListFileName);
 
     // Replaces how the launch handlers start programs (tests); RunProgram until then.
     void SetProgramRunner(ProgramRunner run);
@@ -73,6 +76,7 @@ private:
 
     MainWindowView& view_;
     const std::string settingsPath_;
+    const std::string modsListPath_;
     // The settings as read at start-up: what the player does not edit is stored as it was,
     // and what the player edits is written in the file's own encoding.
     LauncherSettings stored_;

@@ -54,7 +54,7 @@ void AddModWindowSteps::btModsClick() {
 // A list that could not be read at start-up is not written: the player's file stays as it is.
 void AddModWindowSteps::Button1Click() {
     if (const std::optional<ModsList> mods = view_.ModsListToWrite()) {
-        SaveModsList(*mods);
+        SaveModsList(*mods, modsListPath_);
     }
     view_.BringMainWindowForward();
     view_.CloseWindow();

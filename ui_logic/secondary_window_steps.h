@@ -1,5 +1,9 @@
 #pragma once
 
+#include <string>
+#include <utility>
+
+#include "launcher/settings_store.h"
 #include "ui_logic/secondary_window_views.h"
 
 namespace kestrune {
@@ -36,13 +40,16 @@ private:
 // writes the list out.
 class AddModWindowSteps {
 public:
-    explicit AddModWindowSteps(AddModWindowView& view) : view_(view) {}
+    // The list is written to modsListPath.
+    explicit AddModWindowSteps(AddModWindowView& view, std::string modsListPath = kModsListFileName)
+        : view_(view), modsListPath_(std::move(modsListPath)) {}
 
     void btModsClick();
     void Button1Click();
 
 private:
     AddModWindowView& view_;
+    const std::string modsListPath_;
 };
 
 }  // namespace kestrune
