@@ -6,7 +6,8 @@
 # the run.
 source "$(dirname "$0")/common.sh"
 
-ensure_packages "${BUILD_PACKAGES[@]}"
+# The installed tree is checked with the desktop's own validators.
+ensure_packages "${BUILD_PACKAGES[@]}" desktop-file-utils appstream file
 ensure_fuzz_toolchain
 
 # The benchmarks are built too, so that they keep compiling; they are run by bench/run.sh.
