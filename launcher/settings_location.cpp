@@ -37,7 +37,10 @@ SettingsFiles SettingsFilesFor(const std::string& executablePath,
                                const std::string& installedFolder) {
     const std::string besideProgram = SettingsPathFor(executablePath);
     const std::string folder = FolderOf(executablePath);
-    if (FolderMayBeWritten(folder) && !SameFolder(folder, installedFolder)) {
+    const bool installedCopy = SameFolder(folder, installedFolder);
+    // A settings file the player may write, set up beside the program by an administrator in a
+    // folder the player may not write, is kept: it is saved in place.
+    if (!installedCopy && (FolderMayBeWritten(folder) || FileMayBeWritten(besideProgram))) {
         return {besideProgram, kModsListFileName};
     }
     const std::string userFolder = UserConfigFolder();

@@ -7,6 +7,9 @@ namespace kestrune {
 // Whether this user may make new files in the folder.
 bool FolderMayBeWritten(const std::string& folder);
 
+// Whether the file exists and this user may write it.
+bool FileMayBeWritten(const std::string& path);
+
 // The user's own folder for Kestrune's files, made for its owner's eyes only when missing; empty
 // when the user has none or it cannot be made.
 // - POSIX: $XDG_CONFIG_HOME/kestrune, or ~/.config/kestrune when that variable is unset, empty or

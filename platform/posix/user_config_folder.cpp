@@ -47,6 +47,12 @@ bool FolderMayBeWritten(const std::string& folder) {
     return ::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) == 0;
 }
 
+bool FileMayBeWritten(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+           ::access(path.c_str(), W_OK) == 0;
+}
+
 std::string UserConfigFolder() {
     std::string base;
     const char* configHome = getenv("XDG_CONFIG_HOME");

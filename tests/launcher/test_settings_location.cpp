@@ -22,6 +22,7 @@ using test_support::ModeOf;
 using test_support::ReadFile;
 using test_support::ScopedEnvironment;
 using test_support::TempFolder;
+using test_support::WriteFile;
 
 // Folders an unprivileged user may use: the checks run as "nobody" when we are root, since
 // root may write in any folder.
@@ -46,6 +47,8 @@ TEST(SettingsLocation, BesideAWritableCopyElseInTheUsersConfigurationFolder) {
          "mods.kst"},
         {"a read-only folder", "system", false, "xdg", "xdg/kestrune/kestrune.ini",
          "xdg/kestrune/mods.kst"},
+        {"a read-only folder holding a settings file the player may write", "shared", false, "xdg",
+         "shared/kestrune.ini", "mods.kst"},
         {"a read-only folder without XDG_CONFIG_HOME", "system", false, std::nullopt,
          "home/.config/kestrune/kestrune.ini", "home/.config/kestrune/mods.kst"},
         {"a relative XDG_CONFIG_HOME counts as none", "system", false, "relative",
@@ -65,8 +68,14 @@ TEST(SettingsLocation, BesideAWritableCopyElseInTheUsersConfigurationFolder) {
         }
         HandToTheChecker(root / "copy");
         HandToTheChecker(root / "home");
-        fs::permissions(root / "system", fs::perms::owner_read | fs::perms::owner_exec |
+        // An administrator's folder holding a settings file the player may write.
+        fs::create_directory(root / "shared");
+        WriteFile(root / "shared" / "kestrune.ini", "[Main]\r\n");
+        HandToTheChecker(root / "shared" / "kestrune.ini");
+        for (const char* name : {"system", "shared"}) {
+            fs::permissions(root / name, fs::perms::owner_read | fs::perms::owner_exec |
                                              fs::perms::others_read | fs::perms::others_exec);
+        }
         // XDG_CONFIG_HOME need not exist yet: it is made along with Kestrune's folder.
         fs::create_directory(root / "for-xdg");
         HandToTheChecker(root / "for-xdg");
