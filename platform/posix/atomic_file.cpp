@@ -294,11 +294,13 @@ ReplaceResult ReplaceFileContent(const std::string& path, std::string_view bytes
         }
         named = true;
     }
-    if (fd.closeNow() != 0) {
-        return giveUp(ReplaceFailure::Write);
-    }
+    // Renamed at once, so that a save killed between naming and renaming (the one moment that
+    // leaves a file behind) is as short as it can be; the content is complete and flushed.
     if (::rename(temporary.c_str(), target.c_str()) != 0) {
         return giveUp(ReplaceFailure::Create);
+    }
+    if (fd.closeNow() != 0) {
+        return Failed(ReplaceFailure::Write, errno);
     }
 
     // Make the rename itself durable; the new content is already complete either way.
