@@ -11,6 +11,7 @@
 #include "platform/atomic_file.h"
 #include "platform/executable_path.h"
 #include "platform/system_error.h"
+#include "platform/user_config_folder.h"
 #include "platform/win32/ansi_text.h"
 #include "tests/support/files.h"
 
@@ -157,6 +158,26 @@ TEST(Win32ExecutablePath, NamesThisProgramAndItsSettingsFile) {
     EXPECT_EQ(path.substr(1, 2), ":\\") << path;
     EXPECT_TRUE(path.ends_with("\\test_win32_platform.exe")) << path;
     EXPECT_EQ(SettingsPath(), path.substr(0, path.size() - 4) + ".ini");
+}
+
+TEST(Win32UserConfigFolder, TheRoamingApplicationDataFolderAndWhatMayBeWritten) {
+    const std::string folder = UserConfigFolder();
+    EXPECT_TRUE(folder.ends_with("\\Kestrune")) << folder;
+    EXPECT_TRUE(fs::is_directory(fs::path(win32::WideFromAnsi(folder))));
+
+    TempFolder temporary;
+    EXPECT_TRUE(FolderMayBeWritten(temporary.path().string()));
+    EXPECT_EQ(temporary.entryCount(), 0u);  // the probe went again
+    EXPECT_FALSE(FolderMayBeWritten(temporary / "missing"));
+
+    const std::string file = temporary / "kestrune.ini";
+    EXPECT_FALSE(FileMayBeWritten(file));
+    WriteFile(file, "[Main]\r\n");
+    EXPECT_TRUE(FileMayBeWritten(file));
+    ASSERT_TRUE(::SetFileAttributesW(fs::path(file).c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_FALSE(FileMayBeWritten(file));
+    ::SetFileAttributesW(fs::path(file).c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_FALSE(FileMayBeWritten(temporary.path().string()));
 }
 
 }  // namespace
