@@ -100,6 +100,35 @@ ReplaceResult Failed(ReplaceFailure failure, int error) {
     return {failure, error};
 }
 
+// Writes bytes over the file itself, for a file that may be written in a folder where no new
+// file may be made. The space is claimed first, so that a full disk is found before any byte
+// changes; a failure after that leaves the file part-written.
+ReplaceResult WriteInPlace(const std::wstring& target, std::string_view bytes) {
+    FileHandle file(::CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
+        return Failed(ReplaceFailure::Create, LastErrno());
+    }
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file.get(), &size)) {
+        return Failed(ReplaceFailure::Write, LastErrno());
+    }
+    LARGE_INTEGER position{};
+    position.QuadPart = static_cast<LONGLONG>(bytes.size());
+    if (position.QuadPart > size.QuadPart &&
+        (!::SetFilePointerEx(file.get(), position, nullptr, FILE_BEGIN) ||
+         !::SetEndOfFile(file.get()))) {
+        return Failed(ReplaceFailure::Write, LastErrno());
+    }
+    const LARGE_INTEGER start{};
+    if (!::SetFilePointerEx(file.get(), start, nullptr, FILE_BEGIN) ||
+        !WriteAll(file.get(), bytes) || !::SetEndOfFile(file.get()) ||
+        !::FlushFileBuffers(file.get())) {
+        return Failed(ReplaceFailure::Write, LastErrno());
+    }
+    return {};
+}
+
 }  // namespace
 
 FileContent ReadFileContent(const std::string& path) {
@@ -187,6 +216,11 @@ ReplaceResult ReplaceFileContent(const std::string& path, std::string_view bytes
                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!probe.valid()) {
+            // No right to remove the old file, which a replace needs: the file may still be
+            // one the player may write, in a folder they may not.
+            if (::GetLastError() == ERROR_ACCESS_DENIED) {
+                return WriteInPlace(target, bytes);
+            }
             return Failed(ReplaceFailure::Create, LastErrno());
         }
         replacing = true;
@@ -205,6 +239,9 @@ ReplaceResult ReplaceFileContent(const std::string& path, std::string_view bytes
         }
     }
     if (created == INVALID_HANDLE_VALUE) {
+        if (replacing && ::GetLastError() == ERROR_ACCESS_DENIED) {
+            return WriteInPlace(target, bytes);
+        }
         return Failed(ReplaceFailure::Create, LastErrno());
     }
     FileHandle file(created);
