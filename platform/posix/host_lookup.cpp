@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "platform/special_use_names.h"
+#include "platform/reserved_host_names.h"
 
 namespace kestrune {
 
@@ -29,12 +29,12 @@ HostLookupResult LookUpHost(const std::string& name) {
     if (*zeroTerminated == '\0') {
         return {kNoSuchName, 0};
     }
-    switch (ClassifySpecialUseName(zeroTerminated)) {
-        case SpecialUseName::Invalid:
+    switch (ClassifyReservedHostName(zeroTerminated)) {
+        case ReservedHostName::Invalid:
             return {kNoSuchName, 0};
-        case SpecialUseName::Loopback:
+        case ReservedHostName::Loopback:
             return {0, htonl(INADDR_LOOPBACK)};
-        case SpecialUseName::None:
+        case ReservedHostName::None:
             break;
     }
     addrinfo hints{};

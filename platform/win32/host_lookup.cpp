@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "platform/special_use_names.h"
+#include "platform/reserved_host_names.h"
 #include "platform/win32/winsock.h"
 
 namespace kestrune {
@@ -23,12 +23,12 @@ HostLookupResult LookUpHost(const std::string& name) {
     if (*zeroTerminated == '\0') {
         return {WSAHOST_NOT_FOUND, 0};
     }
-    switch (ClassifySpecialUseName(zeroTerminated)) {
-        case SpecialUseName::Invalid:
+    switch (ClassifyReservedHostName(zeroTerminated)) {
+        case ReservedHostName::Invalid:
             return {WSAHOST_NOT_FOUND, 0};
-        case SpecialUseName::Loopback:
+        case ReservedHostName::Loopback:
             return {0, htonl(INADDR_LOOPBACK)};
-        case SpecialUseName::None:
+        case ReservedHostName::None:
             break;
     }
     if (const int error = win32::StartWinsock(); error != 0) {

@@ -246,7 +246,7 @@ TEST(UdpEndpointLookup, LocalhostIsResolvedBySystemLookup) {
     EXPECT_EQ(peer.Receive(), "hi");
 }
 
-TEST(UdpEndpointLookup, SpecialUseNamesNeverReachANameServer) {
+TEST(UdpEndpointLookup, ReservedHostNamesNeverReachANameServer) {
     const std::uint32_t loopback = ParseDottedAddress("127.0.0.1");
     for (const char* name : {"localhost", "LocalHost.", "game.localhost"}) {
         const HostLookupResult found = LookUpHost(name);

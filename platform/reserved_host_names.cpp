@@ -1,4 +1,4 @@
-#include "platform/special_use_names.h"
+#include "platform/reserved_host_names.h"
 
 #include <cctype>
 #include <cstddef>
@@ -25,14 +25,14 @@ bool EndsWithLabel(std::string_view name, std::string_view label) {
 
 }  // namespace
 
-SpecialUseName ClassifySpecialUseName(std::string_view name) {
+ReservedHostName ClassifyReservedHostName(std::string_view name) {
     if (EndsWithLabel(name, "invalid")) {
-        return SpecialUseName::Invalid;
+        return ReservedHostName::Invalid;
     }
     if (EndsWithLabel(name, "localhost")) {
-        return SpecialUseName::Loopback;
+        return ReservedHostName::Loopback;
     }
-    return SpecialUseName::None;
+    return ReservedHostName::None;
 }
 
 }  // namespace kestrune
