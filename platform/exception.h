@@ -7,7 +7,8 @@
 namespace kestrune {
 
 // The base of every exception the program raises on purpose. It carries the text that the
-// exception display shows to the user, in the system's 8-bit encoding.
+// exception display shows to the user, as bytes: a stored text it quotes keeps the bytes it was
+// stored as, and the display decodes them as the windows decode stored texts.
 class Exception : public std::exception {
 public:
     explicit Exception(std::string message) : message_(std::move(message)) {}

@@ -69,15 +69,6 @@ void CompletingComboBox::SelectKeepingText(int index) {
     }
 }
 
-QStringList CompletingComboBox::Items() const {
-    QStringList items;
-    items.reserve(count());
-    for (int i = 0; i < count(); ++i) {
-        items.append(itemText(i));
-    }
-    return items;
-}
-
 void CompletingComboBox::TextEdited() {
     // Touching the text now would end the composition; it is done once the text is in.
     if (composing_) {

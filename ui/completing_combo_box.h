@@ -20,7 +20,6 @@ public:
     void ReplaceItems(const QStringList& items);
     // Selects an entry (-1 for none) without touching the edit part's text.
     void SelectKeepingText(int index);
-    QStringList Items() const;
 
 signals:
     void changed();

@@ -13,10 +13,6 @@
 
 namespace kestrune {
 
-std::u16string ControlText(std::string_view utf8) {
-    return DecodeStoredText(utf8);
-}
-
 MainWindowSteps::MainWindowSteps(MainWindowView& view, std::string settingsPath,
                                  std::string modsListPath)
     : view_(view), settingsPath_(std::move(settingsPath)), modsListPath_(std::move(modsListPath)) {}
@@ -104,7 +100,7 @@ void MainWindowSteps::FormCreate() {
     modsListRead_ = !modsListError;
     CopySettingsToControls(settings, modsListRead_ ? &mods : nullptr);
     view_.SetMessage(kProgramReady);
-    view_.SetStatusPanel(0, ControlText(kPartnerHost));
+    view_.SetStatusPanel(0, DecodeStoredText(kPartnerHost));
     view_.SetStatusPanel(1, u"Ready");
     if (modsListError) {
         throw *modsListError;
@@ -139,9 +135,10 @@ void MainWindowSteps::btnLaunchQ3Click() {
     if (result.empty()) {
         // With no game type selected the plain game was started.
         const int gameType = std::max(view_.GameTypeIndex(), 0);
-        view_.SetStatusPanel(0, ControlText(std::string(kGameTypeCaptions[gameType]) + " started"));
+        view_.SetStatusPanel(
+            0, DecodeStoredText(std::string(kGameTypeCaptions[gameType]) + " started"));
     } else {
-        view_.SetStatusPanel(0, ControlText(result));
+        view_.SetStatusPanel(0, DecodeStoredText(result));
     }
     if (view_.Checked(MainControl::cbExit)) {
         view_.CloseWindow();
@@ -150,7 +147,7 @@ void MainWindowSteps::btnLaunchQ3Click() {
 
 void MainWindowSteps::btnLaunchTSClick() {
     const LaunchResult result = LaunchTeamSpeak(SettingsFromControls(), runProgram_);
-    view_.SetStatusPanel(1, result.empty() ? u"TeamSpeak started" : ControlText(result));
+    view_.SetStatusPanel(1, result.empty() ? u"TeamSpeak started" : DecodeStoredText(result));
 }
 
 void MainWindowSteps::Q3PathClick() {

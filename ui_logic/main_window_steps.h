@@ -88,7 +88,4 @@ private:
     ProbeQuery probeQuery_;
 };
 
-// The program's own texts (UTF-8) as the controls hold them.
-std::u16string ControlText(std::string_view utf8);
-
 }  // namespace kestrune
