@@ -26,7 +26,7 @@
 #include "launcher/server_probe.h"
 #include "launcher/settings_store.h"
 #include "net/udp_endpoint.h"
-#include "ui/application_title.h"
+#include "ui_logic/application_title.h"
 #include "ui/clickable_label.h"
 #include "ui/completing_combo_box.h"
 #include "ui/exception_display.h"

@@ -1,0 +1,159 @@
+#include "ui_win32/native_window.h"
+
+#include <algorithm>
+
+#include "ui_win32/exception_display.h"
+#include "ui_win32/resources/resource_ids.h"
+
+namespace kestrune {
+
+namespace {
+
+// Registers a window class of the program once: its icon, the dialog colour, the arrow.
+void RegisterClassOnce(const wchar_t* className, WNDPROC procedure) {
+    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    WNDCLASSEXW existing{};
+    existing.cbSize = sizeof existing;
+    if (::GetClassInfoExW(instance, className, &existing)) {
+        return;
+    }
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(IDI_KESTRUNE));
+    windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = className;
+    ::RegisterClassExW(&windowClass);
+}
+
+}  // namespace
+
+NativeWindow::~NativeWindow() {
+    if (window_) {
+        ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+        ::DestroyWindow(window_);
+    }
+}
+
+void NativeWindow::Create(const wchar_t* className, const wchar_t* caption, DWORD style,
+                          DWORD exStyle, SIZE client, HMENU menu) {
+    RegisterClassOnce(className, &NativeWindow::Procedure);
+    // Tab and the arrows move between the controls (IsDialogMessageW in the message loop).
+    exStyle |= WS_EX_CONTROLPARENT;
+    window_ =
+        ::CreateWindowExW(exStyle, className, caption, style, CW_USEDEFAULT, CW_USEDEFAULT,
+                          client.cx, client.cy, nullptr, menu, ::GetModuleHandleW(nullptr), this);
+    if (!window_) {
+        return;
+    }
+    dpi_ = DpiOf(window_);
+    const SIZE outer = OuterSizeFor({Scaled(client.cx, dpi_), Scaled(client.cy, dpi_)}, style,
+                                    exStyle, menu != nullptr, dpi_);
+    ::SetWindowPos(window_, nullptr, 0, 0, outer.cx, outer.cy,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+HWND NativeWindow::AddControl(const wchar_t* className, const wchar_t* text, DWORD style,
+                              ControlPlace place, int id, int pointSize, DWORD exStyle) {
+    const RECT rect = ScaledRect(place, dpi_);
+    const HWND control = ::CreateWindowExW(
+        exStyle, className, text, WS_CHILD | WS_VISIBLE | style, rect.left, rect.top,
+        rect.right - rect.left, rect.bottom - rect.top, window_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
+    if (control) {
+        ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(Font(pointSize)), FALSE);
+        controls_.push_back({control, place, pointSize});
+    }
+    return control;
+}
+
+void NativeWindow::SetHandCursor(HWND control) {
+    handCursorControls_.push_back(control);
+}
+
+HFONT NativeWindow::Font(int pointSize) {
+    FontHandle& font = fonts_[pointSize];
+    if (!font) {
+        font = MakeWindowFont(pointSize, dpi_);
+    }
+    return font.get();
+}
+
+void NativeWindow::MovePlacedControl(HWND control, ControlPlace place) {
+    const auto placed =
+        std::find_if(controls_.begin(), controls_.end(),
+                     [control](const auto& entry) { return entry.control == control; });
+    if (placed != controls_.end()) {
+        placed->place = place;
+    }
+    const RECT rect = ScaledRect(place, dpi_);
+    ::MoveWindow(control, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                 TRUE);
+}
+
+void NativeWindow::ApplyDpi(UINT dpi) {
+    dpi_ = dpi;
+    // The old fonts stay alive until every control has its new one.
+    std::map<int, FontHandle> oldFonts = std::move(fonts_);
+    fonts_.clear();
+    for (const PlacedControl& placed : controls_) {
+        const RECT rect = ScaledRect(placed.place, dpi_);
+        ::SetWindowPos(placed.control, nullptr, rect.left, rect.top, rect.right - rect.left,
+                       rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        ::SendMessageW(placed.control, WM_SETFONT, reinterpret_cast<WPARAM>(Font(placed.pointSize)),
+                       TRUE);
+    }
+}
+
+LRESULT NativeWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_SETCURSOR: {
+            const auto control = reinterpret_cast<HWND>(wParam);
+            if (LOWORD(lParam) == HTCLIENT &&
+                std::find(handCursorControls_.begin(), handCursorControls_.end(), control) !=
+                    handCursorControls_.end()) {
+                ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
+                return TRUE;
+            }
+            break;
+        }
+        case WM_DPICHANGED: {
+            ApplyDpi(HIWORD(wParam));
+            const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+            ::SetWindowPos(window_, nullptr, suggested->left, suggested->top,
+                           suggested->right - suggested->left, suggested->bottom - suggested->top,
+                           SWP_NOZORDER | SWP_NOACTIVATE);
+            return 0;
+        }
+        default:
+            break;
+    }
+    return ::DefWindowProcW(window_, message, wParam, lParam);
+}
+
+LRESULT CALLBACK NativeWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        auto* self = static_cast<NativeWindow*>(create->lpCreateParams);
+        self->window_ = window;
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<NativeWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!self) {
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        self->window_ = nullptr;
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+    // Nothing a handler raises crosses into the system's code; the handler stopped where it
+    // raised, and the message counts as handled (a close whose save failed keeps the window).
+    LRESULT result = 0;
+    Guarded([&] { result = self->HandleMessage(message, wParam, lParam); });
+    return result;
+}
+
+}  // namespace kestrune

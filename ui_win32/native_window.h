@@ -1,0 +1,65 @@
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <vector>
+
+#include "ui_win32/dpi.h"
+#include "ui_win32/window_font.h"
+
+namespace kestrune {
+
+// A top-level window of the program and its controls, laid out from places at 96 DPI and
+// scaled to its monitor's DPI, again whenever it moves to a monitor of another DPI. Each
+// window derives from it and handles its messages in HandleMessage; whatever a handler raises
+// is shown by the exception display and goes no further.
+class NativeWindow {
+public:
+    NativeWindow(const NativeWindow&) = delete;
+    NativeWindow& operator=(const NativeWindow&) = delete;
+    virtual ~NativeWindow();
+
+    HWND Handle() const { return window_; }
+    UINT Dpi() const { return dpi_; }
+
+    // A child control at its place (96 DPI), in the window font of pointSize, with the given
+    // control id (its WM_COMMAND and WM_NOTIFY identify it).
+    HWND AddControl(const wchar_t* className, const wchar_t* text, DWORD style, ControlPlace place,
+                    int id, int pointSize = 8, DWORD exStyle = 0);
+    // The pointer over the control is the hand.
+    void SetHandCursor(HWND control);
+    // The window font of pointSize at the window's DPI.
+    HFONT Font(int pointSize = 8);
+
+protected:
+    NativeWindow() = default;
+
+    // Makes the window, hidden, with the client size at 96 DPI (scaled to the DPI of the
+    // monitor it opens on) and the class's icon and background.
+    void Create(const wchar_t* className, const wchar_t* caption, DWORD style, DWORD exStyle,
+                SIZE client, HMENU menu = nullptr);
+    // The window's messages; the default handling is DefWindowProcW's.
+    virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // Moves a control to another place (96 DPI), kept through DPI changes.
+    void MovePlacedControl(HWND control, ControlPlace place);
+
+private:
+    struct PlacedControl {
+        HWND control;
+        ControlPlace place;
+        int pointSize;
+    };
+
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // The window moved to a monitor of another DPI: its fonts and controls follow.
+    void ApplyDpi(UINT dpi);
+
+    HWND window_ = nullptr;
+    UINT dpi_ = kLayoutDpi;
+    std::vector<PlacedControl> controls_;
+    std::map<int, FontHandle> fonts_;  // by point size, at dpi_
+    std::vector<HWND> handCursorControls_;
+};
+
+}  // namespace kestrune
