@@ -33,31 +33,95 @@ BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev
                 libxcb1-dev libxcb-damage0-dev)
 
 # The Windows builds: Debian's mingw-w64 compilers (posix threads), GoogleTest's sources to
-# build for them, and wine64 to run the 64-bit programs (never wine32: no 32-bit loader here).
-WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest wine64)
+# build for them, wine64 to run the 64-bit programs (never wine32: no 32-bit loader here), and a
+# private X server for the window tests.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest wine64 xvfb)
 
 wine_tool() {
     local name=$1
     if [ -x "/usr/lib/wine/$name" ]; then echo "/usr/lib/wine/$name"; else command -v "$name"; fi
 }
 
+# start_private_x_server: starts Xvfb on the first free display of :80 to :89 (no TCP) and sets
+# PRIVATE_DISPLAY (":80") once it accepts clients; its process is XVFB_PID.
+XVFB_PID=
+PRIVATE_DISPLAY=
+start_private_x_server() {
+    local number ready
+    ready=$(mktemp)
+    for number in 80 81 82 83 84 85 86 87 88 89; do
+        if [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ]; then
+            continue
+        fi
+        # Xvfb writes the display's number to -displayfd once it listens. Another server
+        # taking the number first makes this one end: the next number is tried.
+        : >"$ready"
+        Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp -displayfd 3 3>"$ready" \
+            >/dev/null 2>&1 &
+        XVFB_PID=$!
+        for _ in $(seq 100); do
+            if [ -s "$ready" ] || ! kill -0 "$XVFB_PID" 2>/dev/null; then break; fi
+            sleep 0.1
+        done
+        if [ -s "$ready" ]; then
+            rm -f "$ready"
+            PRIVATE_DISPLAY=:$number
+            say "Xvfb on $PRIVATE_DISPLAY"
+            return 0
+        fi
+        stop_private_x_server
+    done
+    rm -f "$ready"
+    echo "no free X display among :80 to :89" >&2
+    return 1
+}
+
+stop_private_x_server() {
+    if [ -n "$XVFB_PID" ]; then
+        kill "$XVFB_PID" 2>/dev/null || true
+        wait "$XVFB_PID" 2>/dev/null || true
+        XVFB_PID=
+        PRIVATE_DISPLAY=
+    fi
+}
+
 # run_under_wine DIR: runs the CTest suites of a 64-bit Windows build under wine64, in a Wine
-# prefix inside the build (made once; wineboot starts its server so that the first suite does
-# not spend its time on that), and shuts the prefix's server down afterwards.
+# prefix inside the build (made once), with a private X server for the window tests. The
+# prefix's server is started first and kept running, so that no suite spends its time on
+# starting it (and its services) again; it and the X server are ended afterwards, whatever
+# happened (a failure, an error in this script, Ctrl-C).
 run_under_wine() {
     local dir=$ROOT/$1
     export WINEPREFIX=$dir/wineprefix WINEDEBUG=-all
     local wine wineserver
     wine=$(wine_tool wine64)
     wineserver=$(wine_tool wineserver)
+    WINE_SERVER_TO_END=$wineserver
+    trap 'end_wine_and_x_server' EXIT
+    trap 'exit 130' INT
+    trap 'exit 143' TERM
+    start_private_x_server
+    "$wineserver" -p
     # No browser or .NET runtime for the prefix: the suites need neither.
-    WINEDLLOVERRIDES="mscoree=;mshtml=" "$wine" wineboot --init >/dev/null 2>&1
+    DISPLAY=$PRIVATE_DISPLAY WINEDLLOVERRIDES="mscoree=;mshtml=" "$wine" wineboot --init \
+        >/dev/null 2>&1
     local status=0
-    ctest --test-dir "$dir" --output-on-failure || status=$?
-    "$wineserver" -k 2>/dev/null || true
-    "$wineserver" -w 2>/dev/null || true
+    DISPLAY=$PRIVATE_DISPLAY ctest --test-dir "$dir" --output-on-failure || status=$?
+    end_wine_and_x_server
+    trap - EXIT INT TERM
     unset WINEPREFIX WINEDEBUG
     return $status
+}
+
+# Ends the prefix's server and its programs, then the X server they draw on.
+WINE_SERVER_TO_END=
+end_wine_and_x_server() {
+    if [ -n "$WINE_SERVER_TO_END" ]; then
+        "$WINE_SERVER_TO_END" -k 2>/dev/null || true
+        "$WINE_SERVER_TO_END" -w 2>/dev/null || true
+        WINE_SERVER_TO_END=
+    fi
+    stop_private_x_server
 }
 
 # configure_and_build DIR [cmake options...]

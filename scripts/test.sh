@@ -2,8 +2,8 @@
 # Installs what is missing, builds Kestrune and runs the whole test suite: once as a Debug build
 # (g++), once under AddressSanitizer and UndefinedBehaviorSanitizer (clang), then every fuzz
 # target for FUZZ_SECONDS seconds (30 by default); then builds for 64-bit and 32-bit Windows
-# (mingw-w64) and runs the 64-bit suites under wine64. Any failure or sanitizer report fails
-# the run.
+# (mingw-w64) and runs the 64-bit suites under wine64, the window tests on a private Xvfb. Any
+# failure or sanitizer report fails the run.
 source "$(dirname "$0")/common.sh"
 
 # The installed tree is checked with the desktop's own validators.
