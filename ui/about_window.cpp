@@ -55,10 +55,9 @@ TForm2::TForm2(QWidget& mainWindow) : mainWindow_(mainWindow) {
             [this] { Guarded([this] { steps_.Image1Click(); }); });
 
     Label5 = TextLabel(*this, "Label5", "Kestrune version 2.0", {240, 200});
-    Label2 =
-        TextLabel(*this, "Label2", QString::fromUtf8("Copyright \u00a9 2026 Kestrune"), {192, 224});
-    Label1 = TextLabel(*this, "Label1", "Written by the Kestrune team", {32, 248});
-    Label4 = TextLabel(*this, "Label4", "Made in Scotland", {264, 248});
+    Label2 = TextLabel(*this, "Label2", QString::fromUtf8(kMakerNotice), {192, 224});
+    Label1 = TextLabel(*this, "Label1", QString::fromUtf8(kMakerCredit), {32, 248});
+    Label4 = TextLabel(*this, "Label4", QString::fromUtf8(kMakerOrigin), {264, 248});
 
     Button1 = new QPushButton("OK", this);
     Button1->setObjectName("Button1");

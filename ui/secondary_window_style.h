@@ -3,14 +3,13 @@
 #include <QFont>
 #include <QPoint>
 
+#include "ui_logic/maker_texts.h"
+
 class QLabel;
 class QPushButton;
 class QWidget;
 
 namespace kestrune {
-
-// The maker's name, as the splash window's caption shows it.
-inline constexpr const char* kMakerName = "Kestrune";
 
 // The font of the small windows and their controls; the system substitutes a near match.
 QFont SecondaryWindowFont();
