@@ -119,6 +119,26 @@ LRESULT NativeWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             }
             break;
         }
+        case WM_ACTIVATE: {
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                const HWND focus = ::GetFocus();
+                if (focus && ::IsChild(window_, focus)) {
+                    focus_ = focus;
+                }
+                break;
+            }
+            if (HIWORD(wParam) != 0) {  // activated while minimised
+                break;
+            }
+            const HWND target = focus_ && ::IsChild(window_, focus_)
+                                    ? focus_
+                                    : ::GetNextDlgTabItem(window_, nullptr, FALSE);
+            if (target && (::GetWindowLongW(target, GWL_STYLE) & WS_TABSTOP) != 0) {
+                ::SetFocus(target);
+                return 0;
+            }
+            break;
+        }
         case WM_DPICHANGED: {
             ApplyDpi(HIWORD(wParam));
             const auto* suggested = reinterpret_cast<const RECT*>(lParam);

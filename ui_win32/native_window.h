@@ -13,7 +13,8 @@ namespace kestrune {
 // A top-level window of the program and its controls, laid out from places at 96 DPI and
 // scaled to its monitor's DPI, again whenever it moves to a monitor of another DPI. Each
 // window derives from it and handles its messages in HandleMessage; whatever a handler raises
-// is shown by the exception display and goes no further.
+// is shown by the exception display and goes no further. As in a dialog, an activated window
+// gives the focus back to the control that had it, or to its first tab stop.
 class NativeWindow {
 public:
     NativeWindow(const NativeWindow&) = delete;
@@ -60,6 +61,7 @@ private:
     std::vector<PlacedControl> controls_;
     std::map<int, FontHandle> fonts_;  // by point size, at dpi_
     std::vector<HWND> handCursorControls_;
+    HWND focus_ = nullptr;  // the control that had the focus when the window was last left
 };
 
 }  // namespace kestrune

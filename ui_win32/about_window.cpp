@@ -1,0 +1,97 @@
+#include "ui_win32/about_window.h"
+
+#include "ui_logic/maker_texts.h"
+#include "ui_win32/resources/resource_ids.h"
+#include "ui_win32/web_sites.h"
+#include "ui_win32/wide_text.h"
+#include "ui_win32/window_placement.h"
+
+namespace kestrune {
+
+namespace {
+
+constexpr SIZE kClientSize{382, 310};
+// A fixed frame with the system menu (and its close box) alone.
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+
+}  // namespace
+
+TForm2::TForm2(HWND mainWindow) : mainWindow_(mainWindow) {
+    Create(L"TForm2", L"About Kestrune", kStyle, 0, kClientSize);
+    if (!Handle()) {
+        return;
+    }
+    hints_.emplace(Handle());
+
+    makerPicture_ = LoadPicture(IDB_MAKER);
+    const HWND Image2 = AddPicture(*this, makerPicture_.get(), {32, 8, 321, 185}, kImage2);
+    partnerLogo_ = LoadPicture(IDB_PARTNER_LOGO);
+    const HWND Image1 = AddPicture(*this, partnerLogo_.get(), {32, 200, 89, 33}, kImage1);
+    for (HWND link : {Image2, Image1}) {
+        SetHandCursor(link);
+        hints_->Set(link, L"Visit website");
+    }
+
+    AddTextLabel(*this, L"Kestrune version 2.0", {240, 200}, kLabel5);
+    AddTextLabel(*this, WideFromUtf8(kMakerNotice), {192, 224}, kLabel2);
+    AddTextLabel(*this, WideFromUtf8(kMakerCredit), {32, 248}, kLabel1);
+    AddTextLabel(*this, WideFromUtf8(kMakerOrigin), {264, 248}, kLabel4);
+
+    // The only control that takes the focus.
+    AddControl(L"BUTTON", L"OK", WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON, {152, 272, 75, 25},
+               kButton1);
+}
+
+LRESULT TForm2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_SHOWWINDOW:
+            // Shown for the first time: centred on the main window (never left of or above 0).
+            if (wParam && !placed_) {
+                placed_ = true;
+                RECT mainRect{};
+                ::GetWindowRect(mainWindow_, &mainRect);
+                const POINT topLeft = CentredTopLeft(mainRect, OuterSizeOf(Handle()));
+                ::SetWindowPos(Handle(), nullptr, topLeft.x, topLeft.y, 0, 0,
+                               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            }
+            break;
+        case WM_COMMAND:
+            // Buttons and pictures both notify with code 0 (BN_CLICKED, STN_CLICKED).
+            if (HIWORD(wParam) == BN_CLICKED) {
+                switch (LOWORD(wParam)) {
+                    case kButton1:
+                        steps_.Button1Click();
+                        return 0;
+                    case kImage1:
+                        steps_.Image1Click();
+                        return 0;
+                    case kImage2:
+                        steps_.Image2Click();
+                        return 0;
+                    default:
+                        break;
+                }
+            }
+            break;
+        case WM_CLOSE:
+            ::ShowWindow(Handle(), SW_HIDE);
+            return 0;
+        default:
+            break;
+    }
+    return NativeWindow::HandleMessage(message, wParam, lParam);
+}
+
+void TForm2::BringMainWindowForward() {
+    BringForward(mainWindow_);
+}
+
+void TForm2::CloseWindow() {
+    ::ShowWindow(Handle(), SW_HIDE);
+}
+
+void TForm2::OpenWebSite(std::string_view url) {
+    kestrune::OpenWebSite(url);
+}
+
+}  // namespace kestrune

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string_view>
+
+#include "ui_logic/secondary_window_steps.h"
+#include "ui_win32/hints.h"
+#include "ui_win32/native_window.h"
+#include "ui_win32/static_controls.h"
+
+namespace kestrune {
+
+// The splash window: open from its creation, over the main window, for 1.5 seconds; then it
+// shows the main window and hides for good.
+class TForm3 : public NativeWindow, private SplashWindowView {
+public:
+    // The controls' ids and the timer's.
+    enum : int { kLabel1 = 101, kImage1, kLabel2 };
+    static constexpr UINT_PTR kTimer1 = 1;
+    static constexpr UINT kShowMilliseconds = 1500;
+
+    explicit TForm3(HWND mainWindow);
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    // SplashWindowView
+    void BringMainWindowForward() override;
+    void CloseWindow() override;
+    void OpenWebSite(std::string_view url) override;
+    bool TimerActive() const override;
+    void StartTimer() override;
+    void StopTimer() override;
+
+    HWND mainWindow_;
+    SplashWindowSteps steps_{*this};
+    BitmapHandle makerPicture_;
+    std::optional<Hints> hints_;
+    HWND Label1 = nullptr;
+    HWND Image1 = nullptr;
+    HWND Label2 = nullptr;
+    bool timerActive_ = false;
+};
+
+}  // namespace kestrune

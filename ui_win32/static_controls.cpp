@@ -1,0 +1,58 @@
+#include "ui_win32/static_controls.h"
+
+#include <string>
+
+namespace kestrune {
+
+namespace {
+
+// Pixels at dpi back to the layout's 96 DPI, rounded up so that the text still fits.
+int Unscaled(int pixels, UINT dpi) {
+    return static_cast<int>((static_cast<long long>(pixels) * kLayoutDpi + dpi - 1) / dpi);
+}
+
+SIZE TextExtent(HWND window, HFONT font, std::wstring_view text) {
+    SIZE extent{};
+    const HDC dc = ::GetDC(window);
+    const HGDIOBJ previous = ::SelectObject(dc, font);
+    ::GetTextExtentPoint32W(dc, text.data(), static_cast<int>(text.size()), &extent);
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(window, dc);
+    return extent;
+}
+
+}  // namespace
+
+BitmapHandle LoadPicture(int resourceId) {
+    return BitmapHandle(
+        static_cast<HBITMAP>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId),
+                                          IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+}
+
+HWND AddTextLabel(NativeWindow& window, std::wstring_view text, POINT topLeft, int id,
+                  int pointSize) {
+    const SIZE extent = TextExtent(window.Handle(), window.Font(pointSize), text);
+    const UINT dpi = window.Dpi();
+    const std::wstring caption(text);
+    return window.AddControl(
+        L"STATIC", caption.c_str(), SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_NOTIFY,
+        {topLeft.x, topLeft.y, Unscaled(extent.cx, dpi), Unscaled(extent.cy, dpi)}, id, pointSize);
+}
+
+HWND AddPicture(NativeWindow& window, HBITMAP picture, ControlPlace area, int id) {
+    const HWND control = window.AddControl(L"STATIC", nullptr, SS_BITMAP | SS_NOTIFY, area, id);
+    ::SendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture));
+    // The control took the picture's size; the area is the layout's.
+    const RECT rect = ScaledRect(area, window.Dpi());
+    ::SetWindowPos(control, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return control;
+}
+
+LRESULT BlueLabelColours(HDC dc) {
+    ::SetTextColor(dc, RGB(0, 0, 255));
+    ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
+    return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+}
+
+}  // namespace kestrune
