@@ -26,7 +26,6 @@
 #include "launcher/server_probe.h"
 #include "launcher/settings_store.h"
 #include "net/udp_endpoint.h"
-#include "ui_logic/application_title.h"
 #include "ui/clickable_label.h"
 #include "ui/completing_combo_box.h"
 #include "ui/exception_display.h"
@@ -36,6 +35,7 @@
 #include "ui/web_sites.h"
 #include "ui/window_font.h"
 #include "ui/window_placement.h"
+#include "ui_logic/application_title.h"
 
 namespace kestrune {
 
@@ -299,23 +299,8 @@ void TForm1::CreateStatusBar() {
 void TForm1::CreateProbe() {
     UDP = new TUDPEndpoint(this);
     UDP->setObjectName("UDP");
-    UDP->SetRemotePort(0);
-    try {
-        UDP->SetLocalPort(0);
-    } catch (const Exception& error) {
-        // Reported as a stored property of the window that could not be applied.
-        throw Exception("Error reading UDP.LocalPort: " + error.message());
-    }
-    UDP->SetReportLevel(1);
-    UDP->SetOnDataReceived([this](TUDPEndpoint& sender, std::int32_t numberBytes,
-                                  const std::string& fromIP, std::int32_t port) {
-        Guarded([&] { ReceiveDatagram(sender, numberBytes, fromIP, port); });
-    });
-    // The round trip runs from the send itself, after any name lookup.
-    UDP->SetOnDataSend([this](TUDPEndpoint& sender) {
-        steps_.UDPDataSent(sender.RemoteAddress(), sender.RemotePort(), ProbeQuery::Clock::now());
-    });
-    UDP->BindLocalPort();
+    probe_ = std::make_unique<MainWindowProbe<TUDPEndpoint>>(
+        *UDP, steps_, [](std::string_view message) { ShowException(message); });
 
     Timer = new QTimer(this);
     Timer->setObjectName("Timer");
@@ -410,31 +395,12 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    bool done = false;
-    Guarded([&] {
-        steps_.FormClose();
-        done = true;
-    });
-    // A failed save keeps the window open; the next attempt to close saves again.
-    if (!done) {
+    if (!probe_->FormCloseAllows()) {
         event->ignore();
         return;
     }
     event->accept();
-    // A "Test server" waiting for a name lookup must not hold the program open.
-    lookupAbandoned_ = true;
-    UDP->CancelLookup();
     emit closed();
-}
-
-void TForm1::ReceiveDatagram(TUDPEndpoint& sender, std::int32_t numberBytes,
-                             const std::string& fromIP, std::int32_t port) {
-    const auto receivedAt = ProbeQuery::Clock::now();
-    std::vector<char> buffer(static_cast<std::size_t>(std::max(numberBytes, 0)) + 1);
-    std::int32_t length = numberBytes;
-    sender.ReadBuffer(buffer, length);
-    const auto received = static_cast<std::size_t>(std::clamp(length, 0, numberBytes));
-    steps_.UDPDataReceived(std::string_view(buffer.data(), received), fromIP, port, receivedAt);
 }
 
 // --- MainWindowView -----------------------------------------------------------------------
@@ -610,18 +576,7 @@ void TForm1::StopProbeTimer() {
 }
 
 bool TForm1::SendStatusQuery(const std::string& host, std::int32_t port) {
-    lookupAbandoned_ = false;
-    UDP->SetRemoteHost(host);
-    UDP->SetRemotePort(port);
-    try {
-        UDP->SendBuffer(std::span<const char>(kStatusQuery), kStatusQueryLength);
-    } catch (const UDPSockError&) {
-        if (lookupAbandoned_) {
-            return false;
-        }
-        throw;
-    }
-    return true;
+    return probe_->SendStatusQuery(host, port);
 }
 
 std::string TForm1::BrowseForExecutable(std::string_view fileName,

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -12,6 +13,7 @@
 #include "launcher/program_launching.h"
 #include "launcher/server_details.h"
 #include "ui/executable_browser.h"
+#include "ui_logic/main_window_probe.h"
 #include "ui_logic/main_window_steps.h"
 #include "ui_logic/main_window_view.h"
 
@@ -74,8 +76,6 @@ private:
     void UpdateGroupTabStop();
     // Runs FormCreate: the window shows centred on its screen before the settings are read.
     void FormCreate();
-    void ReceiveDatagram(TUDPEndpoint& sender, std::int32_t numberBytes, const std::string& fromIP,
-                         std::int32_t port);
 
     // MainWindowView
     std::u16string Text(MainControl control) const override;
@@ -157,9 +157,8 @@ private:
     QAction* About2 = nullptr;
 
     TUDPEndpoint* UDP = nullptr;
+    std::unique_ptr<MainWindowProbe<TUDPEndpoint>> probe_;
     QTimer* Timer = nullptr;
-    // Set when closing the window ended the wait of a "Test server".
-    bool lookupAbandoned_ = false;
 };
 
 }  // namespace kestrune
