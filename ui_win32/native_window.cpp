@@ -63,7 +63,9 @@ HWND NativeWindow::AddControl(const wchar_t* className, const wchar_t* text, DWO
         rect.right - rect.left, rect.bottom - rect.top, window_,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
     if (control) {
-        ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(Font(pointSize)), FALSE);
+        if (pointSize > 0) {
+            ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(Font(pointSize)), FALSE);
+        }
         controls_.push_back({control, place, pointSize});
     }
     return control;
@@ -102,8 +104,10 @@ void NativeWindow::ApplyDpi(UINT dpi) {
         const RECT rect = ScaledRect(placed.place, dpi_);
         ::SetWindowPos(placed.control, nullptr, rect.left, rect.top, rect.right - rect.left,
                        rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
-        ::SendMessageW(placed.control, WM_SETFONT, reinterpret_cast<WPARAM>(Font(placed.pointSize)),
-                       TRUE);
+        if (placed.pointSize > 0) {
+            ::SendMessageW(placed.control, WM_SETFONT,
+                           reinterpret_cast<WPARAM>(Font(placed.pointSize)), TRUE);
+        }
     }
 }
 

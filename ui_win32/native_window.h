@@ -25,7 +25,8 @@ public:
     UINT Dpi() const { return dpi_; }
 
     // A child control at its place (96 DPI), in the window font of pointSize, with the given
-    // control id (its WM_COMMAND and WM_NOTIFY identify it).
+    // control id (its WM_COMMAND and WM_NOTIFY identify it). A pointSize of 0 leaves the control
+    // the font it chooses itself (a status bar's is the system's).
     HWND AddControl(const wchar_t* className, const wchar_t* text, DWORD style, ControlPlace place,
                     int id, int pointSize = 8, DWORD exStyle = 0);
     // The pointer over the control is the hand.

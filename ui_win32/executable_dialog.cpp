@@ -1,0 +1,67 @@
+#include "ui_win32/executable_dialog.h"
+
+#include <windows.h>
+// needs windows.h first
+#include <commdlg.h>
+
+#include <utility>
+#include <vector>
+
+#include "platform/win32/ansi_text.h"
+#include "ui_win32/wide_text.h"
+
+namespace kestrune {
+
+namespace {
+
+// Room for the chosen path, in characters with its terminator.
+constexpr std::size_t kPathRoom = 260;
+
+FileDialogAnswer& InstalledAnswer() {
+    static FileDialogAnswer answer;
+    return answer;
+}
+
+std::optional<std::wstring> RunFileDialog(HWND owner, const std::wstring& filter,
+                                          const std::wstring& previous) {
+    std::vector<wchar_t> path(kPathRoom, L'\0');
+    previous.copy(path.data(), std::min(previous.size(), kPathRoom - 1));
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = filter.c_str();
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = path.data();
+    dialog.nMaxFile = static_cast<DWORD>(path.size());
+    // The relative mods list stays where the launcher was started, whatever folder is browsed.
+    dialog.Flags = OFN_HIDEREADONLY | OFN_EXPLORER | OFN_ENABLESIZING | OFN_NOCHANGEDIR;
+    if (!::GetOpenFileNameW(&dialog)) {
+        return std::nullopt;
+    }
+    return std::wstring(path.data());
+}
+
+}  // namespace
+
+std::string ExecutableDialog::BrowseForExecutable(std::string_view fileName) {
+    // One entry whose name and pattern are both the file name; the list ends in two NULs.
+    const std::wstring name = WideFromUtf8(fileName);
+    std::wstring filter = name;
+    filter.push_back(L'\0');
+    filter += name;
+    filter.push_back(L'\0');
+    const auto& answer = InstalledAnswer();
+    const std::optional<std::wstring> chosen =
+        answer ? answer(filter, previous_) : RunFileDialog(owner_, filter, previous_);
+    if (!chosen) {
+        return "0";
+    }
+    previous_ = *chosen;
+    return win32::AnsiPathFromWide(previous_);
+}
+
+void SetFileDialogAnswer(FileDialogAnswer answer) {
+    InstalledAnswer() = std::move(answer);
+}
+
+}  // namespace kestrune

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kestrune {
+
+// The main window's file-open dialog for the game's and the voice client's executables. One
+// dialog serves both, so each browse starts from the previous choice.
+class ExecutableDialog {
+public:
+    explicit ExecutableDialog(HWND owner) : owner_(owner) {}
+
+    // Lists only folders and files named fileName; gives the chosen path's bytes in the ANSI
+    // code page (as the settings keep paths), or "0" when the player cancels.
+    std::string BrowseForExecutable(std::string_view fileName);
+
+private:
+    HWND owner_;
+    std::wstring previous_;
+};
+
+// What a test answers in place of the dialog: the chosen path, or nothing for a cancel. It is
+// given the dialog's filter and the path the dialog would show.
+using FileDialogAnswer = std::function<std::optional<std::wstring>(const std::wstring& filter,
+                                                                   const std::wstring& previous)>;
+// Replaces the dialog (tests); an empty answer restores it.
+void SetFileDialogAnswer(FileDialogAnswer answer);
+
+}  // namespace kestrune

@@ -1,0 +1,165 @@
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "launcher/launcher_settings.h"
+#include "launcher/program_launching.h"
+#include "launcher/settings_store.h"
+#include "ui_logic/main_window_probe.h"
+#include "ui_logic/main_window_steps.h"
+#include "ui_logic/main_window_view.h"
+#include "ui_win32/executable_dialog.h"
+#include "ui_win32/hints.h"
+#include "ui_win32/mods_combo_box.h"
+#include "ui_win32/mods_list_access.h"
+#include "ui_win32/native_window.h"
+#include "ui_win32/static_controls.h"
+
+namespace kestrune {
+
+class TUDPEndpoint;
+
+// The main window's controls and menu entries, by the ids their WM_COMMAND carries.
+enum MainWindowId : int {
+    kIdLabel1 = 100,
+    kIdServerInfo,
+    kIdImage1,
+    kIdLabel10,
+    kIdBlMods,
+    kIdLabel2,
+    kIdLabel8,
+    kIdLabel6,
+    kIdLabel4,
+    kIdLabel9,
+    kIdLabel3,
+    kIdLabel5,
+    kIdLabel7,
+    kIdEdQ3Server,
+    kIdEdQ3Port,
+    kIdEdQ3Password,
+    kIdEdTSServer,
+    kIdEdTSPort,
+    kIdEdTSNick,
+    kIdEdTSLogin,
+    kIdEdTSPassword,
+    kIdCbAutosave,
+    kIdCbAutojoin,
+    kIdCbExit,
+    kIdGroup,
+    kIdGroupItem0,
+    kIdGroupItem1,
+    kIdBtnLaunchQ3,
+    kIdBtnTest,
+    kIdBtnLaunchTS,
+    kIdBtnExit,
+    kIdCbMods,
+    kIdStatusBar1,
+    // The menu.
+    kIdSave1 = 200,
+    kIdExit1,
+    kIdQ3Path,
+    kIdLinkTS21,
+    kIdLaunchGame1,
+    kIdLaunchTS21,
+    kIdTestServer1,
+    kIdAddMod1,
+    kIdAbout2,
+};
+
+// The launcher's main window in native controls: the game and voice server fields, the game
+// type and mod, the switches, the launch and test buttons, the menu, the message line and the
+// status bar. What its handlers do is MainWindowSteps's; the window is that logic's Win32 view.
+class TForm1 : public NativeWindow, private MainWindowView, public ModsListAccess {
+public:
+    // Builds every control, shows the window centred on its monitor and loads the settings from
+    // settingsPath and the mods list from modsListPath. Raises when the window or its UDP
+    // endpoint cannot be made.
+    explicit TForm1(std::string settingsPath, std::string modsListPath = kModsListFileName);
+    ~TForm1() override;
+
+    // The About and Add-mod windows, shown from the menu. Not owned.
+    void SetSecondaryWindows(HWND about, HWND addMod);
+    // Runs once the window has closed for good (the program's entry ends the message loop).
+    void SetOnClosed(std::function<void()> closed);
+    // Replaces how the launch handlers start programs (tests); RunProgram until then.
+    void SetProgramRunner(ProgramRunner run);
+
+    HWND Control(MainWindowId id) const;
+    // Status bar panel 0 (the game) or 1 (the voice client and the mod).
+    std::wstring StatusPanelText(int panel) const;
+    // The hint of the server's details beside the message line.
+    const std::wstring& ServerInfoHint() const { return serverInfoHint_; }
+
+    // ModsListAccess
+    int ModsCount() const override;
+    void AppendMod(std::u16string_view name) override;
+    std::optional<ModsList> ModsListToWrite() const override;
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void CreateMenuBar();
+    void CreateControls();
+    void WidenToCaption(HWND label, ControlPlace place);
+    void CreateStatusBar();
+    void CreateProbe();
+    void FormCreate();
+    void Command(int id, WORD code);
+    void ClickGameType();
+    void LayOutForDpi();
+    LRESULT ColourStatic(HDC dc, HWND control);
+
+    // MainWindowView
+    std::u16string Text(MainControl control) const override;
+    void SetText(MainControl control, std::u16string_view text) override;
+    bool Checked(MainControl control) const override;
+    void SetChecked(MainControl control, bool checked) override;
+    void SetEnabled(MainControl control, bool enabled) override;
+    int GameTypeIndex() const override;
+    void SetGameTypeIndex(int index) override;
+    int ModsIndex() const override;
+    void SetModsIndex(int index) override;
+    void ShowModsList(const ModsList& mods) override;
+    void MarkModsListUnread() override;
+    std::string StoredModName() const override;
+    void SetMessage(std::u16string_view text) override;
+    void SetStatusPanel(int panel, std::u16string_view text) override;
+    // The details are cut to the row's room, the map first.
+    void ShowServerInfo(const ServerDetailsLine& line, const std::string& hint) override;
+    bool ProbeTimerActive() const override;
+    void StartProbeTimer() override;
+    void StopProbeTimer() override;
+    bool SendStatusQuery(const std::string& host, std::int32_t port) override;
+    std::string BrowseForExecutable(std::string_view fileName,
+                                    std::string_view linuxNamesFilter) override;
+    void ShowAboutWindow() override;
+    void ShowAddModWindow() override;
+    void OpenWebSite(std::string_view url) override;
+    void CloseWindow() override;
+
+    MainWindowSteps steps_;
+    std::unique_ptr<Hints> hints_;
+    std::unique_ptr<ExecutableDialog> Open;
+    std::unique_ptr<ModsComboBox> cbMods;
+    HWND aboutWindow_ = nullptr;
+    HWND addModWindow_ = nullptr;
+    std::function<void()> closed_;
+    // The game type as the last click or the code left it: a click on it runs nothing.
+    int gameType_ = 1;
+    HWND focus_ = nullptr;
+    std::wstring serverInfoHint_;
+    BitmapHandle partnerLogo_;
+
+    std::unique_ptr<TUDPEndpoint> UDP;
+    std::unique_ptr<MainWindowProbe<TUDPEndpoint>> probe_;
+    bool timerActive_ = false;
+};
+
+}  // namespace kestrune
