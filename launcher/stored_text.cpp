@@ -145,14 +145,37 @@ bool IsValidUtf8(std::string_view bytes) {
     return true;
 }
 
+namespace {
+
+bool IsAscii(std::string_view bytes) {
+    return std::all_of(bytes.begin(), bytes.end(),
+                       [](char byte) { return static_cast<unsigned char>(byte) < 0x80; });
+}
+
+// The encoding of texts that are all valid UTF-8.
+TextEncoding EncodingOfUtf8(bool allAscii) {
+#ifdef _WIN32
+    // Windows starts the programs with their command line read in the ANSI code page: a file
+    // that says nothing else gets the player's texts in it.
+    return allAscii ? TextEncoding::Windows1252 : TextEncoding::Utf8;
+#else
+    (void)allAscii;
+    return TextEncoding::Utf8;
+#endif
+}
+
+}  // namespace
+
 TextEncoding EncodingOf(std::string_view fileBytes) {
-    return IsValidUtf8(fileBytes) ? TextEncoding::Utf8 : TextEncoding::Windows1252;
+    return IsValidUtf8(fileBytes) ? EncodingOfUtf8(IsAscii(fileBytes)) : TextEncoding::Windows1252;
 }
 
 TextEncoding EncodingOf(const std::vector<std::string>& texts) {
     const bool allUtf8 = std::all_of(texts.begin(), texts.end(),
                                      [](const std::string& text) { return IsValidUtf8(text); });
-    return allUtf8 ? TextEncoding::Utf8 : TextEncoding::Windows1252;
+    const bool allAscii = std::all_of(texts.begin(), texts.end(),
+                                      [](const std::string& text) { return IsAscii(text); });
+    return allUtf8 ? EncodingOfUtf8(allAscii) : TextEncoding::Windows1252;
 }
 
 std::u16string DecodeStoredText(std::string_view bytes) {

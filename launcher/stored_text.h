@@ -22,7 +22,8 @@ bool IsValidUtf8(std::string_view bytes);
 std::size_t Utf8SequenceLength(std::string_view bytes);
 
 // What a file's edited texts are written in: UTF-8 unless the file holds bytes that are not
-// UTF-8, which are then Windows-1252.
+// UTF-8, which are then Windows-1252. On Windows a file of nothing but ASCII (or none yet) is
+// Windows-1252 too, the ANSI code page the started programs read.
 TextEncoding EncodingOf(std::string_view fileBytes);
 TextEncoding EncodingOf(const std::vector<std::string>& texts);
 

@@ -248,9 +248,10 @@ TEST_F(Win32MainWindow, ClosingSavesWithAutoSaveAndAFailedSaveKeepsTheWindowOpen
     ::SendMessageW(form_->Handle(), WM_CLOSE, 0, 0);
     EXPECT_TRUE(closed_);
     EXPECT_FALSE(::IsWindow(form_->Handle()));
+    // A new file is in the ANSI code page, which the started programs read.
     EXPECT_NE(ReadFile(folder_ / "kestrune.ini")
-                  .find("TSNick=b\xC3\xB6"
-                        "b"),
+                  .find("TSNick=b\xF6"
+                        "b\r\n"),
               std::string::npos);
 
     // With AutoSave off nothing is written; where nothing can be written the window stays.
@@ -296,7 +297,7 @@ TEST_F(Win32MainWindow, TheGamePathFromTheDialogStartsTheGameWithTheTypedFields)
     Click(kIdCbAutojoin);
     Type(kIdEdQ3Server, L"127.0.0.1");
     Type(kIdEdQ3Port, L"27960");
-    Type(kIdEdQ3Password, L"secret");
+    Type(kIdEdQ3Password, L"s\u00e9cret");
     Click(kIdBtnLaunchQ3);
     EXPECT_EQ(form_->StatusPanelText(0), L"Q3 Mods started");
     const fs::path record = game.wstring() + L".record";
@@ -307,7 +308,7 @@ TEST_F(Win32MainWindow, TheGamePathFromTheDialogStartsTheGameWithTheTypedFields)
     std::memcpy(commandLine.data(), bytes.data(), commandLine.size() * sizeof(wchar_t));
     commandLine = commandLine.substr(0, commandLine.find(L'\n'));
     EXPECT_TRUE(
-        commandLine.ends_with(L" +connect 127.0.0.1:27960 +password secret +set fs_game Mods"))
+        commandLine.ends_with(L" +connect 127.0.0.1:27960 +password s\u00e9cret +set fs_game Mods"))
         << fs::path(commandLine).string();
 }
 
