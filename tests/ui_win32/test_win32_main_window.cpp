@@ -8,6 +8,7 @@
 #include <commctrl.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -20,6 +21,7 @@
 #include "platform/executable_path.h"
 #include "platform/udp_socket.h"
 #include "tests/support/files.h"
+#include "tests/ui_win32/control_table.h"
 #include "ui_win32/exception_display.h"
 #include "ui_win32/executable_dialog.h"
 #include "ui_win32/main_window.h"
@@ -108,41 +110,43 @@ TEST_F(Win32MainWindow, EveryControlHasItsClassCaptionPlaceAndTabStop) {
         const wchar_t* className;
         const wchar_t* caption;
         RECT place;  // left, top, width, height
+        const wchar_t* hint;
+        int points;  // the window font's; 0: another
     };
     // clang-format off
     const Row rows[] = {
-        {kIdBlMods, L"Static", L"Q3 Mods", {16, 48, 43, 13}},
-        {kIdCbMods, L"ComboBox", L"Mods", {16, 64, 89, 21}},
-        {kIdGroup, L"Button", L"Game type", {16, 96, 81, 65}},
-        {kIdGroupItem0, L"Button", L"Quake III", {24, 112, 71, 20}},
-        {kIdGroupItem1, L"Button", L"Q3 Mods", {24, 134, 71, 20}},
-        {kIdCbAutosave, L"Button", L"AutoSave", {16, 176, 81, 17}},
-        {kIdCbAutojoin, L"Button", L"Auto join Teamspeak", {120, 176, 121, 17}},
-        {kIdCbExit, L"Button", L"Exit on launch game", {256, 176, 153, 17}},
-        {kIdLabel2, L"Static", L"Q3/UT Server", {112, 48, 68, 13}},
-        {kIdEdQ3Server, L"Edit", L"", {112, 64, 97, 21}},
-        {kIdLabel8, L"Static", L"Port", {208, 48, 41, 13}},
-        {kIdEdQ3Port, L"Edit", L"", {208, 64, 49, 21}},
-        {kIdLabel6, L"Static", L"Q3/UT password", {264, 48, 82, 13}},
-        {kIdEdQ3Password, L"Edit", L"", {264, 64, 145, 21}},
-        {kIdLabel4, L"Static", L"Teamspeak server", {112, 88, 97, 13}},
-        {kIdEdTSServer, L"Edit", L"", {112, 104, 97, 21}},
-        {kIdLabel9, L"Static", L"Port", {208, 88, 32, 13}},
-        {kIdEdTSPort, L"Edit", L"", {208, 104, 49, 21}},
-        {kIdLabel3, L"Static", L"Nick name", {264, 88, 73, 13}},
-        {kIdEdTSNick, L"Edit", L"", {264, 104, 145, 21}},
-        {kIdLabel5, L"Static", L"Login name", {112, 128, 65, 13}},
-        {kIdEdTSLogin, L"Edit", L"", {112, 144, 145, 21}},
-        {kIdLabel7, L"Static", L"User Password", {264, 128, 71, 13}},
-        {kIdEdTSPassword, L"Edit", L"", {264, 144, 145, 21}},
-        {kIdBtnLaunchQ3, L"Button", L"Launch game", {16, 200, 75, 25}},
-        {kIdBtnTest, L"Button", L"Test server", {96, 200, 75, 25}},
-        {kIdBtnLaunchTS, L"Button", L"Launch TS2", {176, 200, 75, 25}},
-        {kIdBtnExit, L"Button", L"Exit", {336, 200, 75, 25}},
-        {kIdLabel1, L"Static", L"Program ready", {16, 240, 393, 13}},
-        {kIdImage1, L"Static", L"", {171, 8, 89, 33}},
-        {kIdLabel10, L"Static", L"kestrune.org", {280, 16, 125, 16}},
-        {kIdStatusBar1, L"msctls_statusbar32", L"ioquake3.org", {0, 260, 425, 19}},
+        {kIdBlMods, L"Static", L"Q3 Mods", {16, 48, 43, 13}, L"", 8},
+        {kIdCbMods, L"ComboBox", L"Mods", {16, 64, 89, 21}, L"", 8},
+        {kIdGroup, L"Button", L"Game type", {16, 96, 81, 65}, L"", 8},
+        {kIdGroupItem0, L"Button", L"Quake III", {24, 112, 71, 20}, L"Game type", 8},
+        {kIdGroupItem1, L"Button", L"Q3 Mods", {24, 134, 71, 20}, L"Game type", 8},
+        {kIdCbAutosave, L"Button", L"AutoSave", {16, 176, 81, 17}, L"AutoSave", 8},
+        {kIdCbAutojoin, L"Button", L"Auto join Teamspeak", {120, 176, 121, 17}, L"Auto join Teamspeak", 8},
+        {kIdCbExit, L"Button", L"Exit on launch game", {256, 176, 153, 17}, L"Exit on launch game", 8},
+        {kIdLabel2, L"Static", L"Q3/UT Server", {112, 48, 68, 13}, L"", 8},
+        {kIdEdQ3Server, L"Edit", L"", {112, 64, 97, 21}, L"", 8},
+        {kIdLabel8, L"Static", L"Port", {208, 48, 41, 13}, L"", 8},
+        {kIdEdQ3Port, L"Edit", L"", {208, 64, 49, 21}, L"", 8},
+        {kIdLabel6, L"Static", L"Q3/UT password", {264, 48, 82, 13}, L"", 8},
+        {kIdEdQ3Password, L"Edit", L"", {264, 64, 145, 21}, L"", 8},
+        {kIdLabel4, L"Static", L"Teamspeak server", {112, 88, 97, 13}, L"", 8},
+        {kIdEdTSServer, L"Edit", L"", {112, 104, 97, 21}, L"", 8},
+        {kIdLabel9, L"Static", L"Port", {208, 88, 32, 13}, L"", 8},
+        {kIdEdTSPort, L"Edit", L"", {208, 104, 49, 21}, L"", 8},
+        {kIdLabel3, L"Static", L"Nick name", {264, 88, 73, 13}, L"", 8},
+        {kIdEdTSNick, L"Edit", L"", {264, 104, 145, 21}, L"", 8},
+        {kIdLabel5, L"Static", L"Login name", {112, 128, 65, 13}, L"", 8},
+        {kIdEdTSLogin, L"Edit", L"", {112, 144, 145, 21}, L"", 8},
+        {kIdLabel7, L"Static", L"User Password", {264, 128, 71, 13}, L"", 8},
+        {kIdEdTSPassword, L"Edit", L"", {264, 144, 145, 21}, L"", 8},
+        {kIdBtnLaunchQ3, L"Button", L"Launch game", {16, 200, 75, 25}, L"Launch game", 8},
+        {kIdBtnTest, L"Button", L"Test server", {96, 200, 75, 25}, L"Test server", 8},
+        {kIdBtnLaunchTS, L"Button", L"Launch TS2", {176, 200, 75, 25}, L"Launch TS2", 8},
+        {kIdBtnExit, L"Button", L"Exit", {336, 200, 75, 25}, L"Exit", 8},
+        {kIdLabel1, L"Static", L"Program ready", {16, 240, 393, 13}, L"", 8},
+        {kIdImage1, L"Static", L"", {171, 8, 89, 33}, L"Visit website", 0},
+        {kIdLabel10, L"Static", L"kestrune.org", {280, 16, 125, 16}, L"Visit website", 10},
+        {kIdStatusBar1, L"msctls_statusbar32", L"ioquake3.org", {0, 260, 425, 19}, L"", 0},
     };
     // clang-format on
     for (const Row& row : rows) {
@@ -152,6 +156,12 @@ TEST_F(Win32MainWindow, EveryControlHasItsClassCaptionPlaceAndTabStop) {
         ::GetClassNameW(control, className, 64);
         EXPECT_STREQ(className, row.className);
         EXPECT_EQ(WindowText(control), row.caption);
+        EXPECT_EQ(test_support::HintOf(form.Handle(), control), row.hint);
+        LOGFONTW font{};
+        ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)),
+                     sizeof font, &font);
+        const bool windowFont = std::wstring_view(font.lfFaceName) == L"MS Sans Serif";
+        EXPECT_EQ(windowFont ? font.lfHeight : 0, -::MulDiv(row.points, 96, 72));
         RECT rect{};
         ::GetWindowRect(control, &rect);
         ::MapWindowPoints(nullptr, form.Handle(), reinterpret_cast<POINT*>(&rect), 2);
@@ -210,6 +220,13 @@ TEST_F(Win32MainWindow, EveryControlHasItsClassCaptionPlaceAndTabStop) {
 TEST_F(Win32MainWindow, StartsWithDefaultsOrWithTheStoredWindows1252Settings) {
     Open();
     EXPECT_TRUE(::IsWindowVisible(form_->Handle()));
+    // Centred on the work area of its monitor: as far from its left as from its right edge,
+    // and from its top as from its bottom (give or take the odd pixel).
+    RECT outer{};
+    ::GetWindowRect(form_->Handle(), &outer);
+    const RECT work = test_support::WorkArea();
+    EXPECT_LE(std::abs((outer.left - work.left) - (work.right - outer.right)), 1);
+    EXPECT_LE(std::abs((outer.top - work.top) - (work.bottom - outer.bottom)), 1);
     EXPECT_EQ(::GetFocus(), Control(kIdEdQ3Server));
     EXPECT_EQ(Text(kIdCbMods), L"Mods");
     EXPECT_EQ(form_->StatusPanelText(0), L"ioquake3.org");
