@@ -584,8 +584,7 @@ void TForm1::ShowServerInfo(const ServerDetailsLine& line, const std::string& hi
         text = ElidedRight(dc.Get(), text, room);
     }
     ::SetWindowTextW(label, text.c_str());
-    serverInfoHint_ = WideFromUtf8(hint);
-    hints_->Set(label, serverInfoHint_);
+    hints_->Set(label, WideFromUtf8(hint));
 }
 
 bool TForm1::ProbeTimerActive() const {

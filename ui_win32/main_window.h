@@ -93,8 +93,6 @@ public:
     HWND Control(MainWindowId id) const;
     // Status bar panel 0 (the game) or 1 (the voice client and the mod).
     std::wstring StatusPanelText(int panel) const;
-    // The hint of the server's details beside the message line.
-    const std::wstring& ServerInfoHint() const { return serverInfoHint_; }
 
     // ModsListAccess
     int ModsCount() const override;
@@ -154,7 +152,6 @@ private:
     // The game type as the last click or the code left it: a click on it runs nothing.
     int gameType_ = 1;
     HWND focus_ = nullptr;
-    std::wstring serverInfoHint_;
     BitmapHandle partnerLogo_;
 
     std::unique_ptr<TUDPEndpoint> UDP;

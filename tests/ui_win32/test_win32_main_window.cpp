@@ -375,11 +375,18 @@ TEST_F(Win32MainWindow, TheProbeReportsAnAnswerOrItsTimeOutAndErrorsGoToTheDispl
     ASSERT_TRUE(PumpUntil([&] { return (received = server.ReceiveFrom(query)).count >= 0; }));
     EXPECT_EQ(std::string(query.data(), static_cast<std::size_t>(received.count)),
               std::string(kStatusQuery, kStatusQueryLength));
-    const std::string answer = "\xFF\xFF\xFF\xFFstatusResponse\n\\mapname\\q3dm17\n";
+    const std::string answer =
+        "\xFF\xFF\xFF\xFFstatusResponse\n\\sv_hostname\\Loopback arena\\mapname\\"
+        "q3dm17_the_longest_yard_remade_for_a_row_far_too_narrow_for_it\n";
     ASSERT_EQ(server.SendTo(answer, kLoopback, received.fromPort), 0);
     ASSERT_TRUE(PumpUntil([&] { return Text(kIdLabel1) == L"Server is online"; }));
-    EXPECT_NE(Text(kIdServerInfo).find(L"q3dm17"), std::wstring::npos)
-        << fs::path(Text(kIdServerInfo)).string();
+    // A long map name is cut first, so the players and the round trip still show.
+    const std::wstring details = Text(kIdServerInfo);
+    EXPECT_TRUE(details.starts_with(L"q3dm17_") && details.ends_with(L" ms") &&
+                details.find(L"\u2026 \u00b7 0 players") != std::wstring::npos)
+        << fs::path(details).string();
+    EXPECT_NE(test_support::HintOf(form_->Handle(), Control(kIdServerInfo)).find(L"Loopback arena"),
+              std::wstring::npos);
 
     // Nobody answers the second query.
     Click(kIdBtnTest);
