@@ -11,6 +11,8 @@ namespace kestrune {
 namespace {
 
 constexpr SIZE kClientSize{382, 310};
+constexpr ControlPlace kMakerArea{32, 8, 321, 185};
+constexpr ControlPlace kPartnerLogoArea{32, 200, 89, 33};
 // A fixed frame with the system menu (and its close box) alone.
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 
@@ -23,10 +25,10 @@ TForm2::TForm2(HWND mainWindow) : mainWindow_(mainWindow) {
     }
     hints_.emplace(Handle());
 
-    makerPicture_ = LoadPicture(IDB_MAKER);
-    const HWND Image2 = AddPicture(*this, makerPicture_.get(), {32, 8, 321, 185}, kImage2);
-    partnerLogo_ = LoadPicture(IDB_PARTNER_LOGO);
-    const HWND Image1 = AddPicture(*this, partnerLogo_.get(), {32, 200, 89, 33}, kImage1);
+    makerPicture_ = LoadPicture(IDB_MAKER, kMakerArea, Dpi());
+    const HWND Image2 = AddPicture(*this, makerPicture_.get(), kMakerArea, kImage2);
+    partnerLogo_ = LoadPicture(IDB_PARTNER_LOGO, kPartnerLogoArea, Dpi());
+    const HWND Image1 = AddPicture(*this, partnerLogo_.get(), kPartnerLogoArea, kImage1);
     for (HWND link : {Image2, Image1}) {
         SetHandCursor(link);
         hints_->Set(link, L"Visit website");

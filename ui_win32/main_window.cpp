@@ -241,7 +241,7 @@ void TForm1::CreateControls() {
     }
     ::SetWindowTextW(Control(kIdLabel10), WideFromUtf8(kMakerHost).c_str());
     WidenToCaption(Control(kIdLabel10), kLabels[std::size(kLabels) - 1].place);
-    partnerLogo_ = LoadPicture(IDB_PARTNER_LOGO);
+    partnerLogo_ = LoadPicture(IDB_PARTNER_LOGO, kPartnerLogoPlace, Dpi());
     const HWND Image1 = AddPicture(*this, partnerLogo_.get(), kPartnerLogoPlace, kIdImage1);
     hints_->Set(Image1, L"Visit website");
     SetHandCursor(Image1);

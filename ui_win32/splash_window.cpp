@@ -15,6 +15,7 @@ namespace {
 constexpr SIZE kOuterSize{362, 299};
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 constexpr int kHeadingPoints = 18;
+constexpr ControlPlace kMakerArea{16, 40, 321, 185};
 
 }  // namespace
 
@@ -27,8 +28,8 @@ TForm3::TForm3(HWND mainWindow) : mainWindow_(mainWindow) {
 
     Label1 = AddTextLabel(*this, L"Kestrune 2.0 by", {56, 8}, kLabel1, kHeadingPoints);
 
-    makerPicture_ = LoadPicture(IDB_MAKER);
-    Image1 = AddPicture(*this, makerPicture_.get(), {16, 40, 321, 185}, kImage1);
+    makerPicture_ = LoadPicture(IDB_MAKER, kMakerArea, Dpi());
+    Image1 = AddPicture(*this, makerPicture_.get(), kMakerArea, kImage1);
     SetHandCursor(Image1);
     hints_->Set(Image1, L"Visit website");
 

@@ -117,7 +117,7 @@ TEST_F(SecondaryWindowTest, LinksShowTheirPicturesAndOpenTheirSites) {
         HWND window;
         int id;
         std::string_view url;
-        LONG pictureWidth;  // 0: a text, blue
+        LONG pictureWidth;  // the picture's own; 0: a text, blue
     } links[] = {
         {splash.Handle(), TForm3::kImage1, kMakerUrl, 320},
         {splash.Handle(), TForm3::kLabel2, kMakerUrl, 0},
@@ -138,10 +138,19 @@ TEST_F(SecondaryWindowTest, LinksShowTheirPicturesAndOpenTheirSites) {
                        MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
         EXPECT_EQ(::GetCursor(), ::LoadCursorW(nullptr, IDC_HAND));
 
-        BITMAP picture{};
-        ::GetObjectW(reinterpret_cast<HBITMAP>(::SendMessageW(control, STM_GETIMAGE, 0, 0)),
-                     sizeof picture, &picture);
-        EXPECT_EQ(picture.bmWidth, link.pictureWidth);
+        // A picture fills its area as drawn, at its own size from the top-left, on the face.
+        const auto picture =
+            reinterpret_cast<HBITMAP>(::SendMessageW(control, STM_GETIMAGE, IMAGE_BITMAP, 0));
+        BITMAP size{};
+        ::GetObjectW(picture, sizeof size, &size);
+        if (link.pictureWidth > 0) {
+            EXPECT_EQ(Place({0, 0, size.bmWidth, size.bmHeight}),
+                      Place({0, 0, PlaceOf(control)[2], PlaceOf(control)[3]}));
+            const HGDIOBJ previous = ::SelectObject(dc, picture);
+            EXPECT_NE(::GetPixel(dc, link.pictureWidth - 1, 0), ::GetSysColor(COLOR_BTNFACE));
+            EXPECT_EQ(::GetPixel(dc, link.pictureWidth, 0), ::GetSysColor(COLOR_BTNFACE));
+            ::SelectObject(dc, previous);
+        }
         ::SetTextColor(dc, RGB(0, 0, 0));
         ::SendMessageW(link.window, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
                        reinterpret_cast<LPARAM>(control));
