@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/exception.h"
+#include "platform/system_error.h"
 #include "ui_win32/exception_display.h"
 #include "ui_win32/resources/resource_ids.h"
 
@@ -46,7 +48,11 @@ void NativeWindow::Create(const wchar_t* className, const wchar_t* caption, DWOR
         ::CreateWindowExW(exStyle, className, caption, style, CW_USEDEFAULT, CW_USEDEFAULT,
                           client.cx, client.cy, nullptr, menu, ::GetModuleHandleW(nullptr), this);
     if (!window_) {
-        return;
+        const DWORD error = ::GetLastError();
+        if (menu) {
+            ::DestroyMenu(menu);
+        }
+        throw Exception("Cannot create the window: " + SystemErrorMessage(static_cast<int>(error)));
     }
     dpi_ = DpiOf(window_);
     const SIZE outer = OuterSizeFor({Scaled(client.cx, dpi_), Scaled(client.cy, dpi_)}, style,

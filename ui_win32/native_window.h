@@ -38,7 +38,8 @@ protected:
     NativeWindow() = default;
 
     // Makes the window, hidden, with the client size at 96 DPI (scaled to the DPI of the
-    // monitor it opens on) and the class's icon and background.
+    // monitor it opens on) and the class's icon and background. Raises when no window can be made
+    // (the menu is then destroyed).
     void Create(const wchar_t* className, const wchar_t* caption, DWORD style, DWORD exStyle,
                 SIZE client, HMENU menu = nullptr);
     // The window's messages; the default handling is DefWindowProcW's.
