@@ -18,7 +18,7 @@ constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDR
 
 }  // namespace
 
-TForm2::TForm2(HWND mainWindow) : mainWindow_(mainWindow) {
+TForm2::TForm2(HWND mainWindow) : SecondaryNativeWindow(mainWindow) {
     Create(L"TForm2", L"About Kestrune", kStyle, 0, kClientSize);
     if (!Handle()) {
         return;
@@ -51,7 +51,7 @@ LRESULT TForm2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (wParam && !placed_) {
                 placed_ = true;
                 RECT mainRect{};
-                ::GetWindowRect(mainWindow_, &mainRect);
+                ::GetWindowRect(MainWindow(), &mainRect);
                 const POINT topLeft = CentredTopLeft(mainRect, OuterSizeOf(Handle()));
                 ::SetWindowPos(Handle(), nullptr, topLeft.x, topLeft.y, 0, 0,
                                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -82,18 +82,6 @@ LRESULT TForm2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
     }
     return NativeWindow::HandleMessage(message, wParam, lParam);
-}
-
-void TForm2::BringMainWindowForward() {
-    BringForward(mainWindow_);
-}
-
-void TForm2::CloseWindow() {
-    ::ShowWindow(Handle(), SW_HIDE);
-}
-
-void TForm2::OpenWebSite(std::string_view url) {
-    kestrune::OpenWebSite(url);
 }
 
 }  // namespace kestrune

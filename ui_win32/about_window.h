@@ -3,11 +3,10 @@
 #include <windows.h>
 
 #include <optional>
-#include <string_view>
 
 #include "ui_logic/secondary_window_steps.h"
 #include "ui_win32/hints.h"
-#include "ui_win32/native_window.h"
+#include "ui_win32/secondary_native_window.h"
 #include "ui_win32/static_controls.h"
 
 namespace kestrune {
@@ -16,7 +15,7 @@ namespace kestrune {
 // sites, the version and three lines about the maker. Modeless and hidden until the main window
 // shows it (BringForward); it is then centred on the main window the first time, later where it
 // was left. OK and the close box hide it.
-class TForm2 : public NativeWindow, private AboutWindowView {
+class TForm2 : public SecondaryNativeWindow<AboutWindowView> {
 public:
     // The controls' ids; OK is the window's default button (Enter).
     enum : int { kButton1 = IDOK, kImage2 = 101, kImage1, kLabel5, kLabel2, kLabel1, kLabel4 };
@@ -27,12 +26,6 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    // SecondaryWindowView
-    void BringMainWindowForward() override;
-    void CloseWindow() override;
-    void OpenWebSite(std::string_view url) override;
-
-    HWND mainWindow_;
     AboutWindowSteps steps_{*this};
     bool placed_ = false;
     BitmapHandle makerPicture_;

@@ -26,7 +26,7 @@ RECT FirstWorkArea() {
 }  // namespace
 
 TForm4::TForm4(HWND mainWindow, ModsListAccess& mods, std::string modsListPath)
-    : mainWindow_(mainWindow), mods_(mods), steps_(*this, std::move(modsListPath)) {
+    : SecondaryNativeWindow(mainWindow), mods_(mods), steps_(*this, std::move(modsListPath)) {
     Create(L"TForm4", L"ADD Mods", kStyle, 0, kOuterSize);
     if (!Handle()) {
         return;
@@ -91,18 +91,6 @@ void TForm4::AppendMod(std::u16string_view name) {
 
 std::optional<ModsList> TForm4::ModsListToWrite() const {
     return mods_.ModsListToWrite();
-}
-
-void TForm4::BringMainWindowForward() {
-    BringForward(mainWindow_);
-}
-
-void TForm4::CloseWindow() {
-    ::ShowWindow(Handle(), SW_HIDE);
-}
-
-void TForm4::OpenWebSite(std::string_view url) {
-    kestrune::OpenWebSite(url);
 }
 
 }  // namespace kestrune

@@ -10,14 +10,14 @@
 #include "ui_logic/secondary_window_steps.h"
 #include "ui_win32/hints.h"
 #include "ui_win32/mods_list_access.h"
-#include "ui_win32/native_window.h"
+#include "ui_win32/secondary_native_window.h"
 
 namespace kestrune {
 
 // The Add-mod window: appends names to the main window's mods list and writes the list out.
 // Modeless and hidden until the main window shows it (BringForward); it opens first at its
 // fixed place on the screen, later where it was left. Its close box hides it without writing.
-class TForm4 : public NativeWindow, private AddModWindowView {
+class TForm4 : public SecondaryNativeWindow<AddModWindowView> {
 public:
     // The controls' ids.
     enum : int { kLabel1 = 101, kEdmods, kBtMods, kButton1 };
@@ -29,17 +29,12 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    // SecondaryWindowView
-    void BringMainWindowForward() override;
-    void CloseWindow() override;
-    void OpenWebSite(std::string_view url) override;
     // AddModWindowView
     std::u16string NameTyped() const override;
     int ModsCount() const override;
     void AppendMod(std::u16string_view name) override;
     std::optional<ModsList> ModsListToWrite() const override;
 
-    HWND mainWindow_;
     ModsListAccess& mods_;
     AddModWindowSteps steps_;
     bool placed_ = false;

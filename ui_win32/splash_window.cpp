@@ -19,7 +19,7 @@ constexpr ControlPlace kMakerArea{16, 40, 321, 185};
 
 }  // namespace
 
-TForm3::TForm3(HWND mainWindow) : mainWindow_(mainWindow) {
+TForm3::TForm3(HWND mainWindow) : SecondaryNativeWindow(mainWindow) {
     Create(L"TForm3", WideFromUtf8(kMakerName).c_str(), kStyle, 0, kOuterSize);
     if (!Handle()) {
         return;
@@ -99,18 +99,6 @@ void TForm3::StartTimer() {
 void TForm3::StopTimer() {
     ::KillTimer(Handle(), kTimer1);
     timerActive_ = false;
-}
-
-void TForm3::BringMainWindowForward() {
-    BringForward(mainWindow_);
-}
-
-void TForm3::CloseWindow() {
-    ::ShowWindow(Handle(), SW_HIDE);
-}
-
-void TForm3::OpenWebSite(std::string_view url) {
-    kestrune::OpenWebSite(url);
 }
 
 }  // namespace kestrune

@@ -3,18 +3,17 @@
 #include <windows.h>
 
 #include <optional>
-#include <string_view>
 
 #include "ui_logic/secondary_window_steps.h"
 #include "ui_win32/hints.h"
-#include "ui_win32/native_window.h"
+#include "ui_win32/secondary_native_window.h"
 #include "ui_win32/static_controls.h"
 
 namespace kestrune {
 
 // The splash window: open from its creation, over the main window, for 1.5 seconds; then it
 // shows the main window and hides for good.
-class TForm3 : public NativeWindow, private SplashWindowView {
+class TForm3 : public SecondaryNativeWindow<SplashWindowView> {
 public:
     // The controls' ids and the timer's.
     enum : int { kLabel1 = 101, kImage1, kLabel2 };
@@ -28,14 +27,10 @@ protected:
 
 private:
     // SplashWindowView
-    void BringMainWindowForward() override;
-    void CloseWindow() override;
-    void OpenWebSite(std::string_view url) override;
     bool TimerActive() const override;
     void StartTimer() override;
     void StopTimer() override;
 
-    HWND mainWindow_;
     SplashWindowSteps steps_{*this};
     BitmapHandle makerPicture_;
     std::optional<Hints> hints_;
