@@ -5,12 +5,14 @@
 #
 #   bench/run.sh       RUNS=15 bench/run.sh       ONLY=probe DISPLAY_NUMBER=93 bench/run.sh
 #
-# ONLY names the parts to run, of: startup (start-up, memory, idle cost), probe, burst;
-# DISPLAY_NUMBER the X display to start (else the first free one of :95 to :99).
+# ONLY names the parts to run, of: startup (start-up, memory, idle cost), probe, burst, windows
+# (the Windows edition's start-up and memory under Wine); DISPLAY_NUMBER the X display to start
+# (else the first free one of :95 to :99).
 #
 # Measured: start-up to the main window mapped and painted, resident memory once idle, the
-# server probe's latency, what the idle launcher costs, and the datagram burst. Only loopback
-# addresses are used. Takes about nine minutes with 10 runs.
+# server probe's latency, what the idle launcher costs, the datagram burst, and the first two
+# for the Windows edition under Wine. Only loopback addresses are used. Takes about fifteen
+# minutes with 10 runs (the first time, a few more to build for Windows).
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/common.sh"
 
 RUNS=${RUNS:-10}
@@ -19,7 +21,7 @@ SETTLE_MS=3000    # after the first paint: the splash window (1.5 s) is gone by 
 LOOKUP_MS=2000    # the slow name lookup "Test server" waits on
 CLICKS=20         # probe clicks (and raw round trips) per run
 BUILD=build/bench
-ONLY=${ONLY:-startup probe burst}
+ONLY=${ONLY:-startup probe burst windows}
 part() { [[ " $ONLY " == *" $1 "* ]]; }
 # The probe's details are measured against an answer recorded from a real server with six players.
 RECORDED_ANSWER=$ROOT/tests/launcher/data/status-tdm-utf8.bin
@@ -39,6 +41,8 @@ WORK=$(mktemp -d /tmp/kestrune-bench.XXXXXX)
 PIDS=()
 cleanup() {
     local pid
+    # The Wine prefix's server and its programs go before the X server they draw on.
+    end_wine_and_x_server
     for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
     rm -rf "$WORK"
 }
@@ -76,9 +80,9 @@ if ! xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; then
 fi
 
 # --- The launcher's folder: a copy of the binary, all fifteen settings, 50 mods -----------------
-make_launcher_folder() {  # DIR Q3PORT
+make_launcher_folder() {  # DIR Q3PORT [PROGRAM]
     mkdir -p "$1"
-    cp "$ROOT/$BUILD/app/kestrune" "$1/kestrune"
+    cp "${3:-$ROOT/$BUILD/app/kestrune}" "$1/"
     cat >"$1/kestrune.ini" <<EOF
 [Main]
 Autosave=1
@@ -126,8 +130,6 @@ median() {  # NAME (0 for a part that did not run)
 
 LOAD_BEFORE=$(cut -d' ' -f1-3 /proc/loadavg)
 
-if part startup; then
-# --- Start-up, memory and idle cost: launcher and bare window in turn -----------------------
 # With --unfocus after the program, another window is made the active one before the idle time.
 watch_window() {  # TITLE SETTLE IDLE PROGRAM [ARGS...] [--unfocus]
     local title=$1 settle=$2 idle=$3 options=()
@@ -139,6 +141,9 @@ watch_window() {  # TITLE SETTLE IDLE PROGRAM [ARGS...] [--unfocus]
     "$BIN/bench_window_watch" --title "$title" --settle-ms "$settle" --idle-ms "$idle" \
         "${options[@]}" -- "$@"
 }
+
+if part startup; then
+# --- Start-up, memory and idle cost: launcher and bare window in turn -----------------------
 in_launcher_folder() { (cd "$WORK/launcher" && "$@"); }
 # Start-up back to back: this machine pages out memory left untouched for some seconds, and a
 # program started after a quiet spell pays for bringing its libraries back in. That figure is
@@ -207,6 +212,51 @@ for run in $(seq "$RUNS"); do
 done
 fi
 
+if part windows; then
+# --- The Windows edition under Wine: start-up and memory, beside a bare Win32 window ----------
+WINDOWS_BUILD=build/bench-win64
+ensure_packages "${WINDOWS_PACKAGES[@]}"
+say "configuring $WINDOWS_BUILD (Release, 64-bit Windows)"
+cmake -S "$ROOT" -B "$ROOT/$WINDOWS_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" -DKESTRUNE_BENCH=ON \
+    -DKESTRUNE_TESTS=OFF >/dev/null
+say "building kestrune.exe and the bare Win32 window"
+cmake --build "$ROOT/$WINDOWS_BUILD" --target kestrune bench_win32_bare_window
+WINE=$(wine_tool wine64)
+WINE_VERSION=$("$WINE" --version)
+BARE_EXE=$ROOT/$WINDOWS_BUILD/bench/bench_win32_bare_window.exe
+make_launcher_folder "$WORK/windows" 27960 "$ROOT/$WINDOWS_BUILD/app/kestrune.exe"
+in_windows_folder() { (cd "$WORK/windows" && "$@"); }
+# One prefix, made once; its server is started before anything is timed and kept running
+# (persistent), so that neither side pays for starting it, its services or the desktop process.
+export WINEPREFIX=$ROOT/$WINDOWS_BUILD/wineprefix WINEDEBUG=-all
+WINE_SERVER_TO_END=$(wine_tool wineserver)
+"$WINE_SERVER_TO_END" -p
+say "starting the Wine prefix $WINEPREFIX"
+WINEDLLOVERRIDES="mscoree=;mshtml=" "$WINE" wineboot --init >/dev/null 2>&1
+say "Windows start-up under Wine: $((3 * RUNS)) runs of each, back to back"
+# One run of each first: the desktop process starts with the first window, and neither side
+# pays for a cold disk cache.
+measure warm_ watch_window "Bare window" 0 0 "$WINE" "$BARE_EXE"
+measure warm_ in_windows_folder watch_window "Kestrune version 2.0" 0 0 "$WINE" kestrune.exe
+for run in $(seq $((3 * RUNS))); do
+    measure win_bare_ watch_window "Bare window" 0 0 "$WINE" "$BARE_EXE"
+    measure win_kestrune_ in_windows_folder \
+        watch_window "Kestrune version 2.0" 0 0 "$WINE" kestrune.exe
+    measure win_label_ watch_window "Bare window" 0 0 "$WINE" "$BARE_EXE" --label
+done
+say "Windows memory under Wine: $RUNS runs of $((3 * SETTLE_MS / 1000 + 1)) s"
+for run in $(seq "$RUNS"); do
+    measure win_bare_idle_ watch_window "Bare window" "$SETTLE_MS" 0 "$WINE" "$BARE_EXE"
+    measure win_kestrune_idle_ in_windows_folder \
+        watch_window "Kestrune version 2.0" "$SETTLE_MS" 0 "$WINE" kestrune.exe
+    measure win_label_idle_ watch_window "Bare window" "$SETTLE_MS" 0 "$WINE" "$BARE_EXE" --label
+    printf '  run %2d of %d\n' "$run" "$RUNS"
+done
+end_wine_and_x_server
+unset WINEPREFIX WINEDEBUG
+fi
+
 LOAD_AFTER=$(cut -d' ' -f1-3 /proc/loadavg)
 
 # --- The table ---------------------------------------------------------------------------------
@@ -240,7 +290,9 @@ lookup_wake=$(m probe_lookup_wakeups_per_s); lookup_idle_wake=$(m probe_idle_wak
 e_rate=$(m burst_endpoint_rate); b_rate=$(m burst_blocking_rate)
 e_kept=$(m burst_endpoint_kept); b_kept=$(m burst_blocking_kept)
 e_late=$(m burst_endpoint_late); i_late=$(m burst_idle_late)
-timeouts=$(cat "$WORK"/values/*probe_timeouts 2>/dev/null | awk '{s += $1} END {print s + 0}')
+# (none where the probe did not run)
+timeouts=$(cat "$WORK"/values/*probe_timeouts 2>/dev/null | awk '{s += $1} END {print s + 0}' ||
+    true)
 start_ratio=$(ratio "$k_start" "$b_start")
 rss_ratio=$(ratio "$k_rss" "$b_rss")
 
@@ -250,7 +302,8 @@ echo "measured in the same run"
 echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)," \
     "$(awk '/MemTotal/ {printf "%.1f GiB", $2 / 1048576}' /proc/meminfo) memory;" \
     "load average $LOAD_BEFORE before, $LOAD_AFTER after"
-echo "Display: Xvfb $DISPLAY with openbox; Qt $(pkg-config --modversion Qt6Core || echo 6)"
+echo "Display: Xvfb $DISPLAY with openbox; Qt $(pkg-config --modversion Qt6Core || echo 6)${WINE_VERSION:+;}" \
+    "${WINE_VERSION:-}"
 echo
 row "measure" "Kestrune" "baseline" "ratio" "target" "result"
 row "$(printf -- '-%.0s' {1..50})" "----------" "----------" "--------" "--------" "------"
@@ -266,6 +319,24 @@ row "resident memory, idle, splash gone" "$(mib "$k_rss")" "$(mib "$b_rss")" "$r
 row "  of it private (anonymous)" "$(mib "$k_anon")" "$(mib "$b_anon")" \
     "$(ratio "$k_anon" "$b_anon")" "" ""
 row "  bare window with one text label" "" "$(mib "$l_rss")" "$(ratio "$l_rss" "$b_rss")" "" ""
+fi
+if part windows; then
+w_start=$(m win_kestrune_startup_ms); wb_start=$(m win_bare_startup_ms)
+wl_start=$(m win_label_startup_ms)
+w_rss=$(m win_kestrune_idle_rss_kb); wb_rss=$(m win_bare_idle_rss_kb); wl_rss=$(m win_label_idle_rss_kb)
+w_anon=$(m win_kestrune_idle_anon_kb); wb_anon=$(m win_bare_idle_anon_kb)
+w_start_ratio=$(ratio "$w_start" "$wb_start")
+w_rss_ratio=$(ratio "$w_rss" "$wb_rss")
+row "Windows, under Wine: start-up to the main window" "$(ms "$w_start")" "$(ms "$wb_start")" \
+    "$w_start_ratio" "<= 1.2x" "$(at_most "${w_start_ratio%x}" 1.2)"
+row "  bare Win32 window with one text label" "" "$(ms "$wl_start")" \
+    "$(ratio "$wl_start" "$wb_start")" "" ""
+row "Windows, under Wine: resident memory, splash gone" "$(mib "$w_rss")" "$(mib "$wb_rss")" \
+    "$w_rss_ratio" "<= 1.2x" "$(at_most "${w_rss_ratio%x}" 1.2)"
+row "  of it private (anonymous)" "$(mib "$w_anon")" "$(mib "$wb_anon")" \
+    "$(ratio "$w_anon" "$wb_anon")" "" ""
+row "  bare Win32 window with one text label" "" "$(mib "$wl_rss")" \
+    "$(ratio "$wl_rss" "$wb_rss")" "" ""
 fi
 if part probe; then
 row "\"Test server\" click to \"Server is online\"" "$(ms "$probe")" \
@@ -307,6 +378,14 @@ echo "trip to the same loopback responder (probe; for the details, one that give
 echo "recorded from a real server with six players); the same launcher window idle for as long"
 echo "(lookup); a blocking recvfrom loop on the same burst, and the timer with no burst (burst)."
 echo "Start-up is from the program's start to its window's first paint, seen from the X server."
+if part windows; then
+    echo "Windows edition: the Release kestrune.exe (64-bit) and a bare Win32 window of the same"
+    echo "client size, both under wine64 in one prefix made before the runs, whose server was"
+    echo "started before the timing and kept running, with its desktop process (neither side pays"
+    echo "for them). Memory is that of the process that runs the .exe (its window's _NET_WM_PID):"
+    echo "it holds Wine's own libraries on both sides; Wine's server and desktop process, shared by"
+    echo "every Windows program, are in neither. Memory after ${SETTLE_MS} ms, the splash gone."
+fi
 if [ "$timeouts" -gt 0 ]; then
     echo "Probe clicks that timed out: $timeouts (left out of the latency)."
 fi

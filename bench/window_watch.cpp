@@ -10,6 +10,11 @@
 // Prints one line: startup_ms map_ms, with --idle-ms idle_cpu_pct idle_wakeups_per_s threads (at
 // the start and the end of the idle time), then rss_kb anon_kb read at the end.
 //
+// The costs are those of the process that owns the window, named by its _NET_WM_PID, or of the
+// program started where the window names none. The two differ where the program starts the
+// window's process through another; under Wine they are one process (the loader becomes the
+// Windows program), and Wine's server, shared by every Windows program, is no part of it.
+//
 // The window is found as a child of the root window (where every top-level window is created)
 // whose WM_NAME is the title once it maps. Its first content is the first Damage report on it
 // after the map: top-level windows get no server-drawn background, so that report is the
@@ -103,6 +108,26 @@ std::string WindowName(xcb_connection_t* x, xcb_window_t window) {
                        xcb_get_property_value_length(reply.get()));
 }
 
+// The process that made the window, as it says in _NET_WM_PID, or 0.
+pid_t WindowProcess(xcb_connection_t* x, xcb_window_t window) {
+    static constexpr char kName[] = "_NET_WM_PID";
+    ReplyPtr<xcb_intern_atom_reply_t> atom(
+        xcb_intern_atom_reply(x, xcb_intern_atom(x, 1, sizeof kName - 1, kName), nullptr),
+        &std::free);
+    if (!atom || atom->atom == XCB_NONE) {
+        return 0;
+    }
+    ReplyPtr<xcb_get_property_reply_t> reply(
+        xcb_get_property_reply(
+            x, xcb_get_property(x, 0, window, atom->atom, XCB_ATOM_CARDINAL, 0, 1), nullptr),
+        &std::free);
+    if (!reply || xcb_get_property_value_length(reply.get()) != 4) {
+        return 0;
+    }
+    return static_cast<pid_t>(
+        *static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get())));
+}
+
 bool IsViewable(xcb_connection_t* x, xcb_window_t window) {
     ReplyPtr<xcb_get_window_attributes_reply_t> reply(
         xcb_get_window_attributes_reply(x, xcb_get_window_attributes(x, window), nullptr),
@@ -146,6 +171,7 @@ public:
     }
 
     bool HasDamage() const { return damageEvent_ != 0; }
+    xcb_window_t Target() const { return target_; }
 
     // Ends the watch: no more events from the program's windows.
     void Stop() {
@@ -262,6 +288,9 @@ int Run(const Options& options) {
         return 1;
     }
 
+    // Whose costs are read: the window's process where it names one.
+    const pid_t windowProcess = WindowProcess(x, watch.Target());
+    const pid_t measured = windowProcess > 0 ? windowProcess : child;
     watch.Stop();
     std::this_thread::sleep_for(std::chrono::milliseconds(options.settleMs));
     // After the settling time: a splash window that closes gives the focus back to the window.
@@ -271,10 +300,10 @@ int Run(const Options& options) {
     }
     std::printf("startup_ms=%.2f map_ms=%.2f", startup.paintMs, startup.mapMs);
     if (options.idleMs > 0) {
-        const auto before = ReadProcessUsage(child);
+        const auto before = ReadProcessUsage(measured);
         const double idleStart = NowMs();
         std::this_thread::sleep_for(std::chrono::milliseconds(options.idleMs));
-        const auto after = ReadProcessUsage(child);
+        const auto after = ReadProcessUsage(measured);
         const double idleMs = NowMs() - idleStart;
         if (!before || !after) {
             std::fprintf(stderr, "window_watch: the program ended early\n");
@@ -287,7 +316,7 @@ int Run(const Options& options) {
         std::printf(" idle_cpu_pct=%.3f idle_wakeups_per_s=%.2f threads=%d/%d",
                     100 * cpuMs / idleMs, wakeups * 1000 / idleMs, before->threads, after->threads);
     }
-    const ResidentSize resident = ReadResidentSize(child);
+    const ResidentSize resident = ReadResidentSize(measured);
     StopChild(child);
     xcb_disconnect(x);
     std::printf(" rss_kb=%ld anon_kb=%ld\n", resident.totalKb, resident.anonymousKb);

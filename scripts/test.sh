@@ -27,10 +27,10 @@ UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 
 ensure_packages "${WINDOWS_PACKAGES[@]}"
 configure_and_build build/win64 -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
-    -DCMAKE_BUILD_TYPE=Debug -DKESTRUNE_WERROR=ON
+    -DCMAKE_BUILD_TYPE=Debug -DKESTRUNE_WERROR=ON -DKESTRUNE_BENCH=ON
 # 32-bit Windows is built, suites included, but cannot be run here.
 configure_and_build build/win32 -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-i686.cmake" \
-    -DCMAKE_BUILD_TYPE=Debug -DKESTRUNE_WERROR=ON
+    -DCMAKE_BUILD_TYPE=Debug -DKESTRUNE_WERROR=ON -DKESTRUNE_BENCH=ON
 say "running the 64-bit Windows tests under Wine"
 run_under_wine build/win64
 
