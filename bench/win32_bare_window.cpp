@@ -1,10 +1,13 @@
 // The floor for a Win32 program: one empty window with a client area of 425 by 279 and the
 // message loop, nothing else (no common controls, no manifest). With --label the window holds
-// one line of text in the launcher's font, which shows what drawing any text adds to that floor.
+// one line of text in the launcher's font, which shows what drawing any text adds to that floor;
+// with --dlls the program first loads the system DLLs the launcher imports besides this one's,
+// which shows what they cost apart from the launcher's own work.
 
 #include <windows.h>
 
 #include <cstring>
+#include <initializer_list>
 
 namespace {
 
@@ -37,6 +40,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
         frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
     if (!window) {
         return 1;
+    }
+    if (std::strstr(commandLine, "--dlls")) {
+        for (const wchar_t* dll :
+             {L"comctl32.dll", L"comdlg32.dll", L"ole32.dll", L"shell32.dll", L"ws2_32.dll"}) {
+            if (!::LoadLibraryW(dll)) {
+                return 1;
+            }
+        }
     }
     HFONT font = nullptr;
     if (std::strstr(commandLine, "--label")) {
