@@ -9,7 +9,7 @@
 #include "ui/clickable_label.h"
 #include "ui/exception_display.h"
 #include "ui/secondary_window_style.h"
-#include "ui/web_sites.h"
+#include "ui_logic/web_sites.h"
 #include "ui/window_placement.h"
 
 namespace kestrune {

@@ -2,7 +2,7 @@
 
 #include "ui_logic/maker_texts.h"
 #include "ui_win32/resources/resource_ids.h"
-#include "ui_win32/web_sites.h"
+#include "ui_logic/web_sites.h"
 #include "ui_win32/wide_text.h"
 #include "ui_win32/window_placement.h"
 

@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "ui_win32/static_controls.h"
-#include "ui_win32/web_sites.h"
+#include "ui_logic/web_sites.h"
 #include "ui_win32/wide_text.h"
 #include "ui_win32/window_placement.h"
 

@@ -19,7 +19,7 @@
 #include "ui/exception_display.h"
 #include "ui/executable_browser.h"
 #include "ui/main_window.h"
-#include "ui/web_sites.h"
+#include "ui_logic/web_sites.h"
 
 // Failures print texts as text.
 inline void PrintTo(const QString& text, std::ostream* out) {

@@ -24,7 +24,7 @@
 #include "ui/add_mod_window.h"
 #include "ui/exception_display.h"
 #include "ui/splash_window.h"
-#include "ui/web_sites.h"
+#include "ui_logic/web_sites.h"
 #include "ui/window_placement.h"
 
 namespace kestrune {

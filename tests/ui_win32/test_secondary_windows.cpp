@@ -16,7 +16,7 @@
 #include "ui_win32/add_mod_window.h"
 #include "ui_win32/exception_display.h"
 #include "ui_win32/splash_window.h"
-#include "ui_win32/web_sites.h"
+#include "ui_logic/web_sites.h"
 #include "ui_win32/wide_text.h"
 #include "ui_win32/window_placement.h"
 

@@ -25,7 +25,7 @@
 #include "ui_win32/exception_display.h"
 #include "ui_win32/executable_dialog.h"
 #include "ui_win32/main_window.h"
-#include "ui_win32/web_sites.h"
+#include "ui_logic/web_sites.h"
 #include "ui_win32/wide_text.h"
 
 namespace kestrune {

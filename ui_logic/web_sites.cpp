@@ -1,9 +1,8 @@
-#include "ui/web_sites.h"
+#include "ui_logic/web_sites.h"
 
-#include <string>
 #include <utility>
 
-#include "platform/process_spawn.h"
+#include "platform/web_browser.h"
 
 namespace kestrune {
 
@@ -21,9 +20,7 @@ void OpenWebSite(std::string_view url) {
         opener(url);
         return;
     }
-    // The desktop's URL handler stands in for the shell's, and only the desktop's own: never a
-    // program of that name in the current folder.
-    (void)SpawnDetached("xdg-open", {std::string(url)}, "", ProgramSearch::PathOnly);
+    OpenInBrowser(url);
 }
 
 void SetWebSiteOpener(WebSiteOpener opener) {

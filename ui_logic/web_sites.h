@@ -7,7 +7,8 @@
 
 namespace kestrune {
 
-// Opens a web site in the desktop's browser (xdg-open); the outcome is not looked at.
+// Opens a web site in the player's browser (OpenInBrowser), or hands the address to the opener
+// a test installed.
 void OpenWebSite(std::string_view url);
 
 using WebSiteOpener = std::function<void(std::string_view url)>;

@@ -1,0 +1,19 @@
+#include "platform/web_browser.h"
+
+#include <windows.h>
+// needs windows.h first
+#include <shellapi.h>
+
+#include <string>
+
+#include "platform/win32/ansi_text.h"
+
+namespace kestrune {
+
+void OpenInBrowser(std::string_view url) {
+    const std::wstring parameters = L"url.dll,FileProtocolHandler " + win32::WideFromAnsi(url);
+    ::ShellExecuteW(nullptr, L"open", L"rundll32.exe", parameters.c_str(), nullptr,
+                    SW_SHOWMAXIMIZED);
+}
+
+}  // namespace kestrune
