@@ -16,31 +16,15 @@
 #include "net/udp_endpoint.h"
 #include "platform/host_lookup.h"
 #include "platform/udp_socket.h"
+#include "tests/support/win32_messages.h"
 
 namespace kestrune {
 namespace {
 
 using namespace std::chrono_literals;
+using test_support::PumpUntil;
 
 constexpr std::uint32_t kLoopback = 0x0100007Fu;  // 127.0.0.1 in network byte order
-
-// Dispatches the thread's messages until pred holds or the time is up.
-template <typename Pred>
-bool PumpUntil(Pred pred, std::chrono::milliseconds limit = 3000ms) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!pred()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        MSG message;
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&message);
-            ::DispatchMessageW(&message);
-        }
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-    return true;
-}
 
 class LoopbackPeer {
 public:

@@ -10,13 +10,14 @@
 #include <vector>
 
 #include "tests/support/files.h"
+#include "tests/support/win32_messages.h"
 #include "tests/ui_win32/control_table.h"
 #include "ui_logic/web_site_addresses.h"
+#include "ui_logic/web_sites.h"
 #include "ui_win32/about_window.h"
 #include "ui_win32/add_mod_window.h"
 #include "ui_win32/exception_display.h"
 #include "ui_win32/splash_window.h"
-#include "ui_logic/web_sites.h"
 #include "ui_win32/wide_text.h"
 #include "ui_win32/window_placement.h"
 
@@ -169,14 +170,8 @@ TEST_F(SecondaryWindowTest, SplashHidesAfterItsTimeAndBringsTheMainWindowForward
     EXPECT_FALSE(Visible(splash.Handle()));
     EXPECT_FALSE(Visible(mainWindow));
 
-    MSG message;
-    while (!Visible(mainWindow) && ::GetTickCount64() - start < 20'000) {
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            ::DispatchMessageW(&message);
-        }
-    }
-    EXPECT_TRUE(Visible(mainWindow));
+    EXPECT_TRUE(
+        test_support::PumpUntil([&] { return Visible(mainWindow); }, std::chrono::seconds(20)));
     // The system's timers may fire up to a tick early.
     EXPECT_GE(::GetTickCount64() - start, 1500u - 16u);
     EXPECT_FALSE(Visible(splash.Handle()));

@@ -21,11 +21,12 @@
 #include "platform/executable_path.h"
 #include "platform/udp_socket.h"
 #include "tests/support/files.h"
+#include "tests/support/win32_messages.h"
 #include "tests/ui_win32/control_table.h"
+#include "ui_logic/web_sites.h"
 #include "ui_win32/exception_display.h"
 #include "ui_win32/executable_dialog.h"
 #include "ui_win32/main_window.h"
-#include "ui_logic/web_sites.h"
 #include "ui_win32/wide_text.h"
 
 namespace kestrune {
@@ -33,29 +34,12 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using test_support::PumpUntil;
 using test_support::ReadFile;
 using test_support::TempFolder;
 using test_support::WriteFile;
 
 constexpr std::uint32_t kLoopback = 0x0100007Fu;  // 127.0.0.1 in network byte order
-
-// Dispatches the thread's messages until done holds or the time is up.
-template <class Done>
-bool PumpUntil(Done done, std::chrono::milliseconds limit = 5000ms) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        MSG message;
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&message);
-            ::DispatchMessageW(&message);
-        }
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-    return true;
-}
 
 class Win32MainWindow : public ::testing::Test {
 protected:
