@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/win32/ansi_text.h"
+#include "platform/win32/system_library.h"
 #include "ui_win32/wide_text.h"
 
 namespace kestrune {
@@ -35,7 +36,10 @@ std::optional<std::wstring> RunFileDialog(HWND owner, const std::wstring& filter
     dialog.nMaxFile = static_cast<DWORD>(path.size());
     // The relative mods list stays where the launcher was started, whatever folder is browsed.
     dialog.Flags = OFN_HIDEREADONLY | OFN_EXPLORER | OFN_ENABLESIZING | OFN_NOCHANGEDIR;
-    if (!::GetOpenFileNameW(&dialog)) {
+    // The common dialogs are loaded the first time a path is chosen, not with the program.
+    static const auto getOpenFileName =
+        win32::SystemFunction<BOOL(WINAPI*)(OPENFILENAMEW*)>(L"comdlg32.dll", "GetOpenFileNameW");
+    if (!getOpenFileName || !getOpenFileName(&dialog)) {
         return std::nullopt;
     }
     return std::wstring(path.data());

@@ -12,7 +12,6 @@
 #include "launcher/stored_text.h"
 #include "net/udp_endpoint.h"
 #include "platform/exception.h"
-#include "platform/system_error.h"
 #include "ui_logic/application_title.h"
 #include "ui_logic/web_site_addresses.h"
 #include "ui_win32/elided_text.h"
@@ -157,9 +156,6 @@ private:
 TForm1::TForm1(std::string settingsPath, std::string modsListPath)
     : steps_(*this, std::move(settingsPath), std::move(modsListPath)) {
     CreateMenuBar();
-    if (!Handle()) {
-        throw Exception(SystemErrorMessage(static_cast<int>(::GetLastError())));
-    }
     hints_ = std::make_unique<Hints>(Handle());
     Open = std::make_unique<ExecutableDialog>(Handle());
     CreateControls();

@@ -8,6 +8,7 @@
 
 #include "platform/system_error.h"
 #include "platform/win32/ansi_text.h"
+#include "platform/win32/system_library.h"
 
 namespace kestrune {
 
@@ -33,7 +34,13 @@ std::string StartProgram(std::string_view file, std::string_view parameters,
     info.lpParameters = wideParameters.c_str();
     info.lpDirectory = wideDirectory.empty() ? nullptr : wideDirectory.c_str();
     info.nShow = SW_SHOWNORMAL;
-    if (::ShellExecuteExW(&info)) {
+    // The shell is loaded for the first start, not with the program.
+    static const auto shellExecuteEx =
+        win32::SystemFunction<BOOL(WINAPI*)(SHELLEXECUTEINFOW*)>(L"shell32.dll", "ShellExecuteExW");
+    if (!shellExecuteEx) {
+        return SystemErrorMessage(ERROR_PROC_NOT_FOUND);
+    }
+    if (shellExecuteEx(&info)) {
         return {};
     }
     DWORD error = ::GetLastError();

@@ -8,6 +8,7 @@
 #include <atomic>
 
 #include "platform/win32/ansi_text.h"
+#include "platform/win32/system_library.h"
 
 namespace kestrune {
 
@@ -47,14 +48,22 @@ bool FileMayBeWritten(const std::string& path) {
 }
 
 std::string UserConfigFolder() {
+    // The shell and COM are loaded only when the program's own folder is not the place.
+    static const auto getKnownFolderPath =
+        win32::SystemFunction<HRESULT(WINAPI*)(REFKNOWNFOLDERID, DWORD, HANDLE, PWSTR*)>(
+            L"shell32.dll", "SHGetKnownFolderPath");
+    static const auto freeTaskMemory =
+        win32::SystemFunction<void(WINAPI*)(void*)>(L"ole32.dll", "CoTaskMemFree");
+    if (!getKnownFolderPath || !freeTaskMemory) {
+        return {};
+    }
     PWSTR roaming = nullptr;
-    if (FAILED(
-            ::SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_CREATE, nullptr, &roaming))) {
-        ::CoTaskMemFree(roaming);
+    if (FAILED(getKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_CREATE, nullptr, &roaming))) {
+        freeTaskMemory(roaming);
         return {};
     }
     const std::wstring folder = std::wstring(roaming) + L"\\Kestrune";
-    ::CoTaskMemFree(roaming);
+    freeTaskMemory(roaming);
     if (!::CreateDirectoryW(folder.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
         return {};
     }

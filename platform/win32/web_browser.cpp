@@ -7,13 +7,20 @@
 #include <string>
 
 #include "platform/win32/ansi_text.h"
+#include "platform/win32/system_library.h"
 
 namespace kestrune {
 
 void OpenInBrowser(std::string_view url) {
     const std::wstring parameters = L"url.dll,FileProtocolHandler " + win32::WideFromAnsi(url);
-    ::ShellExecuteW(nullptr, L"open", L"rundll32.exe", parameters.c_str(), nullptr,
-                    SW_SHOWMAXIMIZED);
+    using ShellExecuteFunction = HINSTANCE(WINAPI*)(HWND, const wchar_t*, const wchar_t*,
+                                                    const wchar_t*, const wchar_t*, INT);
+    static const auto shellExecute =
+        win32::SystemFunction<ShellExecuteFunction>(L"shell32.dll", "ShellExecuteW");
+    if (shellExecute) {
+        shellExecute(nullptr, L"open", L"rundll32.exe", parameters.c_str(), nullptr,
+                     SW_SHOWMAXIMIZED);
+    }
 }
 
 }  // namespace kestrune
