@@ -395,7 +395,7 @@ if part windows; then
     echo "for them). Memory is that of the process that runs the .exe (its window's _NET_WM_PID):"
     echo "it holds Wine's own libraries on both sides; Wine's server and desktop process, shared by"
     echo "every Windows program, are in neither. Memory after ${SETTLE_MS} ms, the splash gone."
-    echo "The DLLs row loads comctl32, comdlg32, ole32, shell32 and ws2_32 into the bare window;"
+    echo "The DLLs row loads comctl32 and ws2_32 into the bare window;"
     echo "in brackets, the launcher against it."
 fi
 if [ "$timeouts" -gt 0 ]; then

@@ -42,8 +42,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
         return 1;
     }
     if (std::strstr(commandLine, "--dlls")) {
-        for (const wchar_t* dll :
-             {L"comctl32.dll", L"comdlg32.dll", L"ole32.dll", L"shell32.dll", L"ws2_32.dll"}) {
+        for (const wchar_t* dll : {L"comctl32.dll", L"ws2_32.dll"}) {
             if (!::LoadLibraryW(dll)) {
                 return 1;
             }
