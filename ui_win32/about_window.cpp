@@ -1,8 +1,8 @@
 #include "ui_win32/about_window.h"
 
 #include "ui_logic/maker_texts.h"
-#include "ui_win32/resources/resource_ids.h"
 #include "ui_logic/web_sites.h"
+#include "ui_win32/resources/resource_ids.h"
 #include "ui_win32/wide_text.h"
 #include "ui_win32/window_placement.h"
 
@@ -75,13 +75,10 @@ LRESULT TForm2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 }
             }
             break;
-        case WM_CLOSE:
-            ::ShowWindow(Handle(), SW_HIDE);
-            return 0;
         default:
             break;
     }
-    return NativeWindow::HandleMessage(message, wParam, lParam);
+    return SecondaryNativeWindow::HandleMessage(message, wParam, lParam);
 }
 
 }  // namespace kestrune

@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "ui_win32/static_controls.h"
 #include "ui_logic/web_sites.h"
+#include "ui_win32/static_controls.h"
 #include "ui_win32/wide_text.h"
 #include "ui_win32/window_placement.h"
 
@@ -67,14 +67,10 @@ LRESULT TForm4::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 return 0;
             }
             break;
-        case WM_CLOSE:
-            // The close box writes nothing: the names added are saved with the settings.
-            ::ShowWindow(Handle(), SW_HIDE);
-            return 0;
         default:
             break;
     }
-    return NativeWindow::HandleMessage(message, wParam, lParam);
+    return SecondaryNativeWindow::HandleMessage(message, wParam, lParam);
 }
 
 std::u16string TForm4::NameTyped() const {

@@ -14,11 +14,11 @@
 #include "platform/exception.h"
 #include "ui_logic/application_title.h"
 #include "ui_logic/web_site_addresses.h"
+#include "ui_logic/web_sites.h"
 #include "ui_win32/elided_text.h"
 #include "ui_win32/exception_display.h"
 #include "ui_win32/resources/resource_ids.h"
 #include "ui_win32/static_controls.h"
-#include "ui_logic/web_sites.h"
 #include "ui_win32/wide_text.h"
 #include "ui_win32/window_placement.h"
 

@@ -4,8 +4,8 @@
 
 #include <string_view>
 
-#include "ui_win32/native_window.h"
 #include "ui_logic/web_sites.h"
+#include "ui_win32/native_window.h"
 #include "ui_win32/window_placement.h"
 
 namespace kestrune {
@@ -18,6 +18,15 @@ protected:
     explicit SecondaryNativeWindow(HWND mainWindow) : mainWindow_(mainWindow) {}
 
     HWND MainWindow() const { return mainWindow_; }
+
+    // The close box hides the window, as its steps' closing does; it lives to the program's end.
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_CLOSE) {
+            CloseWindow();
+            return 0;
+        }
+        return NativeWindow::HandleMessage(message, wParam, lParam);
+    }
 
     // SecondaryWindowView
     void BringMainWindowForward() override { BringForward(mainWindow_); }

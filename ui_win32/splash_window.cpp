@@ -2,9 +2,9 @@
 
 #include "ui_logic/maker_texts.h"
 #include "ui_logic/web_site_addresses.h"
+#include "ui_logic/web_sites.h"
 #include "ui_win32/exception_display.h"
 #include "ui_win32/resources/resource_ids.h"
-#include "ui_logic/web_sites.h"
 #include "ui_win32/wide_text.h"
 #include "ui_win32/window_placement.h"
 
@@ -78,14 +78,10 @@ LRESULT TForm3::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             break;
         }
-        case WM_CLOSE:
-            // Closing hides; the timer still brings the main window forward on time.
-            ::ShowWindow(Handle(), SW_HIDE);
-            return 0;
         default:
             break;
     }
-    return NativeWindow::HandleMessage(message, wParam, lParam);
+    return SecondaryNativeWindow::HandleMessage(message, wParam, lParam);
 }
 
 bool TForm3::TimerActive() const {

@@ -12,7 +12,8 @@
 namespace kestrune {
 
 // The splash window: open from its creation, over the main window, for 1.5 seconds; then it
-// shows the main window and hides for good.
+// shows the main window and hides for good. Closed early, it hides, and its time still brings the
+// main window forward.
 class TForm3 : public SecondaryNativeWindow<SplashWindowView> {
 public:
     // The controls' ids and the timer's.
