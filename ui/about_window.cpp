@@ -7,8 +7,8 @@
 #include "ui/clickable_label.h"
 #include "ui/exception_display.h"
 #include "ui/secondary_window_style.h"
-#include "ui_logic/web_sites.h"
 #include "ui/window_placement.h"
+#include "ui_logic/web_sites.h"
 
 namespace kestrune {
 

@@ -15,8 +15,8 @@
 #include "ui/hint.h"
 #include "ui/mods_list_box.h"
 #include "ui/secondary_window_style.h"
-#include "ui_logic/web_sites.h"
 #include "ui/window_placement.h"
+#include "ui_logic/web_sites.h"
 
 namespace kestrune {
 

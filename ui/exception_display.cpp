@@ -7,8 +7,8 @@
 #include <string>
 #include <utility>
 
-#include "ui_logic/application_title.h"
 #include "ui/shown_text.h"
+#include "ui_logic/application_title.h"
 #include "ui_logic/exception_message.h"
 
 namespace kestrune {

@@ -32,10 +32,10 @@
 #include "ui/hint.h"
 #include "ui/mods_list_box.h"
 #include "ui/shown_text.h"
-#include "ui_logic/web_sites.h"
 #include "ui/window_font.h"
 #include "ui/window_placement.h"
 #include "ui_logic/application_title.h"
+#include "ui_logic/web_sites.h"
 
 namespace kestrune {
 

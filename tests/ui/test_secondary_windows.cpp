@@ -24,8 +24,8 @@
 #include "ui/add_mod_window.h"
 #include "ui/exception_display.h"
 #include "ui/splash_window.h"
-#include "ui_logic/web_sites.h"
 #include "ui/window_placement.h"
+#include "ui_logic/web_sites.h"
 
 namespace kestrune {
 namespace {
