@@ -231,6 +231,8 @@ in_windows_folder() { (cd "$WORK/windows" && "$@"); }
 # (persistent), so that neither side pays for starting it, its services or the desktop process.
 export WINEPREFIX=$ROOT/$WINDOWS_BUILD/wineprefix WINEDEBUG=-all
 WINE_SERVER_TO_END=$(wine_tool wineserver)
+# The server needs the prefix's folder; wineboot fills it the first time.
+mkdir -p "$WINEPREFIX"
 "$WINE_SERVER_TO_END" -p
 say "starting the Wine prefix $WINEPREFIX"
 WINEDLLOVERRIDES="mscoree=;mshtml=" "$WINE" wineboot --init >/dev/null 2>&1

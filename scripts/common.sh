@@ -101,6 +101,8 @@ run_under_wine() {
     trap 'exit 130' INT
     trap 'exit 143' TERM
     start_private_x_server
+    # The server needs the prefix's folder; wineboot fills it the first time.
+    mkdir -p "$WINEPREFIX"
     "$wineserver" -p
     # No browser or .NET runtime for the prefix: the suites need neither.
     DISPLAY=$PRIVATE_DISPLAY WINEDLLOVERRIDES="mscoree=;mshtml=" "$wine" wineboot --init \
