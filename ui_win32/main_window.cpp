@@ -45,7 +45,7 @@ constexpr DWORD kCheckBox = WS_TABSTOP | WS_GROUP | BS_AUTOCHECKBOX;
 constexpr DWORD kButton = WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON;
 
 // A control of the window as it is made: they are made in tab order, labels first.
-struct ControlSpec {
+struct ControlRow {
     MainWindowId id;
     const wchar_t* className;
     const wchar_t* caption;
@@ -57,7 +57,7 @@ struct ControlSpec {
 };
 
 // clang-format off
-const ControlSpec kLabels[] = {
+const ControlRow kLabels[] = {
     {kIdBlMods, WC_STATICW, L"Q3 Mods", kLabel, {16, 48, 43, 13}},
     {kIdLabel2, WC_STATICW, L"Q3/UT Server", kLabel, {112, 48, 68, 13}},
     {kIdLabel8, WC_STATICW, L"Port", kLabel, {208, 48, 41, 13}},
@@ -69,7 +69,7 @@ const ControlSpec kLabels[] = {
     {kIdLabel7, WC_STATICW, L"User Password", kLabel, {264, 128, 71, 13}},
     {kIdLabel10, WC_STATICW, nullptr, kLabel | SS_NOTIFY, {280, 16, 125, 16}, L"Visit website", true, 10},
 };
-const ControlSpec kTabOrder[] = {
+const ControlRow kTabOrder[] = {
     {kIdEdQ3Server, WC_EDITW, L"", kEdit, {112, 64, 97, 21}},
     {kIdEdQ3Port, WC_EDITW, L"", kEdit, {208, 64, 49, 21}},
     {kIdEdQ3Password, WC_EDITW, L"", kEdit | ES_PASSWORD, {264, 64, 145, 21}},
@@ -196,17 +196,17 @@ void TForm1::CreateMenuBar() {
 }
 
 void TForm1::CreateControls() {
-    const auto add = [this](const ControlSpec& spec) {
-        const HWND control = AddControl(
-            spec.className, spec.caption, spec.style, spec.place, spec.id, spec.pointSize,
-            std::wstring_view(spec.className) == WC_EDITW ? WS_EX_CLIENTEDGE : 0);
-        if (std::wstring_view(spec.className) == WC_STATICW && spec.caption) {
-            WidenToCaption(control, spec.place);
+    const auto add = [this](const ControlRow& row) {
+        const HWND control =
+            AddControl(row.className, row.caption, row.style, row.place, row.id, row.pointSize,
+                       std::wstring_view(row.className) == WC_EDITW ? WS_EX_CLIENTEDGE : 0);
+        if (std::wstring_view(row.className) == WC_STATICW && row.caption) {
+            WidenToCaption(control, row.place);
         }
-        if (spec.hint) {
-            hints_->Set(control, spec.hint);
+        if (row.hint) {
+            hints_->Set(control, row.hint);
         }
-        if (spec.handCursor) {
+        if (row.handCursor) {
             SetHandCursor(control);
         }
         return control;
@@ -232,8 +232,8 @@ void TForm1::CreateControls() {
     AddControl(WC_STATICW, L"", kLabel | SS_LEFTNOWORDWRAP | WS_CLIPSIBLINGS, kMessageLinePlace,
                kIdLabel1);
 
-    for (const ControlSpec& spec : kLabels) {
-        add(spec);
+    for (const ControlRow& row : kLabels) {
+        add(row);
     }
     ::SetWindowTextW(Control(kIdLabel10), WideFromUtf8(kMakerHost).c_str());
     WidenToCaption(Control(kIdLabel10), kLabels[std::size(kLabels) - 1].place);
@@ -242,8 +242,8 @@ void TForm1::CreateControls() {
     hints_->Set(Image1, L"Visit website");
     SetHandCursor(Image1);
 
-    for (const ControlSpec& spec : kTabOrder) {
-        add(spec);
+    for (const ControlRow& row : kTabOrder) {
+        add(row);
     }
     for (const MainWindowId secret : {kIdEdQ3Password, kIdEdTSPassword}) {
         ::SendMessageW(Control(secret), EM_SETPASSWORDCHAR, L'*', 0);
