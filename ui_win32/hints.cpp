@@ -30,31 +30,27 @@ Hints::Hints(HWND owner)
 
 void Hints::Set(HWND control, std::wstring_view text) {
     TOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = owner_;
     tool.uId = reinterpret_cast<UINT_PTR>(control);
+    Replace(tool, text);
+}
+
+void Hints::SetForArea(UINT id, const RECT& area, std::wstring_view text) {
+    TOOLINFOW tool{};
+    tool.uFlags = TTF_SUBCLASS;
+    tool.uId = id;
+    tool.rect = area;
+    Replace(tool, text);
+}
+
+void Hints::Replace(TOOLINFOW& tool, std::wstring_view text) {
+    tool.cbSize = sizeof tool;
+    tool.hwnd = owner_;
     ::SendMessageW(tooltip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     if (text.empty()) {
         return;
     }
     // The tooltip keeps its own copy of the text.
-    std::wstring copy(text);
-    tool.lpszText = copy.data();
-    ::SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-}
-
-void Hints::SetForArea(UINT id, const RECT& area, std::wstring_view text) {
-    TOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_SUBCLASS;
-    tool.hwnd = owner_;
-    tool.uId = id;
-    tool.rect = area;
-    ::SendMessageW(tooltip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    if (text.empty()) {
-        return;
-    }
     std::wstring copy(text);
     tool.lpszText = copy.data();
     ::SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));

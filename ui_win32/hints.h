@@ -1,6 +1,8 @@
 #pragma once
 
 #include <windows.h>
+// needs windows.h first
+#include <commctrl.h>
 
 #include <string_view>
 
@@ -23,6 +25,9 @@ public:
     HWND Handle() const { return tooltip_; }
 
 private:
+    // Takes the tool's hint away and gives it text, unless text is empty.
+    void Replace(TOOLINFOW& tool, std::wstring_view text);
+
     HWND owner_;
     HWND tooltip_;
 };

@@ -361,15 +361,6 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             break;
         }
-        case WM_ACTIVATE:
-            // The focus comes back to the control that had it.
-            if (LOWORD(wParam) == WA_INACTIVE) {
-                focus_ = ::GetFocus();
-            } else if (focus_ && ::IsChild(Handle(), focus_)) {
-                ::SetFocus(focus_);
-                return 0;
-            }
-            break;
         case WM_DPICHANGED: {
             const LRESULT result = NativeWindow::HandleMessage(message, wParam, lParam);
             LayOutForDpi();

@@ -151,7 +151,6 @@ private:
     std::function<void()> closed_;
     // The game type as the last click or the code left it: a click on it runs nothing.
     int gameType_ = 1;
-    HWND focus_ = nullptr;
     BitmapHandle partnerLogo_;
 
     std::unique_ptr<TUDPEndpoint> UDP;

@@ -140,11 +140,15 @@ LRESULT NativeWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             if (HIWORD(wParam) != 0) {  // activated while minimised
                 break;
             }
-            const HWND target = focus_ && ::IsChild(window_, focus_)
-                                    ? focus_
-                                    : ::GetNextDlgTabItem(window_, nullptr, FALSE);
-            if (target && (::GetWindowLongW(target, GWL_STYLE) & WS_TABSTOP) != 0) {
-                ::SetFocus(target);
+            // The control that had the focus gets it back, whatever it is (the mods box's edit
+            // part has no tab stop of its own); else the first tab stop.
+            if (focus_ && ::IsChild(window_, focus_)) {
+                ::SetFocus(focus_);
+                return 0;
+            }
+            const HWND first = ::GetNextDlgTabItem(window_, nullptr, FALSE);
+            if (first && (::GetWindowLongW(first, GWL_STYLE) & WS_TABSTOP) != 0) {
+                ::SetFocus(first);
                 return 0;
             }
             break;
