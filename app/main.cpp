@@ -37,6 +37,7 @@ int main(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     std::unique_ptr<TForm1> form1;
+    // The main window's own windows, its children: declared after it, they go before it.
     std::unique_ptr<TForm2> form2;
     std::unique_ptr<TForm3> form3;
     std::unique_ptr<TForm4> form4;

@@ -6,6 +6,7 @@
 
 #include "ui/clickable_label.h"
 #include "ui/exception_display.h"
+#include "ui/owned_window.h"
 #include "ui/secondary_window_style.h"
 #include "ui/window_placement.h"
 #include "ui_logic/web_sites.h"
@@ -27,11 +28,12 @@ QLabel* TextLabel(QWidget& parent, const char* name, const QString& text, QPoint
 }  // namespace
 
 TForm2::TForm2(QWidget& mainWindow) : mainWindow_(mainWindow) {
+    // A fixed frame with the system menu (and its close box) alone.
+    MakeOwnedWindow(*this, mainWindow,
+                    Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                        Qt::WindowCloseButtonHint);
     setObjectName("Form2");
     setAttribute(Qt::WA_QuitOnClose, false);
-    // A fixed frame with the system menu (and its close box) alone.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setWindowTitle("About Kestrune");
     setFont(SecondaryWindowFont());
     setFixedSize(kClientSize);

@@ -19,6 +19,7 @@ class TForm2 : public QWidget, private AboutWindowView {
     Q_OBJECT
 
 public:
+    // A window of the main window's own (its child, transient for it).
     explicit TForm2(QWidget& mainWindow);
 
     // Placed, when first shown, centred on the main window; later where it was left.

@@ -14,6 +14,7 @@
 #include "ui/exception_display.h"
 #include "ui/hint.h"
 #include "ui/mods_list_box.h"
+#include "ui/owned_window.h"
 #include "ui/secondary_window_style.h"
 #include "ui/window_placement.h"
 #include "ui_logic/web_sites.h"
@@ -46,6 +47,7 @@ QRect FirstScreenArea() {
 
 TForm4::TForm4(QWidget& mainWindow, QComboBox& mods, std::string modsListPath)
     : mainWindow_(mainWindow), mods_(mods), steps_(*this, std::move(modsListPath)) {
+    MakeOwnedWindow(*this, mainWindow, kOrdinaryFrame);
     setObjectName("Form4");
     setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle("ADD Mods");

@@ -21,7 +21,8 @@ class TForm4 : public QWidget, private AddModWindowView {
     Q_OBJECT
 
 public:
-    // The list is written to modsListPath.
+    // A window of the main window's own (its child, transient for it). The list is written to
+    // modsListPath.
     TForm4(QWidget& mainWindow, QComboBox& mods, std::string modsListPath = kModsListFileName);
 
     // Placed, when first shown, at its fixed place on the screen; later where it was left.

@@ -8,6 +8,7 @@
 
 #include "ui/clickable_label.h"
 #include "ui/exception_display.h"
+#include "ui/owned_window.h"
 #include "ui/secondary_window_style.h"
 #include "ui/window_placement.h"
 #include "ui_logic/web_sites.h"
@@ -27,6 +28,7 @@ QRect ScreenOf(const QWidget& window) {
 }  // namespace
 
 TForm3::TForm3(QWidget& mainWindow) : mainWindow_(mainWindow) {
+    MakeOwnedWindow(*this, mainWindow, kOrdinaryFrame);
     setObjectName("Form3");
     setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(QString::fromUtf8(kMakerName));

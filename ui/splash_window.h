@@ -19,6 +19,7 @@ class TForm3 : public QWidget, private SplashWindowView {
     Q_OBJECT
 
 public:
+    // A window of the main window's own (its child, transient for it).
     explicit TForm3(QWidget& mainWindow);
 
 protected:
