@@ -20,12 +20,23 @@ ExceptionPresenter& InstalledPresenter() {
     return presenter;
 }
 
+QPointer<QWidget>& BoxOwnerWhenNoneIsActive() {
+    static QPointer<QWidget> owner;
+    return owner;
+}
+
 void ShowMessageBox(const QString& text) {
     // The box blocks every window of the program while it is up; focus then goes back to the
     // widget that had it.
     QPointer<QWidget> focus = QApplication::focusWidget();
+    // A box of no window's own may open behind other programs, where nobody finds it while every
+    // window of the program waits for it.
+    QWidget* owner = QApplication::activeWindow();
+    if (!owner) {
+        owner = BoxOwnerWhenNoneIsActive();
+    }
     QMessageBox box(QMessageBox::Critical, QString::fromUtf8(kApplicationTitle), text,
-                    QMessageBox::Ok, QApplication::activeWindow());
+                    QMessageBox::Ok, owner);
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
     if (focus) {
@@ -51,6 +62,10 @@ void ShowException(std::string_view message) {
 
 void SetExceptionPresenter(ExceptionPresenter presenter) {
     InstalledPresenter() = std::move(presenter);
+}
+
+void SetExceptionBoxOwner(QWidget* mainWindow) {
+    BoxOwnerWhenNoneIsActive() = mainWindow;
 }
 
 }  // namespace kestrune

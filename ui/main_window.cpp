@@ -105,6 +105,9 @@ TForm1::TForm1(std::string settingsPath, std::string modsListPath, QWidget* pare
     ConnectHandlers();
     setFixedSize(kClientWidth, menuBar()->sizeHint().height() + kClientHeight);
     CreateProbe();
+    // A box shown while the window is not yet active (FormCreate's own) or no longer is belongs to
+    // it all the same.
+    SetExceptionBoxOwner(this);
     // Anything FormCreate raises is shown; the window is built and the program goes on.
     Guarded([this] { FormCreate(); });
 }

@@ -1,5 +1,7 @@
-// The windows as players of a desktop expect them: the small windows belong to the main window.
-
+// The windows as players of a desktop expect them: the small windows belong to the main window,
+// and the exception display's box stays in sight.
+#include <QTimer>
+#include <QWindow>
 
 #include "tests/ui/main_window_fixture.h"
 #include "ui/about_window.h"
@@ -32,6 +34,28 @@ TEST_F(WindowMannersTest, TheSmallWindowsAreTransientForTheMainWindow) {
         // A dialog with a parent is transient for it (WM_TRANSIENT_FOR on X11).
         EXPECT_EQ(window->windowType(), Qt::Dialog);
         EXPECT_EQ(window->windowHandle()->transientParent(), window_->windowHandle());
+    }
+}
+
+TEST_F(WindowMannersTest, TheBoxBelongsToTheActiveWindowOrElseToTheMainWindow) {
+    SetExceptionPresenter({});
+    QWindow anotherProgram;
+    for (QWidget* active : {about_, static_cast<QWidget*>(nullptr)}) {
+        if (active) {
+            active->show();
+            QApplication::setActiveWindow(active);
+        } else {
+            anotherProgram.show();
+            anotherProgram.requestActivate();
+        }
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == active; }));
+        QWidget* owner = nullptr;
+        QTimer::singleShot(0, [&] {
+            owner = QApplication::activeModalWidget()->parentWidget();
+            QApplication::activeModalWidget()->close();
+        });
+        ShowException("Cannot create file mods.kst");
+        EXPECT_EQ(owner, active ? active : window_.get());
     }
 }
 
