@@ -7,6 +7,7 @@
 #include "launcher/settings_store.h"
 #include "ui/about_window.h"
 #include "ui/add_mod_window.h"
+#include "ui/enter_presses_buttons.h"
 #include "ui/exception_display.h"
 #include "ui/main_window.h"
 #include "ui/splash_window.h"
@@ -35,6 +36,7 @@ int main(int argc, char* argv[]) {
     QApplication::setStyle(new HintTimingStyle);
     // The main window alone decides when the program ends, whatever else is open.
     QApplication::setQuitOnLastWindowClosed(false);
+    const EnterPressesButtons enterPressesButtons(app);
 
     std::unique_ptr<TForm1> form1;
     // The main window's own windows, its children: declared after it, they go before it.

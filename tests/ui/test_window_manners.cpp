@@ -1,11 +1,19 @@
 // The windows as players of a desktop expect them: the small windows belong to the main window,
-// and the exception display's box stays in sight.
+// the exception display's box stays in sight, and Enter presses the focused button.
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QTimer>
 #include <QWindow>
+
+#include <string>
+#include <tuple>
+#include <utility>
 
 #include "tests/ui/main_window_fixture.h"
 #include "ui/about_window.h"
 #include "ui/add_mod_window.h"
+#include "ui/enter_presses_buttons.h"
 #include "ui/splash_window.h"
 
 namespace kestrune::test_support {
@@ -56,6 +64,36 @@ TEST_F(WindowMannersTest, TheBoxBelongsToTheActiveWindowOrElseToTheMainWindow) {
         });
         ShowException("Cannot create file mods.kst");
         EXPECT_EQ(owner, active ? active : window_.get());
+    }
+}
+
+TEST_F(WindowMannersTest, EnterOrSpaceOnAFocusedButtonPressesItOnce) {
+    const EnterPressesButtons enterPressesButtons(*QCoreApplication::instance());
+    // Key, modifiers, held down (repeating), presses. Ctrl+Enter is some other command.
+    const std::tuple<Qt::Key, Qt::KeyboardModifiers, bool, int> keys[] = {
+        {Qt::Key_Return, Qt::NoModifier, false, 1},
+        {Qt::Key_Enter, Qt::KeypadModifier, false, 1},
+        {Qt::Key_Space, Qt::NoModifier, false, 1},
+        {Qt::Key_Return, Qt::NoModifier, true, 0},
+        {Qt::Key_Return, Qt::ControlModifier, false, 0},
+    };
+    for (auto [window, name] : {std::pair{about_, "Button1"},
+                                {addMod_, "btMods"},
+                                {addMod_, "Button1"},
+                                {window_.get(), "btnTest"},
+                                {window_.get(), "btnExit"}}) {
+        auto& button = *window->findChild<QPushButton*>(name);
+        for (const auto& [key, modifiers, held, presses] : keys) {
+            SCOPED_TRACE(button.text().toStdString() + " " + std::to_string(key));
+            window->show();
+            button.setFocus();
+            QSignalSpy clicked(&button, &QPushButton::clicked);
+            QKeyEvent press(QEvent::KeyPress, key, modifiers, QString(), held);
+            QKeyEvent release(QEvent::KeyRelease, key, modifiers, QString(), held);
+            QApplication::sendEvent(&button, &press);
+            QApplication::sendEvent(&button, &release);
+            EXPECT_EQ(clicked.count(), presses);
+        }
     }
 }
 
