@@ -14,40 +14,13 @@ namespace {
 
 using Arguments = std::vector<std::string>;
 
-// The usual quoting: an argument without blanks, tabs or quotes stands as it is; any other is
-// put in quotes, with each quote escaped and the backslashes before a quote (or before the
-// closing quote) doubled.
-std::string Quoted(std::string_view argument) {
-    if (!argument.empty() && argument.find_first_of(" \t\"") == std::string_view::npos) {
-        return std::string(argument);
-    }
-    std::string quoted = "\"";
-    std::size_t backslashes = 0;
-    for (char c : argument) {
-        if (c == '\\') {
-            ++backslashes;
-            continue;
-        }
-        if (c == '"') {
-            quoted.append(backslashes * 2 + 1, '\\');
-        } else {
-            quoted.append(backslashes, '\\');
-        }
-        backslashes = 0;
-        quoted.push_back(c);
-    }
-    quoted.append(backslashes * 2, '\\');
-    quoted.push_back('"');
-    return quoted;
-}
-
 std::string Joined(const Arguments& arguments) {
     std::string text;
     for (const std::string& argument : arguments) {
         if (!text.empty()) {
             text.push_back(' ');
         }
-        text += Quoted(argument);
+        text += kestrune::QuotedArgument(argument);
     }
     return text;
 }

@@ -1,5 +1,9 @@
 #include "launcher/program_launching.h"
 
+#include <cstddef>
+
+#include "launcher/stored_text.h"
+#include "platform/command_line.h"
 #include "platform/path_separators.h"
 #include "platform/program_start.h"
 
@@ -8,6 +12,52 @@ namespace kestrune {
 namespace {
 
 constexpr int kModsGameType = 1;  // "Q3 Mods"
+
+// What a URL may hold as it is, in a user name, a password and a query value alike: letters,
+// digits, "-._~" and the sub-delimiters but "&" and "+", which a query's reader takes for a
+// separator and a blank.
+bool KeptInUrl(unsigned char byte) {
+    constexpr std::string_view kKept = "-._~!$'()*,;=";
+    return (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
+           (byte >= '0' && byte <= '9') || kKept.find(static_cast<char>(byte)) != kKept.npos;
+}
+
+// A field's text as the player sees it, in UTF-8 (what a URL's percent-encoding stands for),
+// with every byte a URL may not hold as it is written as "%" and two hex digits.
+std::string UrlEncoded(std::string_view stored) {
+    constexpr std::string_view kHexDigits = "0123456789ABCDEF";
+    std::string encoded;
+    for (const char c : EncodeText(DecodeStoredText(stored), TextEncoding::Utf8)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (KeptInUrl(byte)) {
+            encoded.push_back(c);
+        } else {
+            encoded += '%';
+            encoded += kHexDigits[byte >> 4];
+            encoded += kHexDigits[byte & 0x0F];
+        }
+    }
+    return encoded;
+}
+
+std::string FileNamePart(std::string_view path) {
+    const auto separator = path.find_last_of(kPathSeparators);
+    return std::string(separator == std::string_view::npos ? path : path.substr(separator + 1));
+}
+
+// The file name in a path, for telling programs apart: lower-case, without a trailing ".exe".
+std::string ProgramName(std::string_view path) {
+    std::string name = FileNamePart(path);
+    for (char& c : name) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    if (name.ends_with(".exe")) {
+        name.resize(name.size() - 4);
+    }
+    return name;
+}
 
 }  // namespace
 
@@ -51,6 +101,56 @@ std::string TeamSpeakAddress(const LauncherSettings& settings) {
     return address;
 }
 
+VoiceClient VoiceClientNamed(std::string_view executablePath) {
+    const std::string name = ProgramName(executablePath);
+    if (name == "mumble") {
+        return VoiceClient::Mumble;
+    }
+    if (name.starts_with("ts3client")) {
+        return VoiceClient::TeamSpeak3;
+    }
+    return VoiceClient::TeamSpeak2;
+}
+
+std::string MumbleAddress(const LauncherSettings& settings) {
+    std::string address = "mumble://";
+    if (!settings.TSNick.empty() || !settings.TSPassword.empty()) {
+        address += UrlEncoded(settings.TSNick);
+        if (!settings.TSPassword.empty()) {
+            address += ':';
+            address += UrlEncoded(settings.TSPassword);
+        }
+        address += '@';
+    }
+    address += settings.TSServer;
+    if (!settings.TSPort.empty()) {
+        address += ':';
+        address += settings.TSPort;
+    }
+    // The oldest protocol the server must speak; the client connects to any newer one.
+    address += "/?version=1.2.0";
+    return address;
+}
+
+std::string TeamSpeak3Address(const LauncherSettings& settings) {
+    std::string address = "ts3server://";
+    address += settings.TSServer;
+    char separator = '?';
+    const auto addValue = [&](std::string_view name, const std::string& value) {
+        if (!value.empty()) {
+            address += separator;
+            address += name;
+            address += '=';
+            address += value;
+            separator = '&';
+        }
+    };
+    addValue("port", settings.TSPort);
+    addValue("nickname", UrlEncoded(settings.TSNick));
+    addValue("password", UrlEncoded(settings.TSPassword));
+    return address;
+}
+
 std::string DirectoryPart(std::string_view path) {
     const auto slash = path.find_last_of(kPathSeparators);
     if (slash == std::string_view::npos) {
@@ -69,9 +169,35 @@ LaunchResult LaunchGame(const LauncherSettings& settings, std::string_view modTe
                DirectoryPart(settings.Q3Executable), settings.Q3Executable);
 }
 
+VoiceClient VoiceClientToStart(const LauncherSettings& settings) {
+    const VoiceClient named = VoiceClientNamed(settings.TSExecutable);
+    if (named != VoiceClient::TeamSpeak2 &&
+        ProgramFound(kVoiceClientFileName, DirectoryPart(settings.TSExecutable))) {
+        return VoiceClient::TeamSpeak2;
+    }
+    return named;
+}
+
+LaunchResult LaunchTeamSpeak(const LauncherSettings& settings, VoiceClient client,
+                             const ProgramRunner& run) {
+    const std::string directory = DirectoryPart(settings.TSExecutable);
+    switch (client) {
+        case VoiceClient::Mumble:
+        case VoiceClient::TeamSpeak3: {
+            // A server or port holding a blank must not split the address in two.
+            const std::string address = client == VoiceClient::Mumble ? MumbleAddress(settings)
+                                                                      : TeamSpeak3Address(settings);
+            return run(FileNamePart(settings.TSExecutable), QuotedArgument(address), directory,
+                       settings.TSExecutable);
+        }
+        case VoiceClient::TeamSpeak2:
+            break;
+    }
+    return run(kVoiceClientFileName, TeamSpeakAddress(settings), directory, settings.TSExecutable);
+}
+
 LaunchResult LaunchTeamSpeak(const LauncherSettings& settings, const ProgramRunner& run) {
-    return run(kVoiceClientFileName, TeamSpeakAddress(settings),
-               DirectoryPart(settings.TSExecutable), settings.TSExecutable);
+    return LaunchTeamSpeak(settings, VoiceClientToStart(settings), run);
 }
 
 }  // namespace kestrune

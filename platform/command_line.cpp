@@ -62,4 +62,24 @@ std::vector<std::string> SplitCommandLine(std::string_view parameters) {
     return arguments;
 }
 
+std::string QuotedArgument(std::string_view argument) {
+    if (!argument.empty() && argument.find_first_of(" \t\"") == std::string_view::npos) {
+        return std::string(argument);
+    }
+    std::string quoted = "\"";
+    std::size_t backslashes = 0;
+    for (const char c : argument) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        quoted.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
+        quoted.push_back(c);
+        backslashes = 0;
+    }
+    quoted.append(2 * backslashes, '\\');
+    quoted.push_back('"');
+    return quoted;
+}
+
 }  // namespace kestrune

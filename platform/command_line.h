@@ -17,4 +17,10 @@ namespace kestrune {
 // The text ends at its first NUL byte, as a command line does.
 std::vector<std::string> SplitCommandLine(std::string_view parameters);
 
+// The parameter text that SplitCommandLine (and a Windows program) reads back as this one
+// argument: the argument itself when it holds no blank, tab or quote and is not empty, else the
+// argument in quotes, with each quote escaped and the backslashes before a quote (or before the
+// closing quote) doubled. An argument holds no NUL.
+std::string QuotedArgument(std::string_view argument);
+
 }  // namespace kestrune

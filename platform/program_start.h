@@ -17,6 +17,10 @@ namespace kestrune {
 std::string StartProgram(std::string_view file, std::string_view parameters,
                          std::string_view directory);
 
+// Whether StartProgram, given file and directory, would find the file: in directory, or with an
+// empty directory along the search the start makes.
+bool ProgramFound(std::string_view file, std::string_view directory);
+
 #ifndef _WIN32
 // What a start gives when the program is a Windows one and no Wine can be found.
 inline constexpr std::string_view kWineMissingMessage = "A Windows program needs Wine.";

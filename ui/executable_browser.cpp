@@ -58,15 +58,8 @@ std::optional<QString> RunFileDialog(QWidget* owner, const QString& filter,
 
 }  // namespace
 
-QString ExecutableBrowser::BrowseForExecutable(const QString& fileName,
-                                               const QString& linuxNamesFilter) {
-    // First only folders and files of exactly this name are listed; the player may switch to
-    // the Linux names or to every file.
-    QString filter = fileName + " (" + fileName + ")";
-    if (!linuxNamesFilter.isEmpty()) {
-        filter += ";;" + linuxNamesFilter;
-    }
-    filter += ";;All files (*)";
+QString ExecutableBrowser::BrowseForExecutable(const QStringList& filters) {
+    const QString filter = filters.join(";;");
     // "mods.kst" is read and written relative to the current directory, so whatever the dialog
     // does, the directory the launcher was started in stays current.
     const QString currentDirectory = QDir::currentPath();

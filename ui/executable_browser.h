@@ -2,6 +2,7 @@
 
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <functional>
@@ -15,11 +16,11 @@ class ExecutableBrowser {
 public:
     explicit ExecutableBrowser(QWidget* owner) : owner_(owner) {}
 
-    // Lets the user pick a file named fileName, one matching the filter of the same program's
-    // Linux names (a dialog filter such as "Linux game (ioquake3.* quake3)"), or any file. Gives
-    // the full path of the chosen or typed file, or "0" when the dialog is cancelled. The
-    // process's current directory is left as it was.
-    QString BrowseForExecutable(const QString& fileName, const QString& linuxNamesFilter = {});
+    // Lets the user pick a file that the first of the dialog's filters lists (each one such as
+    // "Linux game (ioquake3.* quake3)"), or one that another lists. Gives the full path of the
+    // chosen or typed file, or "0" when the dialog is cancelled. The process's current directory
+    // is left as it was.
+    QString BrowseForExecutable(const QStringList& filters);
 
 private:
     QPointer<QWidget> owner_;

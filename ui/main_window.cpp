@@ -582,13 +582,16 @@ bool TForm1::SendStatusQuery(const std::string& host, std::int32_t port) {
     return probe_->SendStatusQuery(host, port);
 }
 
-std::string TForm1::BrowseForExecutable(std::string_view fileName,
-                                        std::string_view linuxNamesFilter) {
+std::string TForm1::BrowseForExecutable(std::span<const FileFilter> filters) {
     const auto utf8 = [](std::string_view text) {
         return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     };
-    return QFile::encodeName(Open.BrowseForExecutable(utf8(fileName), utf8(linuxNamesFilter)))
-        .toStdString();
+    // Qt's form of a filter: "name (pattern pattern ...)".
+    QStringList dialogFilters;
+    for (const FileFilter& filter : filters) {
+        dialogFilters.push_back(utf8(filter.name) + " (" + utf8(filter.patterns) + ")");
+    }
+    return QFile::encodeName(Open.BrowseForExecutable(dialogFilters)).toStdString();
 }
 
 void TForm1::ShowAboutWindow() {

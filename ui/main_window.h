@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "launcher/launcher_settings.h"
@@ -100,8 +101,7 @@ private:
     void StartProbeTimer() override;
     void StopProbeTimer() override;
     bool SendStatusQuery(const std::string& host, std::int32_t port) override;
-    std::string BrowseForExecutable(std::string_view fileName,
-                                    std::string_view linuxNamesFilter) override;
+    std::string BrowseForExecutable(std::span<const FileFilter> filters) override;
     void ShowAboutWindow() override;
     void ShowAddModWindow() override;
     void OpenWebSite(std::string_view url) override;

@@ -13,6 +13,42 @@
 
 namespace kestrune {
 
+namespace {
+
+// The path dialogs list the file that is started first. A Linux desktop rarely has the
+// Windows names, so the game's Linux names follow there; the voice clients' names follow on
+// both systems, since the one chosen tells which client it is.
+#ifdef _WIN32
+constexpr FileFilter kGameFilters[] = {{"quake3.exe", "quake3.exe"}};
+#else
+constexpr FileFilter kGameFilters[] = {
+    {"quake3.exe", "quake3.exe"},
+    {"Linux game", "ioquake3.* ioquake3 quake3"},
+    {"All files", "*"},
+};
+#endif
+constexpr FileFilter kVoiceClientFilters[] = {
+    {"Teamspeak.exe", "Teamspeak.exe"},
+    {"TeamSpeak 2", "TeamSpeak TeamSpeak.exe"},
+    {"Mumble", "mumble mumble.exe"},
+    {"TeamSpeak 3", "ts3client*"},
+    {"All files", "*"},
+};
+
+std::u16string_view VoiceClientStartedText(VoiceClient client) {
+    switch (client) {
+        case VoiceClient::Mumble:
+            return u"Mumble started";
+        case VoiceClient::TeamSpeak3:
+            return u"TeamSpeak 3 started";
+        case VoiceClient::TeamSpeak2:
+            break;
+    }
+    return u"TeamSpeak started";
+}
+
+}  // namespace
+
 MainWindowSteps::MainWindowSteps(MainWindowView& view, std::string settingsPath,
                                  std::string modsListPath)
     : view_(view), settingsPath_(std::move(settingsPath)), modsListPath_(std::move(modsListPath)) {}
@@ -146,24 +182,25 @@ void MainWindowSteps::btnLaunchQ3Click() {
 }
 
 void MainWindowSteps::btnLaunchTSClick() {
-    const LaunchResult result = LaunchTeamSpeak(SettingsFromControls(), runProgram_);
-    view_.SetStatusPanel(1, result.empty() ? u"TeamSpeak started" : DecodeStoredText(result));
+    const LauncherSettings settings = SettingsFromControls();
+    const VoiceClient client = VoiceClientToStart(settings);
+    const LaunchResult result = LaunchTeamSpeak(settings, client, runProgram_);
+    view_.SetStatusPanel(1, result.empty() ? std::u16string(VoiceClientStartedText(client))
+                                           : DecodeStoredText(result));
 }
 
 void MainWindowSteps::Q3PathClick() {
-    BrowseForPath("quake3.exe", "Linux game (ioquake3.* ioquake3 quake3)", FQ3Executable,
-                  MainControl::btnLaunchQ3);
+    BrowseForPath(kGameFilters, FQ3Executable, MainControl::btnLaunchQ3);
 }
 
 void MainWindowSteps::LinkTS21Click() {
-    BrowseForPath("Teamspeak.exe", "Linux voice client (TeamSpeak)", FTSExecutable,
-                  MainControl::btnLaunchTS);
+    BrowseForPath(kVoiceClientFilters, FTSExecutable, MainControl::btnLaunchTS);
 }
 
 // A cancelled dialog stores its "0" as the path all the same.
-void MainWindowSteps::BrowseForPath(std::string_view fileName, std::string_view linuxNamesFilter,
-                                    std::string& path, MainControl launchButton) {
-    path = view_.BrowseForExecutable(fileName, linuxNamesFilter);
+void MainWindowSteps::BrowseForPath(std::span<const FileFilter> filters, std::string& path,
+                                    MainControl launchButton) {
+    path = view_.BrowseForExecutable(filters);
     if (path != "0") {
         view_.SetEnabled(launchButton, true);
     } else {

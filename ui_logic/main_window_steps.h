@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -71,8 +72,8 @@ private:
     void CopySettingsToControls(const LauncherSettings& settings, const ModsList* mods);
     std::string StoredBytesOf(MainControl edit, const std::string& stored) const;
     // Lets the user pick the executable for a launch button and enables the button for it.
-    void BrowseForPath(std::string_view fileName, std::string_view linuxNamesFilter,
-                       std::string& path, MainControl launchButton);
+    void BrowseForPath(std::span<const FileFilter> filters, std::string& path,
+                       MainControl launchButton);
 
     MainWindowView& view_;
     const std::string settingsPath_;

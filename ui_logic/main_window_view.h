@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,13 @@ enum class MainControl {
     cbExit,
     btnLaunchQ3,
     btnLaunchTS,
+};
+
+// An entry of a file dialog's list of filters: the name it is listed under and the file name
+// patterns it lists, separated by blanks.
+struct FileFilter {
+    std::string_view name;
+    std::string_view patterns;
 };
 
 // What a front-end's main window offers to the steps in MainWindowSteps. Texts are UTF-16, as
@@ -74,10 +82,9 @@ public:
     // False when the window closed during the lookup and there is no one left to tell.
     virtual bool SendStatusQuery(const std::string& host, std::int32_t port) = 0;
 
-    // The file-open dialog for an executable named fileName (or one of the Linux names the
-    // filter lists): the chosen path's bytes, or "0" when cancelled.
-    virtual std::string BrowseForExecutable(std::string_view fileName,
-                                            std::string_view linuxNamesFilter) = 0;
+    // The file-open dialog for an executable, listing what the first of the filters lists (the
+    // player may switch to the others): the chosen path's bytes, or "0" when cancelled.
+    virtual std::string BrowseForExecutable(std::span<const FileFilter> filters) = 0;
     virtual void ShowAboutWindow() = 0;
     virtual void ShowAddModWindow() = 0;
     virtual void OpenWebSite(std::string_view url) = 0;

@@ -4,6 +4,8 @@
 // needs windows.h first
 #include <commdlg.h>
 
+#include <algorithm>
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -47,13 +49,20 @@ std::optional<std::wstring> RunFileDialog(HWND owner, const std::wstring& filter
 
 }  // namespace
 
-std::string ExecutableDialog::BrowseForExecutable(std::string_view fileName) {
-    // One entry whose name and pattern are both the file name; the list ends in two NULs.
-    const std::wstring name = WideFromUtf8(fileName);
-    std::wstring filter = name;
-    filter.push_back(L'\0');
-    filter += name;
-    filter.push_back(L'\0');
+std::string ExecutableDialog::BrowseForExecutable(std::span<const FileFilter> filters) {
+    // Each entry is its name and its patterns, NUL after each; the list ends in two NULs. The
+    // system separates patterns with ";", and a name shows its patterns where they differ.
+    std::wstring filter;
+    for (const FileFilter& entry : filters) {
+        const std::wstring patterns = WideFromUtf8(entry.patterns);
+        filter += WideFromUtf8(entry.name);
+        if (entry.name != entry.patterns) {
+            filter += L" (" + patterns + L")";
+        }
+        filter.push_back(L'\0');
+        std::replace_copy(patterns.begin(), patterns.end(), std::back_inserter(filter), L' ', L';');
+        filter.push_back(L'\0');
+    }
     const auto& answer = InstalledAnswer();
     const std::optional<std::wstring> chosen =
         answer ? answer(filter, previous_) : RunFileDialog(owner_, filter, previous_);

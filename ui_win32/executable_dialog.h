@@ -4,8 +4,10 @@
 
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
-#include <string_view>
+
+#include "ui_logic/main_window_view.h"
 
 namespace kestrune {
 
@@ -15,9 +17,10 @@ class ExecutableDialog {
 public:
     explicit ExecutableDialog(HWND owner) : owner_(owner) {}
 
-    // Lists only folders and files named fileName; gives the chosen path's bytes in the ANSI
-    // code page (as the settings keep paths), or "0" when the player cancels.
-    std::string BrowseForExecutable(std::string_view fileName);
+    // Lists the folders and the files that the first filter lists, and offers the others; gives
+    // the chosen path's bytes in the ANSI code page (as the settings keep paths), or "0" when the
+    // player cancels.
+    std::string BrowseForExecutable(std::span<const FileFilter> filters);
 
 private:
     HWND owner_;

@@ -592,8 +592,8 @@ bool TForm1::SendStatusQuery(const std::string& host, std::int32_t port) {
 }
 
 // The dialog lists the Windows executable only.
-std::string TForm1::BrowseForExecutable(std::string_view fileName, std::string_view) {
-    return Open->BrowseForExecutable(fileName);
+std::string TForm1::BrowseForExecutable(std::span<const FileFilter> filters) {
+    return Open->BrowseForExecutable(filters);
 }
 
 void TForm1::ShowAboutWindow() {

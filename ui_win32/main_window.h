@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -135,8 +136,7 @@ private:
     void StartProbeTimer() override;
     void StopProbeTimer() override;
     bool SendStatusQuery(const std::string& host, std::int32_t port) override;
-    std::string BrowseForExecutable(std::string_view fileName,
-                                    std::string_view linuxNamesFilter) override;
+    std::string BrowseForExecutable(std::span<const FileFilter> filters) override;
     void ShowAboutWindow() override;
     void ShowAddModWindow() override;
     void OpenWebSite(std::string_view url) override;

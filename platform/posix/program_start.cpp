@@ -77,6 +77,10 @@ SpawnResult StartThroughWine(const std::string& program, const std::vector<std::
 
 }  // namespace
 
+bool ProgramFound(std::string_view file, std::string_view directory) {
+    return FindProgramFile(file, directory).has_value();
+}
+
 std::string StartProgram(std::string_view file, std::string_view parameters,
                          std::string_view directory) {
     return SpawnDetached(file, SplitCommandLine(parameters), directory).error;

@@ -12,6 +12,26 @@
 
 namespace kestrune {
 
+bool ProgramFound(std::string_view file, std::string_view directory) {
+    const std::wstring wideFile = win32::WideFromAnsi(file);
+    if (wideFile.empty()) {
+        return false;
+    }
+    if (directory.empty()) {
+        // The shell looks in the current folder, then along the system's search path.
+        std::wstring found(MAX_PATH, L'\0');
+        return ::SearchPathW(nullptr, wideFile.c_str(), nullptr, static_cast<DWORD>(found.size()),
+                             found.data(), nullptr) != 0;
+    }
+    std::wstring path = win32::WideFromAnsi(directory);
+    if (!path.ends_with(L'\\') && !path.ends_with(L'/') && !path.ends_with(L':')) {
+        path += L'\\';
+    }
+    path += wideFile;
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 std::string StartProgram(std::string_view file, std::string_view parameters,
                          std::string_view directory) {
     const std::wstring wideFile = win32::WideFromAnsi(file);

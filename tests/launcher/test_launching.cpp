@@ -90,6 +90,80 @@ TEST(TeamSpeakAddress, IsBuiltByteForByteWithNothingEscaped) {
         "teamspeak://voice.example.invalid:x1/nickname=a?b/c=d%20&?loginname=login?password=p w");
 }
 
+TEST(VoiceClientNamed, FollowsTheFileNameWithCaseAndExeIgnored) {
+    const std::pair<std::string, VoiceClient> cases[] = {
+        {"/usr/bin/mumble", VoiceClient::Mumble},
+        {"MUMBLE.EXE", VoiceClient::Mumble},
+        {"mumble.exe.exe", VoiceClient::TeamSpeak2},
+        {"TS3Client_win64.exe", VoiceClient::TeamSpeak3},
+        {"/opt/ts3/ts3client_linux_amd64", VoiceClient::TeamSpeak3},
+        {"/opt/ts3client/TeamSpeak", VoiceClient::TeamSpeak2},  // only the file name counts
+        {"0", VoiceClient::TeamSpeak2},
+#ifdef _WIN32
+        {"D:ts3client_win32.exe", VoiceClient::TeamSpeak3},
+#endif
+    };
+    for (const auto& [path, expected] : cases) {
+        EXPECT_EQ(VoiceClientNamed(path), expected) << "path: " << path;
+    }
+}
+
+// Each password is tried in both addresses; the nick is encoded by the same rule.
+TEST(VoiceAddresses, PercentEncodeTheNickAndPasswordAsUtf8) {
+    struct Case {
+        std::string password;
+        std::string encoded;
+    };
+    const Case cases[] = {
+        {"p@ss:w/rd?#&%", "p%40ss%3Aw%2Frd%3F%23%26%25"},
+        {"two words\ttab", "two%20words%09tab"},
+        {"\"q\"+\\<>[]{}|^`", "%22q%22%2B%5C%3C%3E%5B%5D%7B%7D%7C%5E%60"},
+        {"keep-._~!$'()*,;=", "keep-._~!$'()*,;="},
+        {"s\xE9"
+         "cret\x80\x9F\xFF",
+         "s%C3%A9cret%E2%82%AC%C5%B8%C3%BF"},  // Windows-1252
+        {"s\xC3\xA9"
+         "cret",
+         "s%C3%A9cret"},  // UTF-8
+        {"\x7F\x01", "%7F%01"},
+    };
+    LauncherSettings settings = VoiceSettings();
+    settings.TSNick = "Gr\xFCnt [1]";
+    for (const Case& c : cases) {
+        settings.TSPassword = c.password;
+        EXPECT_EQ(MumbleAddress(settings), "mumble://Gr%C3%BCnt%20%5B1%5D:" + c.encoded +
+                                               "@voice.example.invalid:8767/?version=1.2.0");
+        EXPECT_EQ(TeamSpeak3Address(settings),
+                  "ts3server://voice.example.invalid?port=8767&nickname=Gr%C3%BCnt%20%5B1%5D"
+                  "&password=" +
+                      c.encoded);
+    }
+}
+
+TEST(VoiceAddresses, LeaveOutWhatIsEmptyAndTakeServerAndPortAsTheyAre) {
+    struct Case {
+        std::string server, port, nick, password;
+        std::string mumble, teamSpeak3;
+    };
+    const Case cases[] = {
+        {"10.0.0.1", "", "", "", "mumble://10.0.0.1/?version=1.2.0", "ts3server://10.0.0.1"},
+        {"h", "", "n", "", "mumble://n@h/?version=1.2.0", "ts3server://h?nickname=n"},
+        {"h", "", "", "p", "mumble://:p@h/?version=1.2.0", "ts3server://h?password=p"},
+        {"a b", "x&y", "n", "p", "mumble://n:p@a b:x&y/?version=1.2.0",
+         "ts3server://a b?port=x&y&nickname=n&password=p"},
+    };
+    for (const Case& c : cases) {
+        LauncherSettings settings;
+        settings.TSServer = c.server;
+        settings.TSPort = c.port;
+        settings.TSNick = c.nick;
+        settings.TSLogin = "never used";
+        settings.TSPassword = c.password;
+        EXPECT_EQ(MumbleAddress(settings), c.mumble);
+        EXPECT_EQ(TeamSpeak3Address(settings), c.teamSpeak3);
+    }
+}
+
 TEST(DirectoryPart, KeepsTheFolderWithoutItsFinalSeparator) {
     const std::pair<std::string, std::string> cases[] = {
 #ifdef _WIN32
@@ -230,6 +304,21 @@ TEST_F(LaunchingTest, VoiceClientGetsItsAddress) {
     EXPECT_EQ(
         SeenArguments(LaunchTeamSpeak(settings), voiceRecord_),
         Args{"teamspeak://voice.example.invalid:8767/nickname=Grunt?loginname=login?password=pw"});
+}
+
+// The chosen program itself is started; a blank in the server does not split the address.
+TEST_F(LaunchingTest, TeamSpeak3GetsItsAddressAsOneArgument) {
+    LauncherSettings settings = VoiceSettings();
+    settings.TSServer = "127.0.0.1 ";
+    settings.TSNick = "Big \"Grunt\"";
+    settings.TSPassword =
+        "\\\"s\xE9"
+        "cret\\";
+    settings.TSExecutable = (folder_.path() / "ts3client_runscript.sh").string();
+    WriteRecordingProgram(settings.TSExecutable, voiceRecord_);
+    EXPECT_EQ(SeenArguments(LaunchTeamSpeak(settings), voiceRecord_),
+              Args{"ts3server://127.0.0.1 ?port=8767&nickname=Big%20%22Grunt%22"
+                   "&password=%5C%22s%C3%A9cret%5C"});
 }
 
 TEST_F(LaunchingTest, VoiceAddressWithBlanksIsSplitAsItWouldBeOnWindows) {

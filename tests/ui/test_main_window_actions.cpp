@@ -105,7 +105,8 @@ TEST_F(PathEntryTest, AChosenPathEnablesLaunchingAndACancelStoresZero) {
     EXPECT_EQ(dialogFilters_[0],
               "quake3.exe (quake3.exe);;Linux game (ioquake3.* ioquake3 quake3);;All files (*)");
     EXPECT_EQ(dialogFilters_[2],
-              "Teamspeak.exe (Teamspeak.exe);;Linux voice client (TeamSpeak);;All files (*)");
+              "Teamspeak.exe (Teamspeak.exe);;TeamSpeak 2 (TeamSpeak TeamSpeak.exe);;"
+              "Mumble (mumble mumble.exe);;TeamSpeak 3 (ts3client*);;All files (*)");
     // One dialog serves both entries: each starts from the last file chosen.
     EXPECT_EQ(dialogFileNames_[0], "");
     EXPECT_EQ(dialogFileNames_[1], "/games/q3/quake3.exe");

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <map>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -57,8 +58,8 @@ public:
         queries.push_back(host + ":" + std::to_string(port));
         return true;
     }
-    std::string BrowseForExecutable(std::string_view fileName, std::string_view) override {
-        browsed.emplace_back(fileName);
+    std::string BrowseForExecutable(std::span<const FileFilter> filters) override {
+        browsed.emplace_back(filters.front().name);
         return dialogAnswer;
     }
     void ShowAboutWindow() override { log.push_back("about"); }
@@ -160,6 +161,42 @@ TEST_F(MainWindowStepsTest, LaunchStatusesNameTheGameTypeAndCloseOnlyWhenAsked) 
         EXPECT_EQ(view_.panels[1], u"TeamSpeak started");
         EXPECT_EQ(view_.panels[0], c.panel0);
         EXPECT_EQ(view_.log, c.log);
+    }
+}
+
+TEST_F(MainWindowStepsTest, TheVoiceStatusNamesTheClientThatStarted) {
+    // A folder holding "TeamSpeak.exe" starts it, whatever else was chosen there.
+    std::filesystem::create_directory(folder_.path() / "ts2");
+    WriteFile(folder_.path() / "ts2" / "TeamSpeak.exe", "");
+    view_.texts[MainControl::edTSServer] = u"voice.invalid";
+    view_.texts[MainControl::edTSNick] = u"Gr\u00fcnt";
+    struct Case {
+        std::string chosen;
+        std::string started;
+        std::u16string panel1;
+    };
+    const Case cases[] = {
+        {folder_ / "MUMBLE.EXE", "MUMBLE.EXE mumble://Gr%C3%BCnt@voice.invalid/?version=1.2.0",
+         u"Mumble started"},
+        {folder_ / "ts3client_win64.exe",
+         "ts3client_win64.exe ts3server://voice.invalid?nickname=Gr%C3%BCnt",
+         u"TeamSpeak 3 started"},
+        {(folder_.path() / "ts2" / "mumble").string(),
+         "TeamSpeak.exe teamspeak://voice.invalid:/nickname=Gr\xC3\xBCnt?loginname=?password=",
+         u"TeamSpeak started"},
+    };
+    for (const Case& c : cases) {
+        view_.dialogAnswer = c.chosen;
+        steps_.LinkTS21Click();
+        std::vector<std::string> started;
+        steps_.SetProgramRunner([&](std::string_view file, std::string_view parameters,
+                                    std::string_view, std::string_view) {
+            started.push_back(std::string(file) + " " + std::string(parameters));
+            return std::string();
+        });
+        steps_.btnLaunchTSClick();
+        EXPECT_EQ(started, std::vector<std::string>{c.started});
+        EXPECT_EQ(view_.panels[1], c.panel1);
     }
 }
 

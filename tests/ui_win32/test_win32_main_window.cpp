@@ -34,6 +34,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using namespace std::string_literals;
 using test_support::PumpUntil;
 using test_support::ReadFile;
 using test_support::TempFolder;
@@ -293,7 +294,12 @@ TEST_F(Win32MainWindow, TheGamePathFromTheDialogStartsTheGameWithTheTypedFields)
     EXPECT_EQ(asked, (std::vector<std::wstring>{
                          std::wstring(L"quake3.exe\0quake3.exe\0|", 23),
                          std::wstring(L"quake3.exe\0quake3.exe\0|", 23),
-                         std::wstring(L"Teamspeak.exe\0Teamspeak.exe\0|", 29) + game.wstring()}));
+                         L"Teamspeak.exe\0Teamspeak.exe\0"
+                         L"TeamSpeak 2 (TeamSpeak TeamSpeak.exe)\0TeamSpeak;TeamSpeak.exe\0"
+                         L"Mumble (mumble mumble.exe)\0mumble;mumble.exe\0"
+                         L"TeamSpeak 3 (ts3client*)\0ts3client*\0"
+                         L"All files (*)\0*\0|"s +
+                             game.wstring()}));
 
     Click(kIdCbAutojoin);
     Type(kIdEdQ3Server, L"127.0.0.1");
