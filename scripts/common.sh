@@ -37,6 +37,10 @@ BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev
 # private X server for the window tests.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest wine64 xvfb)
 
+# The end-to-end voice test: Debian's Mumble server and client, and what settles the client's
+# first run and clicks the launcher on a private X server.
+VOICE_TEST_PACKAGES=(mumble-server mumble xvfb xdotool openssl sqlite3)
+
 wine_tool() {
     local name=$1
     if [ -x "/usr/lib/wine/$name" ]; then echo "/usr/lib/wine/$name"; else command -v "$name"; fi
