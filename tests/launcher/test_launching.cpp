@@ -92,15 +92,18 @@ TEST(TeamSpeakAddress, IsBuiltByteForByteWithNothingEscaped) {
 
 TEST(VoiceClientNamed, FollowsTheFileNameWithCaseAndExeIgnored) {
     const std::pair<std::string, VoiceClient> cases[] = {
-        {"/usr/bin/mumble", VoiceClient::Mumble},
         {"MUMBLE.EXE", VoiceClient::Mumble},
         {"mumble.exe.exe", VoiceClient::TeamSpeak2},
         {"TS3Client_win64.exe", VoiceClient::TeamSpeak3},
-        {"/opt/ts3/ts3client_linux_amd64", VoiceClient::TeamSpeak3},
-        {"/opt/ts3client/TeamSpeak", VoiceClient::TeamSpeak2},  // only the file name counts
         {"0", VoiceClient::TeamSpeak2},
 #ifdef _WIN32
+        {"C:\\Program Files\\Mumble\\mumble.exe", VoiceClient::Mumble},
         {"D:ts3client_win32.exe", VoiceClient::TeamSpeak3},
+        {"C:\\ts3client\\TeamSpeak.exe", VoiceClient::TeamSpeak2},  // only the file name counts
+#else
+        {"/usr/bin/mumble", VoiceClient::Mumble},
+        {"/opt/ts3/ts3client_linux_amd64", VoiceClient::TeamSpeak3},
+        {"/opt/ts3client/TeamSpeak", VoiceClient::TeamSpeak2},  // only the file name counts
 #endif
     };
     for (const auto& [path, expected] : cases) {
