@@ -24,6 +24,7 @@
 #include "launcher/program_launching.h"
 #include "launcher/settings_store.h"
 #include "net/udp_endpoint.h"
+#include "platform/command_line.h"
 #include "platform/host_lookup.h"
 #include "platform/profile_file.h"
 #include "platform/udp_socket.h"
@@ -174,24 +175,6 @@ TEST_F(HostileFields, ShellMetacharactersQuotesAndControlCharacters) {
     }
 }
 
-// A text in double quotes, its quotes and the backslashes before them escaped, reaches the
-// program as one argument whatever it holds.
-std::string Quoted(std::string_view text) {
-    std::string quoted = "\"";
-    std::size_t backslashes = 0;
-    for (const char c : text) {
-        if (c == '\\') {
-            ++backslashes;
-            continue;
-        }
-        quoted.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
-        quoted += c;
-        backslashes = 0;
-    }
-    quoted.append(2 * backslashes, '\\');
-    return quoted + '"';
-}
-
 TEST_F(HostileFields, RandomBytesInEveryField) {
     std::mt19937 random(7);
     std::uniform_int_distribution<size_t> length(0, 40);
@@ -206,15 +189,15 @@ TEST_F(HostileFields, RandomBytesInEveryField) {
             fields.push_back(text);
         }
         LauncherSettings settings = Settings();
-        settings.Q3Server = Quoted(fields[0]);
-        settings.Q3Port = Quoted(fields[1]);
-        settings.Q3Password = Quoted(fields[2]);
-        settings.TSServer = Quoted(fields[3]);
-        settings.TSPort = Quoted(fields[4]);
-        settings.TSNick = Quoted(fields[5]);
-        settings.TSLogin = Quoted(fields[6]);
-        settings.TSPassword = Quoted(fields[7]);
-        ExpectArguments(settings, Quoted(fields[8]),
+        settings.Q3Server = QuotedArgument(fields[0]);
+        settings.Q3Port = QuotedArgument(fields[1]);
+        settings.Q3Password = QuotedArgument(fields[2]);
+        settings.TSServer = QuotedArgument(fields[3]);
+        settings.TSPort = QuotedArgument(fields[4]);
+        settings.TSNick = QuotedArgument(fields[5]);
+        settings.TSLogin = QuotedArgument(fields[6]);
+        settings.TSPassword = QuotedArgument(fields[7]);
+        ExpectArguments(settings, QuotedArgument(fields[8]),
                         {"+connect", fields[0] + ":" + fields[1], "+password", fields[2], "+set",
                          "fs_game", fields[8]},
                         {"teamspeak://" + fields[3] + ":" + fields[4] + "/nickname=" + fields[5] +
