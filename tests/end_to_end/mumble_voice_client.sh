@@ -83,7 +83,7 @@ mkdir -m 700 "$work/runtime"
 # --- The server: its own certificate, a server password, loopback only -------------------------
 openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1 \
     -keyout "$work/server.key" -out "$work/server.pem" 2>/dev/null
-# The ini is read as UTF-8; quotes keep "#" and blanks in the value.
+# Its settings file is read as UTF-8; the quotes keep "#" and the blank in the password.
 start_server() {  # PORT
     cat >"$work/murmur.ini" <<EOF
 database=$work/murmur.sqlite
