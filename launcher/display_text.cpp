@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "launcher/stored_text.h"
+#include "platform/code_page.h"
 
 namespace kestrune {
 
@@ -10,8 +11,9 @@ std::string DisplayText(std::string_view bytes) {
     if (IsValidUtf8(bytes)) {
         return std::string(bytes);
     }
-    // Windows-1252's undefined bytes decode as control characters, which are nothing to show.
-    std::u16string text = DecodeStoredText(bytes);
+    // A server's answer reads the same whatever the player's language: Windows-1252, whose
+    // undefined bytes decode as control characters, which are nothing to show.
+    std::u16string text = DecodeStoredText(bytes, kWesternEuropeCodePage);
     std::replace_if(
         text.begin(), text.end(), [](char16_t c) { return c >= 0x80 && c < 0xA0; }, u'\uFFFD');
     return EncodeText(text, TextEncoding::Utf8);

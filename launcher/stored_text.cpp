@@ -1,41 +1,34 @@
 #include "launcher/stored_text.h"
 
 #include <algorithm>
-#include <array>
+#include <atomic>
 #include <optional>
+
+#include "platform/code_page.h"
 
 namespace kestrune {
 
 namespace {
 
-// Windows-1252 bytes 0x80 to 0x9F. The five the code page leaves undefined stand for the
-// control characters of the same number, as the system's own conversion has them.
-constexpr std::array<char16_t, 32> kWindows1252High = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
-std::optional<char> Windows1252Byte(char16_t c) {
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
-        return static_cast<char>(c);
-    }
-    const auto* found = std::find(kWindows1252High.begin(), kWindows1252High.end(), c);
-    if (found == kWindows1252High.end()) {
-        return std::nullopt;
-    }
-    return static_cast<char>(0x80 + (found - kWindows1252High.begin()));
-}
-
 bool IsContinuation(unsigned char byte) {
     return (byte & 0xC0) == 0x80;
 }
 
-char16_t Windows1252Character(unsigned char byte) {
-    return byte >= 0x80 && byte < 0xA0 ? kWindows1252High[byte - 0x80] : char16_t{byte};
-}
+std::atomic<unsigned> chosenCodePage{0};
 
 }  // namespace
+
+unsigned AnsiCodePage() {
+    if (const unsigned chosen = chosenCodePage.load(); chosen != 0) {
+        return chosen;
+    }
+    static const unsigned system = SystemCodePage();
+    return system;
+}
+
+void SetAnsiCodePage(unsigned codePage) {
+    chosenCodePage = codePage;
+}
 
 size_t Utf8SequenceLength(std::string_view bytes) {
     if (bytes.empty()) {
@@ -119,19 +112,6 @@ std::string EncodeUtf8(std::u16string_view text) {
     return bytes;
 }
 
-std::optional<std::string> EncodeWindows1252(std::u16string_view text) {
-    std::string bytes;
-    bytes.reserve(text.size());
-    for (char16_t c : text) {
-        const std::optional<char> byte = Windows1252Byte(c);
-        if (!byte) {
-            return std::nullopt;
-        }
-        bytes.push_back(*byte);
-    }
-    return bytes;
-}
-
 }  // namespace
 
 bool IsValidUtf8(std::string_view bytes) {
@@ -157,7 +137,7 @@ TextEncoding EncodingOfUtf8(bool allAscii) {
 #ifdef _WIN32
     // Windows starts the programs with their command line read in the ANSI code page: a file
     // that says nothing else gets the player's texts in it.
-    return allAscii ? TextEncoding::Windows1252 : TextEncoding::Utf8;
+    return allAscii ? TextEncoding::AnsiCodePage : TextEncoding::Utf8;
 #else
     (void)allAscii;
     return TextEncoding::Utf8;
@@ -167,7 +147,7 @@ TextEncoding EncodingOfUtf8(bool allAscii) {
 }  // namespace
 
 TextEncoding EncodingOf(std::string_view fileBytes) {
-    return IsValidUtf8(fileBytes) ? EncodingOfUtf8(IsAscii(fileBytes)) : TextEncoding::Windows1252;
+    return IsValidUtf8(fileBytes) ? EncodingOfUtf8(IsAscii(fileBytes)) : TextEncoding::AnsiCodePage;
 }
 
 TextEncoding EncodingOf(const std::vector<std::string>& texts) {
@@ -175,18 +155,19 @@ TextEncoding EncodingOf(const std::vector<std::string>& texts) {
                                      [](const std::string& text) { return IsValidUtf8(text); });
     const bool allAscii = std::all_of(texts.begin(), texts.end(),
                                       [](const std::string& text) { return IsAscii(text); });
-    return allUtf8 ? EncodingOfUtf8(allAscii) : TextEncoding::Windows1252;
+    return allUtf8 ? EncodingOfUtf8(allAscii) : TextEncoding::AnsiCodePage;
 }
 
 std::u16string DecodeStoredText(std::string_view bytes) {
+    return DecodeStoredText(bytes, AnsiCodePage());
+}
+
+std::u16string DecodeStoredText(std::string_view bytes, unsigned codePage) {
+    if (!IsValidUtf8(bytes)) {
+        return DecodeCodePage(bytes, codePage);
+    }
     std::u16string text;
     text.reserve(bytes.size());
-    if (!IsValidUtf8(bytes)) {
-        for (char byte : bytes) {
-            text.push_back(Windows1252Character(static_cast<unsigned char>(byte)));
-        }
-        return text;
-    }
     while (!bytes.empty()) {
         const size_t length = Utf8SequenceLength(bytes);
         char32_t codePoint = static_cast<unsigned char>(bytes[0]);
@@ -203,9 +184,9 @@ std::u16string DecodeStoredText(std::string_view bytes) {
 }
 
 std::string EncodeText(std::u16string_view text, TextEncoding encoding) {
-    if (encoding == TextEncoding::Windows1252) {
+    if (encoding == TextEncoding::AnsiCodePage) {
         // Bytes that happen to be UTF-8 would be shown as another text when read back.
-        std::optional<std::string> bytes = EncodeWindows1252(text);
+        std::optional<std::string> bytes = EncodeCodePage(text, AnsiCodePage());
         if (bytes && DecodeStoredText(*bytes) == text) {
             return *std::move(bytes);
         }
@@ -219,6 +200,23 @@ std::string StoredBytesFor(std::u16string_view shown, std::string_view stored,
         return std::string(stored);
     }
     return EncodeText(shown, encoding);
+}
+
+std::string SystemText(std::string_view stored) {
+#ifdef _WIN32
+    return EncodeText(DecodeStoredText(stored), TextEncoding::Utf8);
+#else
+    return std::string(stored);
+#endif
+}
+
+std::string StoredSystemText(std::string_view systemText, TextEncoding encoding) {
+#ifdef _WIN32
+    return EncodeText(DecodeStoredText(systemText), encoding);
+#else
+    (void)encoding;
+    return std::string(systemText);
+#endif
 }
 
 }  // namespace kestrune

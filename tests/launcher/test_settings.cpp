@@ -161,7 +161,7 @@ TEST(StoredText, ShowsUtf8OrElseWindows1252NeverAReplacement) {
         EXPECT_EQ(DecodeStoredText(bytes), shown);
         // Unedited, the bytes are stored as they were, whatever the file's encoding.
         EXPECT_EQ(StoredBytesFor(shown, bytes, TextEncoding::Utf8), bytes);
-        EXPECT_EQ(StoredBytesFor(shown, bytes, TextEncoding::Windows1252), bytes);
+        EXPECT_EQ(StoredBytesFor(shown, bytes, TextEncoding::AnsiCodePage), bytes);
     }
     std::string everyByte;
     for (int byte = 255; byte >= 0; --byte) {
@@ -169,9 +169,9 @@ TEST(StoredText, ShowsUtf8OrElseWindows1252NeverAReplacement) {
     }
     const std::u16string shown = DecodeStoredText(everyByte);
     EXPECT_EQ(shown.find(u'\uFFFD'), std::u16string::npos);
-    EXPECT_EQ(EncodeText(shown, TextEncoding::Windows1252), everyByte);
+    EXPECT_EQ(EncodeText(shown, TextEncoding::AnsiCodePage), everyByte);
     EXPECT_EQ(EncodingOf(ModsList{"osp", "J\xC3\xB6rg"}), TextEncoding::Utf8);
-    EXPECT_EQ(EncodingOf(ModsList{"osp", "J\xF6rg"}), TextEncoding::Windows1252);
+    EXPECT_EQ(EncodingOf(ModsList{"osp", "J\xF6rg"}), TextEncoding::AnsiCodePage);
 }
 
 TEST(StoredText, EditedTextsAreWrittenInTheFilesEncoding) {
@@ -181,17 +181,17 @@ TEST(StoredText, EditedTextsAreWrittenInTheFilesEncoding) {
         std::string bytes;
     };
     const Case cases[] = {
-        {u"J\u00F6rg", TextEncoding::Windows1252, "J\xF6rg"},
+        {u"J\u00F6rg", TextEncoding::AnsiCodePage, "J\xF6rg"},
         {u"J\u00F6rg", TextEncoding::Utf8, "J\xC3\xB6rg"},
-        {u"\u20AC\u0081\u0178", TextEncoding::Windows1252, "\x80\x81\x9F"},
+        {u"\u20AC\u0081\u0178", TextEncoding::AnsiCodePage, "\x80\x81\x9F"},
         // A character Windows-1252 lacks: the whole text goes in UTF-8.
-        {u"J\u00F6rg \u263A", TextEncoding::Windows1252, "J\xC3\xB6rg \xE2\x98\xBA"},
+        {u"J\u00F6rg \u263A", TextEncoding::AnsiCodePage, "J\xC3\xB6rg \xE2\x98\xBA"},
         // Windows-1252 bytes that would read back as the UTF-8 of another text.
-        {u"\u00C3\u00B6", TextEncoding::Windows1252, "\xC3\x83\xC2\xB6"},
+        {u"\u00C3\u00B6", TextEncoding::AnsiCodePage, "\xC3\x83\xC2\xB6"},
         {u"\U0001F3AE", TextEncoding::Utf8, "\xF0\x9F\x8E\xAE"},
         // A lone surrogate cannot be written at all, and is left out.
         {{u'a', char16_t{0xD800}, u'b', char16_t{0xDC00}}, TextEncoding::Utf8, "ab"},
-        {{u'a', char16_t{0xD800}, u'b'}, TextEncoding::Windows1252, "ab"},
+        {{u'a', char16_t{0xD800}, u'b'}, TextEncoding::AnsiCodePage, "ab"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.bytes);
@@ -199,6 +199,49 @@ TEST(StoredText, EditedTextsAreWrittenInTheFilesEncoding) {
         // A text that no longer shows the stored bytes is encoded anew.
         EXPECT_EQ(StoredBytesFor(c.shown, "old", c.encoding), c.bytes);
     }
+}
+
+// The player's own code page: 1251 for a Russian Windows, 932 for a Japanese one.
+TEST(StoredText, NotUtf8IsInTheAnsiCodePageInForce) {
+    struct Case {
+        unsigned codePage;
+        std::string stored;
+        std::u16string shown;
+        std::u16string typed;
+        std::string written;  // for typed, in a file in that code page
+    };
+    const Case cases[] = {
+        {1251, "\xC2\xE0\xF1\xFF", u"\u0412\u0430\u0441\u044F", u"\u0412\u0430\u0441\u044F",
+         "\xC2\xE0\xF1\xFF"},
+        // A character the page lacks: the whole text goes in UTF-8.
+        {1251, "\xC2\xE0\xF1\xFF", u"\u0412\u0430\u0441\u044F", u"J\u00F6rg", "J\xC3\xB6rg"},
+        {1250,
+         "\xA3\xF3"
+         "d\x9F",
+         u"\u0141\u00F3d\u017A", u"\u0141\u00F3d\u017A",
+         "\xA3\xF3"
+         "d\x9F"},
+        {932, "\x93\xFA\x96{", u"\u65E5\u672C", u"\u65E5\u672C", "\x93\xFA\x96{"},
+        // Its bytes for these would read back as the UTF-8 of "\u00F6".
+        {932, "\x81", u"\uFFFD", u"\uFF83\uFF76", "\xEF\xBE\x83\xEF\xBD\xB6"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.codePage);
+        SetAnsiCodePage(c.codePage);
+        EXPECT_EQ(AnsiCodePage(), c.codePage);
+        EXPECT_EQ(DecodeStoredText(c.stored), c.shown);
+        EXPECT_EQ(StoredBytesFor(c.shown, c.stored, TextEncoding::AnsiCodePage), c.stored);
+        EXPECT_EQ(StoredBytesFor(c.typed, c.stored, TextEncoding::AnsiCodePage), c.written);
+        EXPECT_EQ(EncodingOf(ModsList{"osp", c.stored}), TextEncoding::AnsiCodePage);
+        // The started programs get the text shown on Windows, the stored bytes elsewhere.
+#ifdef _WIN32
+        EXPECT_EQ(DecodeStoredText(SystemText(c.stored)), c.shown);
+        EXPECT_TRUE(IsValidUtf8(SystemText(c.stored)));
+#else
+        EXPECT_EQ(SystemText(c.stored), c.stored);
+#endif
+    }
+    SetAnsiCodePage(0);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -215,9 +258,7 @@ protected:
         fs::current_path(folder_);
         settingsPath_ = (folder_ / "kestrune.ini").string();
     }
-    void TearDown() override {
-        fs::current_path(previous_);
-    }
+    void TearDown() override { fs::current_path(previous_); }
 
     LauncherSettings Changed() const {
         LauncherSettings s;
@@ -456,7 +497,7 @@ TEST_F(SettingsStore, UnreadableModsListStillLoadsTheSettings) {
         "Cannot open file mods.kst");
     EXPECT_EQ(settings, stored);
     EXPECT_EQ(mods, ModsList{"kept"});
-    EXPECT_EQ(encoding, TextEncoding::Windows1252);
+    EXPECT_EQ(encoding, TextEncoding::AnsiCodePage);
 }
 
 TEST_F(SettingsStore, FailedModsListSaveKeepsBothFiles) {
