@@ -72,6 +72,16 @@ LaunchResult RunProgram(std::string_view file, std::string_view parameters,
 #endif
 }
 
+LauncherSettings SystemTexts(const LauncherSettings& settings) {
+    LauncherSettings texts = settings;
+    for (std::string* text : {&texts.TSExecutable, &texts.TSServer, &texts.TSPort, &texts.TSNick,
+                              &texts.TSLogin, &texts.TSPassword, &texts.Q3Executable,
+                              &texts.Q3Server, &texts.Q3Port, &texts.Q3Password}) {
+        *text = SystemText(*text);
+    }
+    return texts;
+}
+
 std::string GameParameters(const LauncherSettings& settings, std::string_view modText) {
     std::string parameters = "+connect ";
     parameters += settings.Q3Server;
@@ -163,23 +173,26 @@ std::string DirectoryPart(std::string_view path) {
     return std::string(path.substr(0, keepSeparator ? slash + 1 : slash));
 }
 
+// The mod text comes from the mods list, which may be in another encoding than the settings file.
 LaunchResult LaunchGame(const LauncherSettings& settings, std::string_view modText,
                         const ProgramRunner& run) {
-    return run(kGameFileName, GameParameters(settings, modText),
-               DirectoryPart(settings.Q3Executable), settings.Q3Executable);
+    const LauncherSettings texts = SystemTexts(settings);
+    return run(kGameFileName, GameParameters(texts, SystemText(modText)),
+               DirectoryPart(texts.Q3Executable), texts.Q3Executable);
 }
 
 VoiceClient VoiceClientToStart(const LauncherSettings& settings) {
     const VoiceClient named = VoiceClientNamed(settings.TSExecutable);
     if (named != VoiceClient::TeamSpeak2 &&
-        ProgramFound(kVoiceClientFileName, DirectoryPart(settings.TSExecutable))) {
+        ProgramFound(kVoiceClientFileName, DirectoryPart(SystemText(settings.TSExecutable)))) {
         return VoiceClient::TeamSpeak2;
     }
     return named;
 }
 
-LaunchResult LaunchTeamSpeak(const LauncherSettings& settings, VoiceClient client,
+LaunchResult LaunchTeamSpeak(const LauncherSettings& stored, VoiceClient client,
                              const ProgramRunner& run) {
+    const LauncherSettings settings = SystemTexts(stored);
     const std::string directory = DirectoryPart(settings.TSExecutable);
     switch (client) {
         case VoiceClient::Mumble:

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "launcher/launcher_settings.h"
+#include "launcher/stored_text.h"
 
 namespace kestrune {
 
@@ -26,6 +27,11 @@ LaunchResult RunProgram(std::string_view file, std::string_view parameters,
 using ProgramRunner =
     std::function<LaunchResult(std::string_view file, std::string_view parameters,
                                std::string_view directory, std::string_view chosenExecutable)>;
+
+// The record's texts as the started programs get them, each through SystemText: on Windows the
+// texts the player sees, in UTF-8, whatever each was stored in; elsewhere the stored bytes. Every
+// launch builds its parameters and finds its folder from these.
+LauncherSettings SystemTexts(const LauncherSettings& settings);
 
 // "+connect server:port +password pw" and, for "Q3 Mods", " +set fs_game mod".
 std::string GameParameters(const LauncherSettings& settings, std::string_view modText);

@@ -5,7 +5,7 @@
 namespace kestrune {
 
 // The absolute path of the running program's executable (symbolic links resolved on POSIX; on
-// Windows in the ANSI code page). Empty when the system cannot tell.
+// Windows in UTF-8). Empty when the system cannot tell.
 std::string ExecutablePath();
 
 }  // namespace kestrune

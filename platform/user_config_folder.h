@@ -15,6 +15,7 @@ bool FileMayBeWritten(const std::string& path);
 // - POSIX: $XDG_CONFIG_HOME/kestrune, or ~/.config/kestrune when that variable is unset, empty or
 //   not an absolute path; made with its missing parents, each 0700.
 // - Windows: %APPDATA%\Kestrune.
+// Paths are UTF-8 on Windows, as every path the platform layer takes and gives there.
 std::string UserConfigFolder();
 
 }  // namespace kestrune

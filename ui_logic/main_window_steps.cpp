@@ -197,10 +197,11 @@ void MainWindowSteps::LinkTS21Click() {
     BrowseForPath(kVoiceClientFilters, FTSExecutable, MainControl::btnLaunchTS);
 }
 
-// A cancelled dialog stores its "0" as the path all the same.
+// A cancelled dialog stores its "0" as the path all the same. A chosen path is stored like a
+// typed text, in the settings file's encoding where it fits.
 void MainWindowSteps::BrowseForPath(std::span<const FileFilter> filters, std::string& path,
                                     MainControl launchButton) {
-    path = view_.BrowseForExecutable(filters);
+    path = StoredSystemText(view_.BrowseForExecutable(filters), settingsEncoding_);
     if (path != "0") {
         view_.SetEnabled(launchButton, true);
     } else {

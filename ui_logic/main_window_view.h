@@ -83,7 +83,8 @@ public:
     virtual bool SendStatusQuery(const std::string& host, std::int32_t port) = 0;
 
     // The file-open dialog for an executable, listing what the first of the filters lists (the
-    // player may switch to the others): the chosen path's bytes, or "0" when cancelled.
+    // player may switch to the others): the chosen path as the system names it (UTF-8 on
+    // Windows, its bytes elsewhere), or "0" when cancelled.
     virtual std::string BrowseForExecutable(std::span<const FileFilter> filters) = 0;
     virtual void ShowAboutWindow() = 0;
     virtual void ShowAddModWindow() = 0;

@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/win32/ansi_text.h"
 #include "platform/win32/system_library.h"
+#include "platform/win32/utf8_text.h"
 #include "ui_win32/wide_text.h"
 
 namespace kestrune {
@@ -70,7 +70,7 @@ std::string ExecutableDialog::BrowseForExecutable(std::span<const FileFilter> fi
         return "0";
     }
     previous_ = *chosen;
-    return win32::AnsiPathFromWide(previous_);
+    return win32::Utf8FromWide(previous_);
 }
 
 void SetFileDialogAnswer(FileDialogAnswer answer) {

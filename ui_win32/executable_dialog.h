@@ -18,8 +18,7 @@ public:
     explicit ExecutableDialog(HWND owner) : owner_(owner) {}
 
     // Lists the folders and the files that the first filter lists, and offers the others; gives
-    // the chosen path's bytes in the ANSI code page (as the settings keep paths), or "0" when the
-    // player cancels.
+    // the chosen path in UTF-8, or "0" when the player cancels.
     std::string BrowseForExecutable(std::span<const FileFilter> filters);
 
 private:

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/win32/utf8_text.h"
+
 namespace kestrune {
 
 // Win32's wide texts and the window steps' UTF-16 texts are the same 16-bit units.
@@ -18,8 +20,8 @@ inline std::u16string Utf16(std::wstring_view text) {
     return std::u16string(reinterpret_cast<const char16_t*>(text.data()), text.size());
 }
 
-// The program's own UTF-8 texts (web addresses, server details) for a control.
-std::wstring WideFromUtf8(std::string_view text);
+// The program's own UTF-8 texts (web addresses, server details, paths) for a control.
+using win32::WideFromUtf8;
 
 // A window's or control's text.
 std::wstring WindowText(HWND window);

@@ -7,7 +7,7 @@
 #include <climits>
 #include <string>
 
-#include "platform/win32/ansi_text.h"
+#include "platform/win32/utf8_text.h"
 
 namespace kestrune {
 
@@ -133,7 +133,7 @@ ReplaceResult WriteInPlace(const std::wstring& target, std::string_view bytes) {
 
 FileContent ReadFileContent(const std::string& path) {
     FileContent content;
-    const std::wstring widePath = win32::WideFromAnsi(path);
+    const std::wstring widePath = win32::WideFromUtf8(path);
     const DWORD attributes = ::GetFileAttributesW(widePath.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         content.error = EISDIR;
@@ -184,7 +184,7 @@ ReplaceResult ReplaceFileContent(const std::string& path, std::string_view bytes
                                  mode_t /*newFileMode*/) {
     // A new file takes the access rules of its folder, as every file made there does.
     // The full path: the temporary file's name is made from it, and the replace wants it.
-    const std::wstring given = win32::WideFromAnsi(path);
+    const std::wstring given = win32::WideFromUtf8(path);
     if (given.empty()) {
         return Failed(ReplaceFailure::Create, ENOENT);
     }

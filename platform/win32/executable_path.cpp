@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "platform/win32/ansi_text.h"
+#include "platform/win32/utf8_text.h"
 
 namespace kestrune {
 
@@ -24,7 +24,7 @@ std::string ExecutablePath() {
         }
         path.resize(path.size() * 2);
     }
-    return win32::AnsiPathFromWide(path);
+    return win32::Utf8FromWide(path);
 }
 
 }  // namespace kestrune

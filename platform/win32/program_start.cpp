@@ -7,13 +7,13 @@
 #include <cstdint>
 
 #include "platform/system_error.h"
-#include "platform/win32/ansi_text.h"
 #include "platform/win32/system_library.h"
+#include "platform/win32/utf8_text.h"
 
 namespace kestrune {
 
 bool ProgramFound(std::string_view file, std::string_view directory) {
-    const std::wstring wideFile = win32::WideFromAnsi(file);
+    const std::wstring wideFile = win32::WideFromUtf8(file);
     if (wideFile.empty()) {
         return false;
     }
@@ -23,7 +23,7 @@ bool ProgramFound(std::string_view file, std::string_view directory) {
         return ::SearchPathW(nullptr, wideFile.c_str(), nullptr, static_cast<DWORD>(found.size()),
                              found.data(), nullptr) != 0;
     }
-    std::wstring path = win32::WideFromAnsi(directory);
+    std::wstring path = win32::WideFromUtf8(directory);
     if (!path.ends_with(L'\\') && !path.ends_with(L'/') && !path.ends_with(L':')) {
         path += L'\\';
     }
@@ -34,13 +34,13 @@ bool ProgramFound(std::string_view file, std::string_view directory) {
 
 std::string StartProgram(std::string_view file, std::string_view parameters,
                          std::string_view directory) {
-    const std::wstring wideFile = win32::WideFromAnsi(file);
+    const std::wstring wideFile = win32::WideFromUtf8(file);
     // The shell would open the working folder itself for an empty name.
     if (wideFile.empty()) {
         return SystemErrorMessage(ERROR_FILE_NOT_FOUND);
     }
-    const std::wstring wideParameters = win32::WideFromAnsi(parameters);
-    const std::wstring wideDirectory = win32::WideFromAnsi(directory);
+    const std::wstring wideParameters = win32::WideFromUtf8(parameters);
+    const std::wstring wideDirectory = win32::WideFromUtf8(directory);
 
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof info;

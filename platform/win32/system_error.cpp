@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "platform/win32/ansi_text.h"
+#include "platform/win32/utf8_text.h"
 
 namespace kestrune {
 
@@ -15,7 +15,7 @@ std::string SystemErrorMessage(int errorNumber) {
         nullptr);
     std::string message;
     if (buffer != nullptr) {
-        message = win32::AnsiFromWide(std::wstring_view(buffer, length));
+        message = win32::Utf8FromWide(std::wstring_view(buffer, length));
         ::LocalFree(buffer);
     }
     if (message.empty()) {

@@ -7,8 +7,8 @@
 
 #include <atomic>
 
-#include "platform/win32/ansi_text.h"
 #include "platform/win32/system_library.h"
+#include "platform/win32/utf8_text.h"
 
 namespace kestrune {
 
@@ -16,7 +16,7 @@ bool FolderMayBeWritten(const std::string& folder) {
     // Access rules can say yes or no per user and per kind of access: the sure answer is to make
     // a file there, which goes again as its handle closes.
     static std::atomic<unsigned> counter{0};
-    const std::wstring probe = win32::WideFromAnsi(folder.empty() ? "." : folder) +
+    const std::wstring probe = win32::WideFromUtf8(folder.empty() ? "." : folder) +
                                L"\\.kestrune-probe-" + std::to_wstring(::GetCurrentProcessId()) +
                                L"-" + std::to_wstring(counter.fetch_add(1));
     const HANDLE file = ::CreateFileW(
@@ -30,7 +30,7 @@ bool FolderMayBeWritten(const std::string& folder) {
 }
 
 bool FileMayBeWritten(const std::string& path) {
-    const std::wstring widePath = win32::WideFromAnsi(path);
+    const std::wstring widePath = win32::WideFromUtf8(path);
     const DWORD attributes = ::GetFileAttributesW(widePath.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES ||
         (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
@@ -67,7 +67,7 @@ std::string UserConfigFolder() {
     if (!::CreateDirectoryW(folder.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
         return {};
     }
-    return win32::AnsiPathFromWide(folder);
+    return win32::Utf8FromWide(folder);
 }
 
 }  // namespace kestrune

@@ -6,13 +6,13 @@
 
 #include <string>
 
-#include "platform/win32/ansi_text.h"
 #include "platform/win32/system_library.h"
+#include "platform/win32/utf8_text.h"
 
 namespace kestrune {
 
 void OpenInBrowser(std::string_view url) {
-    const std::wstring parameters = L"url.dll,FileProtocolHandler " + win32::WideFromAnsi(url);
+    const std::wstring parameters = L"url.dll,FileProtocolHandler " + win32::WideFromUtf8(url);
     using ShellExecuteFunction = HINSTANCE(WINAPI*)(HWND, const wchar_t*, const wchar_t*,
                                                     const wchar_t*, const wchar_t*, INT);
     static const auto shellExecute =

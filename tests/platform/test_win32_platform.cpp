@@ -1,5 +1,6 @@
-// What the Windows interfaces make of the platform layer: ANSI bytes in files and paths, the
-// system's error texts, the atomic replace, the executable's path and the settings beside it.
+// What the Windows interfaces make of the platform layer: UTF-8 paths and the bytes in files,
+// the system's error texts, the atomic replace, the executable's path and the settings beside
+// it.
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -12,7 +13,6 @@
 #include "platform/executable_path.h"
 #include "platform/system_error.h"
 #include "platform/user_config_folder.h"
-#include "platform/win32/ansi_text.h"
 #include "tests/support/files.h"
 
 namespace kestrune {
@@ -24,67 +24,55 @@ using test_support::ReadFile;
 using test_support::TempFolder;
 using test_support::WriteFile;
 
-bool AnsiIsWindows1252() {
-    return ::GetACP() == 1252;
-}
-
-TEST(Win32AnsiText, BytesOfTheCodePageAndUtf16) {
-    if (!AnsiIsWindows1252()) {
-        GTEST_SKIP() << "the ANSI code page is " << ::GetACP();
-    }
-    EXPECT_EQ(win32::WideFromAnsi("caf\xE9 \x80 \x9F"), L"caf\u00E9 \u20AC \u0178");
-    EXPECT_EQ(win32::AnsiFromWide(L"caf\u00E9 \u20AC \u0178"), "caf\xE9 \x80 \x9F");
-    EXPECT_EQ(win32::WideFromAnsi("ab\0cd"s), L"ab");  // a NUL ends the text
-    EXPECT_EQ(win32::WideFromAnsi(""), L"");
-    EXPECT_EQ(win32::AnsiFromWide(L"\u4E2D"), "?");  // not in the code page
-}
-
-TEST(Win32AnsiText, FileNamesAndContentKeepTheirBytes) {
-    if (!AnsiIsWindows1252()) {
-        GTEST_SKIP() << "the ANSI code page is " << ::GetACP();
-    }
+// The settings' paths are UTF-8, whatever the ANSI code page can hold; the files keep the bytes
+// they are given.
+TEST(Win32Paths, Utf8PathsNameAnyFileAndTheContentKeepsItsBytes) {
     TempFolder folder;
-    const std::string ansiFolder = win32::AnsiFromWide(folder.path().wstring());
-    const std::string path = ansiFolder + "\\J\xE9r\xF4me.ini";
+    const std::string path =
+        folder.path().string() +
+        "\\\xD0\x98\xD0\xB3\xD1\x80\xD1\x8B \xE6\x97\xA5 J\xC3\xA9r\xC3\xB4me.ini";
     const std::string bytes = "[Main]\r\nNick=J\xE9r\xF4me\x80\r\n\xFF\x00\x01"s;
     ASSERT_TRUE(ReplaceFileContent(path, bytes, 0600));
-    // The wide interfaces see the name decoded, the file holds the bytes as given.
-    const fs::path wide = folder.path() / L"J\u00E9r\u00F4me.ini";
+    const fs::path wide = folder.path() / L"\u0418\u0433\u0440\u044B \u65E5 J\u00E9r\u00F4me.ini";
     ASSERT_TRUE(fs::exists(wide));
     EXPECT_EQ(ReadFile(wide), bytes);
     const FileContent read = ReadFileContent(path);
     EXPECT_EQ(read.error, 0);
     EXPECT_EQ(read.bytes, bytes);
+    EXPECT_TRUE(FileMayBeWritten(path));
 
     LauncherSettings settings;
-    settings.TSNick = "J\xE9r\xF4me";
-    settings.Q3Executable = ansiFolder + "\\Jeux \xE0 moi\\quake3.exe";
-    SaveSettings(settings, {}, path);
+    settings.TSNick = "\xC2\xE0\xF1\xFF";  // Windows-1251
+    settings.Q3Executable =
+        folder.path().string() + "\\\xE3\x82\xB2\xE3\x83\xBC\xE3\x83\xA0\\quake3.exe";
+    SaveSettings(settings, {"\xC2\xE0\xF1\xFF"}, path, folder / "mods.kst");
     LauncherSettings loaded;
     ModsList mods;
-    LoadSettings(loaded, mods, path);
+    LoadSettings(loaded, mods, path, folder / "mods.kst");
     EXPECT_EQ(loaded, settings);
-    EXPECT_NE(ReadFile(wide).find("TSNick=J\xE9r\xF4me\r\n"), std::string::npos);
+    EXPECT_EQ(mods, ModsList{"\xC2\xE0\xF1\xFF"});
+    EXPECT_NE(ReadFile(wide).find("TSNick=\xC2\xE0\xF1\xFF\r\n"), std::string::npos);
 }
 
 TEST(Win32SystemErrorMessage, TheSystemsTextsWithTheirLineBreak) {
-    // The ANSI interface is asked for comparison: the same text, in the same bytes.
-    auto ansiText = [](DWORD error) {
-        char* buffer = nullptr;
+    // The wide interface is asked for comparison: the same text, in UTF-8.
+    auto systemText = [](DWORD error) {
+        wchar_t* buffer = nullptr;
         const DWORD length =
-            ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER |
+            ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER |
                                  FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, error, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
-        std::string text(buffer != nullptr ? buffer : "", length);
+                             nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+        const std::u8string text =
+            fs::path(std::wstring(buffer != nullptr ? buffer : L"", length)).u8string();
         ::LocalFree(buffer);
-        return text;
+        return std::string(text.begin(), text.end());
     };
     const DWORD errors[] = {ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_ACCESS_DENIED,
                             ERROR_BAD_EXE_FORMAT, WSAEWOULDBLOCK,       WSAEADDRINUSE,
                             WSAHOST_NOT_FOUND};
     for (const DWORD error : errors) {
         const std::string message = SystemErrorMessage(static_cast<int>(error));
-        const std::string expected = ansiText(error);
+        const std::string expected = systemText(error);
         // Wine has no texts for some Winsock errors; Windows has them all.
         if (expected.empty() && error >= WSABASEERR) {
             EXPECT_EQ(message, "Unknown error " + std::to_string(error));
@@ -163,7 +151,7 @@ TEST(Win32ExecutablePath, NamesThisProgramAndItsSettingsFile) {
 TEST(Win32UserConfigFolder, TheRoamingApplicationDataFolderAndWhatMayBeWritten) {
     const std::string folder = UserConfigFolder();
     EXPECT_TRUE(folder.ends_with("\\Kestrune")) << folder;
-    EXPECT_TRUE(fs::is_directory(fs::path(win32::WideFromAnsi(folder))));
+    EXPECT_TRUE(fs::is_directory(fs::path(folder)));
 
     TempFolder temporary;
     EXPECT_TRUE(FolderMayBeWritten(temporary.path().string()));
