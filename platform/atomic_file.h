@@ -36,8 +36,9 @@ struct ReplaceResult {
 // folder (unnamed until complete, where the file system allows, so that nothing is left behind
 // by a save that is killed), which is flushed to disk and then renamed over path. An existing
 // file keeps its permission bits (and, where allowed, its owner); a new one is created with
-// newFileMode, less the process's umask. A symbolic link is followed, so the file it names is
-// replaced.
+// newFileMode, less the process's umask (on Windows, whatever the mode, with an access list
+// granting the current user, SYSTEM and the Administrators group alone). A symbolic link is
+// followed, so the file it names is replaced.
 //
 // One case cannot be all or nothing: a file that may be written in a folder where no new file
 // may be made (another user's folder, a read-only one). It is written in place instead, its

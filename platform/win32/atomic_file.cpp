@@ -5,8 +5,10 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <optional>
 #include <string>
 
+#include "platform/win32/file_security.h"
 #include "platform/win32/utf8_text.h"
 
 namespace kestrune {
@@ -182,7 +184,6 @@ FileContent ReadFileContent(const std::string& path) {
 
 ReplaceResult ReplaceFileContent(const std::string& path, std::string_view bytes,
                                  mode_t /*newFileMode*/) {
-    // A new file takes the access rules of its folder, as every file made there does.
     // The full path: the temporary file's name is made from it, and the replace wants it.
     const std::wstring given = win32::WideFromUtf8(path);
     if (given.empty()) {
@@ -228,12 +229,21 @@ ReplaceResult ReplaceFileContent(const std::string& path, std::string_view bytes
         return Failed(ReplaceFailure::Create, error);
     }
 
+    // A new file is the user's alone; a replaced one keeps the access rules it had.
+    std::optional<win32::PrivateFileSecurity> privateSecurity;
+    std::optional<win32::KeptAccessList> keptAccess;
+    if (replacing) {
+        keptAccess.emplace(target);
+    } else {
+        privateSecurity.emplace();
+    }
+    SECURITY_ATTRIBUTES* security = privateSecurity ? privateSecurity->attributes() : nullptr;
     std::wstring temporary;
     HANDLE created = INVALID_HANDLE_VALUE;
     for (unsigned attempt = 0; attempt < 100 && created == INVALID_HANDLE_VALUE; ++attempt) {
         temporary = TemporaryNameFor(target, attempt);
-        created = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+        created = ::CreateFileW(temporary.c_str(), GENERIC_WRITE | WRITE_DAC, 0, security,
+                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (created == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS) {
             break;
         }
@@ -245,6 +255,9 @@ ReplaceResult ReplaceFileContent(const std::string& path, std::string_view bytes
         return Failed(ReplaceFailure::Create, LastErrno());
     }
     FileHandle file(created);
+    if (keptAccess) {
+        keptAccess->ApplyTo(file.get());
+    }
 
     auto giveUp = [&](ReplaceFailure failure) {
         const int error = LastErrno();

@@ -1,12 +1,17 @@
 // What the Windows interfaces make of the platform layer: UTF-8 paths and the bytes in files,
-// the system's error texts, the atomic replace, the executable's path and the settings beside
-// it.
+// the system's error texts, the atomic replace and the access rules of new files, the
+// executable's path and the settings beside it.
 
 #include <gtest/gtest.h>
 #include <windows.h>
+// needs windows.h first
+#include <aclapi.h>
+#include <sddl.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "launcher/settings_store.h"
 #include "platform/atomic_file.h"
@@ -139,6 +144,96 @@ TEST(Win32ReplaceFileContent, FailuresKeepTheOldFileWhole) {
     EXPECT_TRUE(ReplaceFileContent("mods.kst", "again", 0600));
     fs::current_path(previous);
     EXPECT_EQ(ReadFile(path), "again");
+}
+
+// A file's access list in the system's own notation, "D:P(A;;FA;;;SY)..." ("P": protected from
+// its folder's rules).
+std::wstring AccessListOf(const std::string& path) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetNamedSecurityInfoW(fs::path(path).c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                nullptr, nullptr, nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
+        return L"unreadable";
+    }
+    wchar_t* text = nullptr;
+    std::wstring rules = L"unreadable";
+    if (::ConvertSecurityDescriptorToStringSecurityDescriptorW(
+            descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr)) {
+        rules = text;
+        ::LocalFree(text);
+    }
+    ::LocalFree(descriptor);
+    return rules;
+}
+
+std::wstring CurrentUserSid() {
+    HANDLE token = nullptr;
+    ::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token);
+    alignas(TOKEN_USER) char buffer[256] = {};
+    DWORD size = 0;
+    ::GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size);
+    ::CloseHandle(token);
+    wchar_t* text = nullptr;
+    if (!::ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &text)) {
+        return L"no user";
+    }
+    std::wstring sid = text;
+    ::LocalFree(text);
+    return sid;
+}
+
+// Whom an access list's entries let in, "WD" (everyone), "SY" or "S-1-5-...", in its order.
+std::vector<std::wstring> GrantedIn(const std::wstring& rules) {
+    std::vector<std::wstring> granted;
+    for (size_t open = rules.find(L"(A;"); open != std::wstring::npos;
+         open = rules.find(L"(A;", open + 1)) {
+        const size_t close = rules.find(L')', open);
+        const size_t sid = rules.rfind(L';', close) + 1;
+        granted.push_back(rules.substr(sid, close - sid));
+    }
+    return granted;
+}
+
+// Settings hold passwords: a new file lets no other user in, whatever its folder allows. (Wine
+// keeps no access lists: it reads and writes them as the Unix file's mode, without "P" and the
+// Administrators' entry, so "whom" is what the test holds it to.)
+TEST(Win32ReplaceFileContent, ANewFileIsTheUsersAloneAndAnOldOneKeepsItsAccessList) {
+    TempFolder folder;
+    const std::string path = folder / "kestrune.ini";
+    ASSERT_TRUE(ReplaceFileContent(path, "new", 0600));
+    // The settings store's own files, through their own calls.
+    SaveSettings({}, {"osp"}, folder / "other.ini", folder / "mods.kst");
+    for (const std::string& file : {path, folder / "other.ini", folder / "mods.kst"}) {
+        SCOPED_TRACE(file);
+        const std::wstring rules = AccessListOf(file);
+        const std::vector<std::wstring> granted = GrantedIn(rules);
+        EXPECT_NE(std::find(granted.begin(), granted.end(), CurrentUserSid()), granted.end())
+            << fs::path(rules).string();
+        for (const std::wstring& whom : granted) {
+            EXPECT_TRUE(whom == CurrentUserSid() || whom == L"SY" || whom == L"BA")
+                << fs::path(rules).string();
+        }
+    }
+
+    // A file the player shared on purpose stays shared.
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(
+        L"D:P(A;;FA;;;WD)", SDDL_REVISION_1, &descriptor, nullptr));
+    BOOL present = FALSE;
+    BOOL defaulted = FALSE;
+    PACL list = nullptr;
+    ::GetSecurityDescriptorDacl(descriptor, &present, &list, &defaulted);
+    ASSERT_EQ(
+        ::SetNamedSecurityInfoW(fs::path(path).wstring().data(), SE_FILE_OBJECT,
+                                DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                                nullptr, nullptr, list, nullptr),
+        static_cast<DWORD>(ERROR_SUCCESS));
+    ::LocalFree(descriptor);
+    const std::wstring shared = AccessListOf(path);
+    const std::vector<std::wstring> granted = GrantedIn(shared);
+    ASSERT_NE(std::find(granted.begin(), granted.end(), L"WD"), granted.end());
+    ASSERT_TRUE(ReplaceFileContent(path, "replaced", 0600));
+    EXPECT_EQ(ReadFile(path), "replaced");
+    EXPECT_EQ(AccessListOf(path), shared);
 }
 
 TEST(Win32ExecutablePath, NamesThisProgramAndItsSettingsFile) {
