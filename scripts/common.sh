@@ -41,6 +41,19 @@ WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest
 # first run and clicks the launcher on a private X server.
 VOICE_TEST_PACKAGES=(mumble-server mumble xvfb xdotool openssl sqlite3)
 
+# ensure_locales NAME...: generates the UTF-8 locales of the list that are missing ("ru_RU"
+# gives ru_RU.UTF-8), with the `locales` package's data; the others are left as they are.
+ensure_locales() {
+    ensure_packages locales
+    local name
+    for name in "$@"; do
+        if ! locale -a 2>/dev/null | grep -qix "$name.utf-\?8"; then
+            say "generating the locale $name.UTF-8"
+            as_root localedef -i "$name" -f UTF-8 "$name.UTF-8"
+        fi
+    done
+}
+
 wine_tool() {
     local name=$1
     if [ -x "/usr/lib/wine/$name" ]; then echo "/usr/lib/wine/$name"; else command -v "$name"; fi
@@ -93,7 +106,9 @@ stop_private_x_server() {
 # prefix inside the build (made once), with a private X server for the window tests. The
 # prefix's server is started first and kept running, so that no suite spends its time on
 # starting it (and its services) again; it and the X server are ended afterwards, whatever
-# happened (a failure, an error in this script, Ctrl-C).
+# happened (a failure, an error in this script, Ctrl-C). Wine names files on disk through the
+# Unix locale, so everything runs in C.UTF-8, which every Debian has, whatever the machine names
+# or lacks; a suite that needs another locale sets its own.
 run_under_wine() {
     local dir=$ROOT/$1
     export WINEPREFIX=$dir/wineprefix WINEDEBUG=-all
@@ -107,12 +122,12 @@ run_under_wine() {
     start_private_x_server
     # The server needs the prefix's folder; wineboot fills it the first time.
     mkdir -p "$WINEPREFIX"
-    "$wineserver" -p
+    LC_ALL=C.UTF-8 "$wineserver" -p
     # No browser or .NET runtime for the prefix: the suites need neither.
-    DISPLAY=$PRIVATE_DISPLAY WINEDLLOVERRIDES="mscoree=;mshtml=" "$wine" wineboot --init \
+    LC_ALL=C.UTF-8 DISPLAY=$PRIVATE_DISPLAY WINEDLLOVERRIDES="mscoree=;mshtml=" "$wine" wineboot --init \
         >/dev/null 2>&1
     local status=0
-    DISPLAY=$PRIVATE_DISPLAY ctest --test-dir "$dir" --output-on-failure || status=$?
+    LC_ALL=C.UTF-8 DISPLAY=$PRIVATE_DISPLAY ctest --test-dir "$dir" --output-on-failure || status=$?
     end_wine_and_x_server
     trap - EXIT INT TERM
     unset WINEPREFIX WINEDEBUG

@@ -27,6 +27,8 @@ UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 "$ROOT/scripts/fuzz.sh" "${FUZZ_SECONDS:-30}"
 
 ensure_packages "${WINDOWS_PACKAGES[@]}"
+# The code-page suite runs under Wine in Russian and Polish too (code pages 1251 and 1250).
+ensure_locales ru_RU pl_PL
 configure_and_build build/win64 -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
     -DCMAKE_BUILD_TYPE=Debug -DKESTRUNE_WERROR=ON -DKESTRUNE_BENCH=ON
 # 32-bit Windows is built, suites included, but cannot be run here.
