@@ -5,7 +5,6 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
-#include <optional>
 #include <string>
 
 #include "platform/win32/file_security.h"
@@ -230,19 +229,13 @@ ReplaceResult ReplaceFileContent(const std::string& path, std::string_view bytes
     }
 
     // A new file is the user's alone; a replaced one keeps the access rules it had.
-    std::optional<win32::PrivateFileSecurity> privateSecurity;
-    std::optional<win32::KeptAccessList> keptAccess;
-    if (replacing) {
-        keptAccess.emplace(target);
-    } else {
-        privateSecurity.emplace();
-    }
-    SECURITY_ATTRIBUTES* security = privateSecurity ? privateSecurity->attributes() : nullptr;
+    win32::NewFileSecurity security =
+        replacing ? win32::NewFileSecurity::SameAs(target) : win32::NewFileSecurity::Private();
     std::wstring temporary;
     HANDLE created = INVALID_HANDLE_VALUE;
     for (unsigned attempt = 0; attempt < 100 && created == INVALID_HANDLE_VALUE; ++attempt) {
         temporary = TemporaryNameFor(target, attempt);
-        created = ::CreateFileW(temporary.c_str(), GENERIC_WRITE | WRITE_DAC, 0, security,
+        created = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, security.attributes(),
                                 CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (created == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS) {
             break;
@@ -255,9 +248,6 @@ ReplaceResult ReplaceFileContent(const std::string& path, std::string_view bytes
         return Failed(ReplaceFailure::Create, LastErrno());
     }
     FileHandle file(created);
-    if (keptAccess) {
-        keptAccess->ApplyTo(file.get());
-    }
 
     auto giveUp = [&](ReplaceFailure failure) {
         const int error = LastErrno();

@@ -55,68 +55,45 @@ std::wstring CurrentUserSid() {
 
 }  // namespace
 
-PrivateFileSecurity::PrivateFileSecurity() {
+NewFileSecurity::NewFileSecurity(PSECURITY_DESCRIPTOR descriptor) : descriptor_(descriptor) {
+    attributes_.nLength = sizeof attributes_;
+    attributes_.lpSecurityDescriptor = descriptor;
+    attributes_.bInheritHandle = FALSE;
+}
+
+NewFileSecurity NewFileSecurity::Private() {
     static const auto fromString =
         Security<BOOL(WINAPI*)(LPCWSTR, DWORD, PSECURITY_DESCRIPTOR*, PULONG)>(
             "ConvertStringSecurityDescriptorToSecurityDescriptorW");
     const std::wstring user = CurrentUserSid();
-    if (!fromString || user.empty()) {
-        return;
-    }
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
     // A protected list (P), so the folder's inheritable entries are not added; FA is full
     // control, SY SYSTEM and BA the Administrators group.
     const std::wstring rules = L"D:P(A;;FA;;;" + user + L")(A;;FA;;;SY)(A;;FA;;;BA)";
-    if (!fromString(rules.c_str(), SDDL_REVISION_1, &descriptor_, nullptr)) {
-        descriptor_ = nullptr;
-        return;
+    if (!fromString || user.empty() ||
+        !fromString(rules.c_str(), SDDL_REVISION_1, &descriptor, nullptr)) {
+        descriptor = nullptr;
     }
-    attributes_.nLength = sizeof attributes_;
-    attributes_.lpSecurityDescriptor = descriptor_;
-    attributes_.bInheritHandle = FALSE;
+    return NewFileSecurity(descriptor);
 }
 
-PrivateFileSecurity::~PrivateFileSecurity() {
-    if (descriptor_ != nullptr) {
-        ::LocalFree(descriptor_);
-    }
-}
-
-KeptAccessList::KeptAccessList(const std::wstring& path) {
+NewFileSecurity NewFileSecurity::SameAs(const std::wstring& path) {
     static const auto getNamedSecurityInfo =
         Security<DWORD(WINAPI*)(LPCWSTR, SE_OBJECT_TYPE, SECURITY_INFORMATION, PSID*, PSID*, PACL*,
                                 PACL*, PSECURITY_DESCRIPTOR*)>("GetNamedSecurityInfoW");
-    static const auto getControl =
-        Security<BOOL(WINAPI*)(PSECURITY_DESCRIPTOR, PSECURITY_DESCRIPTOR_CONTROL, LPDWORD)>(
-            "GetSecurityDescriptorControl");
-    if (!getNamedSecurityInfo || !getControl ||
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    PACL list = nullptr;
+    if (!getNamedSecurityInfo ||
         getNamedSecurityInfo(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
-                             nullptr, &list_, nullptr, &descriptor_) != ERROR_SUCCESS) {
-        descriptor_ = nullptr;
-        list_ = nullptr;
-        return;
+                             nullptr, &list, nullptr, &descriptor) != ERROR_SUCCESS) {
+        return NewFileSecurity(nullptr);
     }
-    SECURITY_DESCRIPTOR_CONTROL control = 0;
-    DWORD revision = 0;
-    protected_ = getControl(descriptor_, &control, &revision) && (control & SE_DACL_PROTECTED) != 0;
-}
-
-KeptAccessList::~KeptAccessList() {
-    if (descriptor_ != nullptr) {
-        ::LocalFree(descriptor_);
+    // No list at all lets everyone in: such a file is replaced by one with its folder's rules.
+    if (list == nullptr) {
+        ::LocalFree(descriptor);
+        return NewFileSecurity(nullptr);
     }
-}
-
-void KeptAccessList::ApplyTo(HANDLE file) const {
-    static const auto setSecurityInfo = Security<DWORD(WINAPI*)(
-        HANDLE, SE_OBJECT_TYPE, SECURITY_INFORMATION, PSID, PSID, PACL, PACL)>("SetSecurityInfo");
-    // A null list is no list at all, which lets everyone in: only a list read is given on.
-    if (!setSecurityInfo || list_ == nullptr) {
-        return;
-    }
-    const SECURITY_INFORMATION what =
-        DACL_SECURITY_INFORMATION |
-        (protected_ ? PROTECTED_DACL_SECURITY_INFORMATION : UNPROTECTED_DACL_SECURITY_INFORMATION);
-    setSecurityInfo(file, SE_FILE_OBJECT, what, nullptr, nullptr, list_, nullptr);
+    return NewFileSecurity(descriptor);
 }
 
 }  // namespace kestrune::win32

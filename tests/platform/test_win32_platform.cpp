@@ -214,10 +214,11 @@ TEST(Win32ReplaceFileContent, ANewFileIsTheUsersAloneAndAnOldOneKeepsItsAccessLi
         }
     }
 
-    // A file the player shared on purpose stays shared.
+    // A file the player let everyone read stays so.
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(
-        L"D:P(A;;FA;;;WD)", SDDL_REVISION_1, &descriptor, nullptr));
+        (L"D:P(A;;FA;;;" + CurrentUserSid() + L")(A;;FA;;;SY)(A;;FRFX;;;WD)").c_str(),
+        SDDL_REVISION_1, &descriptor, nullptr));
     BOOL present = FALSE;
     BOOL defaulted = FALSE;
     PACL list = nullptr;
