@@ -91,15 +91,23 @@ protected:
         return program;
     }
 
-    // The command line and working folder the stand-in was started with.
+    // The command line and working folder the stand-in was started with, once its record is
+    // whole.
     static std::optional<std::pair<std::wstring, std::wstring>> Record(const fs::path& program) {
         const fs::path record = program.wstring() + L".record";
-        if (!PumpUntil([&] { return fs::exists(record) && fs::file_size(record) > 0; })) {
+        std::wstring text;
+        const bool whole = PumpUntil([&] {
+            if (!fs::exists(record)) {
+                return false;
+            }
+            const std::string bytes = ReadFile(record);
+            text.assign(bytes.size() / sizeof(wchar_t), L'\0');
+            std::memcpy(text.data(), bytes.data(), text.size() * sizeof(wchar_t));
+            return text.find(L'\n') != std::wstring::npos;
+        });
+        if (!whole) {
             return std::nullopt;
         }
-        const std::string bytes = ReadFile(record);
-        std::wstring text(bytes.size() / sizeof(wchar_t), L'\0');
-        std::memcpy(text.data(), bytes.data(), text.size() * sizeof(wchar_t));
         const size_t newline = text.find(L'\n');
         return std::pair{text.substr(0, newline), text.substr(newline + 1)};
     }
