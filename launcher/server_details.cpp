@@ -1,5 +1,6 @@
 #include "launcher/server_details.h"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 #include <vector>
@@ -30,11 +31,42 @@ std::string Join(const std::vector<std::string>& parts, std::string_view separat
     return joined;
 }
 
-std::string Players(int players, std::optional<int> slots) {
-    if (slots) {
-        return std::to_string(players) + "/" + std::to_string(*slots) + " players";
+bool IsBot(const ServerPlayer& player) {
+    return player.ping == 0;  // as server browsers tell them
+}
+
+std::string Players(const std::vector<ServerPlayer>& players, std::optional<int> slots) {
+    const std::string count = std::to_string(players.size());
+    std::string text = slots ? count + "/" + std::to_string(*slots) + " players"
+                             : count + (players.size() == 1 ? " player" : " players");
+    const auto bots = std::count_if(players.begin(), players.end(), IsBot);
+    if (bots > 0) {
+        text += " (" + std::to_string(bots) + (bots == 1 ? " bot)" : " bots)");
     }
-    return std::to_string(players) + (players == 1 ? " player" : " players");
+    return text;
+}
+
+std::string Shown(const std::string& bytes) {
+    return Shortened(DisplayText(bytes), kMostHintCharacters);
+}
+
+// "name · score · ping", highest score first (the server's order among equals), then how many
+// more there are.
+std::vector<std::string> PlayerLines(std::vector<ServerPlayer> players) {
+    std::stable_sort(
+        players.begin(), players.end(),
+        [](const ServerPlayer& a, const ServerPlayer& b) { return a.score > b.score; });
+    std::vector<std::string> lines;
+    for (const ServerPlayer& player : players) {
+        if (lines.size() == kMostPlayerLines) {
+            lines.push_back("and " + std::to_string(players.size() - kMostPlayerLines) + " more");
+            break;
+        }
+        lines.push_back(Shown(player.name) + std::string(kSeparator) +
+                        std::to_string(player.score) + std::string(kSeparator) +
+                        (IsBot(player) ? "bot" : std::to_string(player.ping) + " ms"));
+    }
+    return lines;
 }
 
 std::string RoundTrip(std::chrono::microseconds roundTrip) {
@@ -51,7 +83,7 @@ ServerDetailsLine MakeServerDetailsLine(const std::optional<ServerStatus>& statu
                                         std::chrono::microseconds roundTrip) {
     ServerDetailsLine line;
     if (status && status->map) {
-        line.map = Shortened(DisplayText(*status->map), kMostHintCharacters);
+        line.map = Shown(*status->map);
     }
     std::vector<std::string> figures;
     if (status && status->players) {
@@ -67,11 +99,8 @@ std::string ServerDetailsHint(const std::optional<ServerStatus>& status) {
         return {};
     }
     std::vector<std::string> lines;
-    const auto shown = [](const std::string& bytes) {
-        return Shortened(DisplayText(bytes), kMostHintCharacters);
-    };
     if (status->hostName && !status->hostName->empty()) {
-        lines.push_back("Host name: " + shown(*status->hostName));
+        lines.push_back("Host name: " + Shown(*status->hostName));
     }
     if (status->gameType) {
         const int type = *status->gameType;
@@ -80,10 +109,14 @@ std::string ServerDetailsHint(const std::optional<ServerStatus>& status) {
                                              : std::to_string(type)));
     }
     if (status->mod && !status->mod->empty()) {
-        lines.push_back("Mod: " + shown(*status->mod));
+        lines.push_back("Mod: " + Shown(*status->mod));
     }
     if (status->needsPassword) {
         lines.push_back(std::string("Password needed: ") + (*status->needsPassword ? "yes" : "no"));
+    }
+    if (status->players) {
+        const std::vector<std::string> players = PlayerLines(*status->players);
+        lines.insert(lines.end(), players.begin(), players.end());
     }
     return Join(lines, "\n");
 }

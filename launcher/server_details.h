@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -8,10 +9,10 @@
 
 namespace kestrune {
 
-// The line shown beside the probe's message, e.g. "oa_dm1 · 3/16 players · 12 ms": the map, the
-// players (of how many slots), the round trip. Parts the answer did not hold are left out; the
-// round trip is always there. UTF-8. Split after the map, so that a window short of room can cut
-// the map alone and keep the figures.
+// The line shown beside the probe's message, e.g. "oa_dm1 · 3/16 players (1 bot) · 12 ms": the
+// map, the players (of how many slots, and how many of them are bots), the round trip. Parts the
+// answer did not hold are left out; the round trip is always there. UTF-8. Split after the map,
+// so that a window short of room can cut the map alone and keep the figures.
 struct ServerDetailsLine {
     std::string map;      // empty when not known
     std::string figures;  // players and round trip
@@ -22,8 +23,12 @@ struct ServerDetailsLine {
 ServerDetailsLine MakeServerDetailsLine(const std::optional<ServerStatus>& status,
                                         std::chrono::microseconds roundTrip);
 
-// The rest, one item a line: host name, game type, mod, whether a password is needed. Empty when
-// the answer held none of them. UTF-8, long values cut.
+// Players listed in the hint at most; "and N more" stands for the rest.
+inline constexpr std::size_t kMostPlayerLines = 16;
+
+// The rest, one item a line: host name, game type, mod, whether a password is needed; then the
+// players, highest score first, as "name · score · ping" ("bot" for a ping of 0). Empty when the
+// answer held none of these. UTF-8, long values cut.
 std::string ServerDetailsHint(const std::optional<ServerStatus>& status);
 
 }  // namespace kestrune

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <limits>
+#include <utility>
 
 #include "launcher/display_text.h"
 
@@ -61,24 +63,33 @@ bool TakeLine(std::string_view& rest, std::string_view& line) {
     return true;
 }
 
-// An optional minus sign and at least one digit, then the given separator.
-bool TakeNumber(std::string_view& line, char separator) {
-    std::size_t i = (!line.empty() && line[0] == '-') ? 1 : 0;
+// An optional minus sign and at least one digit, then the given separator. The value is held
+// at an int's limits.
+std::optional<int> TakeNumber(std::string_view& line, char separator) {
+    const bool negative = !line.empty() && line[0] == '-';
+    std::size_t i = negative ? 1 : 0;
     const std::size_t digitsStart = i;
+    constexpr long long kLimit = std::numeric_limits<int>::max();
+    long long value = 0;
     while (i < line.size() && IsDigit(line[i])) {
+        value = std::min(value * 10 + (line[i] - '0'), kLimit + 1);
         ++i;
     }
     if (i == digitsStart || i >= line.size() || line[i] != separator) {
-        return false;
+        return std::nullopt;
     }
     line.remove_prefix(i + 1);
-    return true;
+    return static_cast<int>(negative ? std::max(-value, -kLimit - 1) : std::min(value, kLimit));
 }
 
 // `<score> <ping> "<name>"`
-bool IsPlayerLine(std::string_view line) {
-    return TakeNumber(line, ' ') && TakeNumber(line, ' ') && line.size() >= 2 &&
-           line.front() == '"' && line.back() == '"';
+std::optional<ServerPlayer> ReadPlayerLine(std::string_view line) {
+    const auto score = TakeNumber(line, ' ');
+    const auto ping = score ? TakeNumber(line, ' ') : std::nullopt;
+    if (!ping || line.size() < 2 || line.front() != '"' || line.back() != '"') {
+        return std::nullopt;
+    }
+    return ServerPlayer{WithoutColourCodes(line.substr(1, line.size() - 2)), *score, *ping};
 }
 
 enum class Key { HostName, Map, Slots, GameType, FsGame, GameName, NeedPass, Count };
@@ -138,7 +149,7 @@ std::string WithoutColourCodes(std::string_view text) {
     return shown;
 }
 
-std::optional<ServerStatus> ParseStatusResponse(std::string_view datagram) {
+std::optional<ServerStatus> ParseStatusResponse(std::string_view datagram, bool cutShort) {
     if (!datagram.starts_with(kMarker)) {
         return std::nullopt;
     }
@@ -187,13 +198,15 @@ std::optional<ServerStatus> ParseStatusResponse(std::string_view datagram) {
             status.needsPassword = *flag != 0;
         }
     }
-    if (lineEnded) {
-        int players = 0;
+    if (lineEnded && !cutShort) {
+        std::vector<ServerPlayer> players;
         std::string_view line;
         while (TakeLine(rest, line)) {
-            players += IsPlayerLine(line) ? 1 : 0;
+            if (auto player = ReadPlayerLine(line)) {
+                players.push_back(std::move(*player));
+            }
         }
-        status.players = players;
+        status.players = std::move(players);
     }
     return status;
 }

@@ -6,7 +6,9 @@
 #include <chrono>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <string>
+#include <vector>
 
 #include "launcher/server_details.h"
 #include "launcher/server_probe.h"
@@ -25,8 +27,11 @@ std::string Recorded(const std::string& name) {
     return {std::istreambuf_iterator<char>(file), {}};
 }
 
+using Players = std::vector<ServerPlayer>;
+const Players kNoOne;
+
 ServerStatus Status(std::optional<std::string> host, std::optional<std::string> map,
-                    std::optional<int> players, std::optional<int> slots,
+                    std::optional<Players> players, std::optional<int> slots,
                     std::optional<int> gameType, std::optional<std::string> mod,
                     std::optional<bool> password) {
     return {host, map, players, slots, gameType, mod, password};
@@ -41,15 +46,26 @@ struct Case {
 const Case kCases[] = {
     // Recorded once from a dedicated server on loopback, with bots, a password and a mod.
     {"empty server", Recorded("status-ffa-empty.bin"),
-     Status("Kestrune Test ^Server", "oa_dm1", 0, 16, 0, "baseoa", false)},
+     Status("Kestrune Test ^Server", "oa_dm1", kNoOne, 16, 0, "baseoa", false)},
     {"four bots", Recorded("status-ffa-bots.bin"),
-     Status("Bot Arena", "oa_dm4", 4, 12, 0, "baseoa", false)},
+     Status("Bot Arena", "oa_dm4",
+            Players{{"Arachna", 0, 0}, {"Jenna", 0, 0}, {"Kyonshi", 1, 0}, {"Metalbot", 0, 0}}, 12,
+            0, "baseoa", false)},
     {"password, fs_game not sent", Recorded("status-ctf-password.bin"),
-     Status("CTF locked server^", "oa_ctf2", 4, 24, 4, "baseoa", true)},
+     Status("CTF locked server^", "oa_ctf2",
+            Players{{"Grunt", 0, 0}, {"Gargoyle", 0, 0}, {"Angelyss", 0, 0}, {"Andriy", 0, 0}}, 24,
+            4, "baseoa", true)},
     {"UTF-8 name", Recorded("status-tdm-utf8.bin"),
      Status("Caf\u00e9 \u00dcn\u00efcode Team Deathmatch \u2014 a server with a very long name "
             "for testing the label",
-            "oa_dm2", 6, 8, 3, "baseoa", false)},
+            "oa_dm2",
+            Players{{"Sergei", 1, 0},
+                    {"Assassin", 3, 0},
+                    {"Kyonshi", 1, 0},
+                    {"Jenna", 0, 0},
+                    {"Liz", 0, 0},
+                    {"Angelyss", 0, 0}},
+            8, 3, "baseoa", false)},
     // Not an answer to the query.
     {"no marker", "statusResponse\n\\mapname\\q3dm17\n", std::nullopt},
     {"another command", "\xFF\xFF\xFF\xFFinfoResponse\n\\mapname\\q3dm17\n", std::nullopt},
@@ -58,8 +74,8 @@ const Case kCases[] = {
     // Malformed and hostile answers give what can be read and never more.
     {"no line break", "\xFF\xFF\xFF\xFFstatusResponse", ServerStatus{}},
     {"command in any case", "\xFF\xFF\xFF\xFFSTATUSRESPONSE\n\\MapName\\q3dm17\n",
-     Status({}, "q3dm17", 0, {}, {}, {}, {})},
-    {"only a backslash", kHead + "\\\n", Status({}, {}, 0, {}, {}, {}, {})},
+     Status({}, "q3dm17", kNoOne, {}, {}, {}, {})},
+    {"only a backslash", kHead + "\\\n", Status({}, {}, kNoOne, {}, {}, {}, {})},
     {"settings cut short", kHead + "\\mapname\\q3dm17\\sv_maxclients\\1",
      Status({}, "q3dm17", {}, {}, {}, {}, {})},
     {"10,000 keys",
@@ -71,26 +87,29 @@ const Case kCases[] = {
              return keys;
          }() +
          "\\sv_maxclients\\16\n",
-     Status({}, {}, 0, 16, {}, {}, {})},
+     Status({}, {}, kNoOne, 16, {}, {}, {})},
     {"NUL and controls in names", kHead + "\\sv_hostname\\Bad\0Na\tme\x7F\n1 0 \"a\0b\"\n"s,
-     Status("BadName", {}, 1, {}, {}, {}, {})},
+     Status("BadName", {}, Players{{"ab", 1, 0}}, {}, {}, {}, {})},
     {"colour codes at the end", kHead + "\\sv_hostname\\Name^\\mapname\\dm^1\n",
-     Status("Name^", "dm", 0, {}, {}, {}, {})},
+     Status("Name^", "dm", kNoOne, {}, {}, {}, {})},
     {"doubled carets", kHead + "\\sv_hostname\\a^^b ^^^^\n",
-     Status("a^ ^^^^", {}, 0, {}, {}, {}, {})},
+     Status("a^ ^^^^", {}, kNoOne, {}, {}, {}, {})},
     {"a code before a UTF-8 character", kHead + "\\sv_hostname\\x^\u00e9y\n",
-     Status("xy", {}, 0, {}, {}, {}, {})},
+     Status("xy", {}, kNoOne, {}, {}, {}, {})},
     {"huge and negative numbers",
      kHead + "\\sv_maxclients\\99999999999999999999\\g_gametype\\-1\\g_needpass\\yes\n"
-             "99999999999999999999 -1 \"x\"\n-5 -999 \"y\"\n",
-     Status({}, {}, 2, {}, {}, {}, {})},
+             "99999999999999999999 -1 \"x\"\n-5 -99999999999 \"y\"\n",
+     Status({}, {},
+            Players{{"x", std::numeric_limits<int>::max(), -1},
+                    {"y", -5, std::numeric_limits<int>::min()}},
+            {}, {}, {}, {})},
     {"malformed player lines",
      kHead + "\\fs_game\\cpma\\gamename\\baseq3\n1 2 name\n1 \"x\"\nabc\n\n1 2 \"cut",
-     Status({}, {}, 0, {}, {}, "cpma", {})},
+     Status({}, {}, kNoOne, {}, {}, "cpma", {})},
     {"an empty fs_game", kHead + "\\fs_game\\\\gamename\\osp\n",
-     Status({}, {}, 0, {}, {}, "osp", {})},
+     Status({}, {}, kNoOne, {}, {}, "osp", {})},
     {"the first of equal keys", kHead + "\\SV_HOSTNAME\\one\\sv_hostname\\two\\g_needpass\\2\n",
-     Status("one", {}, 0, {}, {}, {}, true)},
+     Status("one", {}, kNoOne, {}, {}, {}, true)},
 };
 
 TEST(ServerStatus, ReadsWhatTheAnswerHolds) {
@@ -106,6 +125,22 @@ TEST(ServerStatus, ReadsNothingPastTheDatagram) {
     EXPECT_EQ(status, Status({}, {}, {}, {}, {}, {}, {}));
 }
 
+TEST(ServerStatus, AFullServerCountsEveryPlayerUnlessTheDatagramWasCut) {
+    const std::string full = Recorded("status-full-64.bin");
+    ASSERT_EQ(full.size(), 3316u);
+    const auto whole = ParseStatusResponse(full);
+    ASSERT_TRUE(whole && whole->players);
+    EXPECT_EQ(whole->players->size(), 64u);
+    EXPECT_EQ(whole->players->front(), (ServerPlayer{"[RQ]Fragger_00 of the Arena", -5, 20}));
+    EXPECT_EQ(whole->players->back(), (ServerPlayer{"<Tx>Fragger_63 of the Arena", 54, 29}));
+    // The first 2048 bytes hold 34 whole player lines: a count, but a wrong one.
+    const auto cut = ParseStatusResponse(std::string_view(full).substr(0, 2048), true);
+    ASSERT_TRUE(cut.has_value());
+    EXPECT_EQ(cut->players, std::nullopt);
+    EXPECT_EQ(cut->map, "q3dm6");
+    EXPECT_EQ(cut->slotCount, 64);
+}
+
 TEST(ServerDetails, LineAndHint) {
     struct Shown {
         std::optional<ServerStatus> status;
@@ -115,15 +150,48 @@ TEST(ServerDetails, LineAndHint) {
     };
     const Shown shown[] = {
         {ParseStatusResponse(Recorded("status-ffa-bots.bin")), 12'300us,
-         "oa_dm4 \u00B7 4/12 players \u00B7 12 ms",
-         "Host name: Bot Arena\nGame type: Free for all\nMod: baseoa\nPassword needed: no"},
-        {ParseStatusResponse(Recorded("status-ctf-password.bin")), 1'500us,
-         "oa_ctf2 \u00B7 4/24 players \u00B7 2 ms",
-         "Host name: CTF locked server^\nGame type: Capture the flag\nMod: baseoa\n"
-         "Password needed: yes"},
+         "oa_dm4 \u00B7 4/12 players (4 bots) \u00B7 12 ms",
+         "Host name: Bot Arena\nGame type: Free for all\nMod: baseoa\nPassword needed: no\n"
+         "Kyonshi \u00B7 1 \u00B7 bot\nArachna \u00B7 0 \u00B7 bot\nJenna \u00B7 0 \u00B7 bot\n"
+         "Metalbot \u00B7 0 \u00B7 bot"},
+        {ParseStatusResponse(Recorded("status-ffa-empty.bin")), 1'500us,
+         "oa_dm1 \u00B7 0/16 players \u00B7 2 ms",
+         "Host name: Kestrune Test ^Server\nGame type: Free for all\nMod: baseoa\n"
+         "Password needed: no"},
+        {ParseStatusResponse(Recorded("status-full-64.bin")), 3'000us,
+         "q3dm6 \u00B7 64/64 players (8 bots) \u00B7 3 ms",
+         "Host name: Full House Sixty-Four\nGame type: Free for all\nMod: baseq3\n"
+         "Password needed: no\n"
+         "<Tx>Fragger_23 of the Arena \u00B7 65 \u00B7 49 ms\n"
+         "{FF}Fragger_46 of the Arena \u00B7 64 \u00B7 78 ms\n"
+         "=LoS=Fragger_21 of the Arena \u00B7 62 \u00B7 23 ms\n"
+         "[RQ]Fragger_44 of the Arena \u00B7 61 \u00B7 52 ms\n"
+         "Daemia \u00B7 59 \u00B7 bot\n"
+         "{FF}Fragger_42 of the Arena \u00B7 58 \u00B7 26 ms\n"
+         "=LoS=Fragger_17 of the Arena \u00B7 56 \u00B7 61 ms\n"
+         "[RQ]Fragger_40 of the Arena \u00B7 55 \u00B7 90 ms\n"
+         "<Tx>Fragger_63 of the Arena \u00B7 54 \u00B7 29 ms\n"
+         "<Tx>Fragger_15 of the Arena \u00B7 53 \u00B7 35 ms\n"
+         "{FF}Fragger_38 of the Arena \u00B7 52 \u00B7 64 ms\n"
+         "=LoS=Fragger_61 of the Arena \u00B7 51 \u00B7 93 ms\n"
+         "=LoS=Fragger_13 of the Arena \u00B7 50 \u00B7 99 ms\n"
+         "[RQ]Fragger_36 of the Arena \u00B7 49 \u00B7 38 ms\n"
+         "Visor \u00B7 48 \u00B7 bot\n"
+         "Anarki \u00B7 47 \u00B7 bot\n"
+         "and 48 more"},
         {std::nullopt, 400us, "<1 ms", ""},
-        {Status("Caf\xE9 \x80\x81", {}, 1, {}, 9, "", {}), 1'499us, "1 player \u00B7 1 ms",
-         "Host name: Caf\u00e9 \u20AC\uFFFD\nGame type: 9"},
+        // Equal scores keep the server's order; names are shown like the other texts.
+        {Status("Caf\xE9 \x80\x81", {},
+                Players{
+                    {"b", 5, 30}, {"a", 7, 0}, {std::string(100, 'n'), 5, 999}, {"Jos\xE9", 5, 12}},
+                {}, 9, "", {}),
+         1'499us, "4 players (1 bot) \u00B7 1 ms",
+         "Host name: Caf\u00e9 \u20AC\uFFFD\nGame type: 9\na \u00B7 7 \u00B7 bot\n"
+         "b \u00B7 5 \u00B7 30 ms\n" +
+             std::string(79, 'n') +
+             "\u2026 \u00B7 5 \u00B7 999 ms\nJos\u00e9 \u00B7 5 \u00B7 12 ms"},
+        {Status({}, {}, Players{{"solo", 1, 0}}, {}, {}, {}, {}), 1ms,
+         "1 player (1 bot) \u00B7 1 ms", "solo \u00B7 1 \u00B7 bot"},
         {Status(std::string(100, 'n'), std::string(3, 'm'), {}, 16, {}, {}, {}), 750'000us,
          "mmm \u00B7 750 ms", "Host name: " + std::string(79, 'n') + "\u2026"},
     };

@@ -252,8 +252,9 @@ TEST_F(ProbeTest, TheAnswerFillsTheServerDetails) {
     const Answer answers[] = {
         {"\\sv_hostname\\^1<b>Test</b>\\mapname\\oa_dm1\\sv_maxclients\\16\\g_gametype\\4"
          "\\g_needpass\\1\n0 5 \"a\"\n3 0 \"b\"\n1 0 \"c\"\n",
-         "oa_dm1 \u00B7 3/16 players \u00B7 N ms",
-         "Host name: <b>Test</b>\nGame type: Capture the flag\nPassword needed: yes"},
+         "oa_dm1 \u00B7 3/16 players (2 bots) \u00B7 N ms",
+         "Host name: <b>Test</b>\nGame type: Capture the flag\nPassword needed: yes\n"
+         "b \u00B7 3 \u00B7 bot\nc \u00B7 1 \u00B7 bot\na \u00B7 0 \u00B7 5 ms"},
         {"\\mapname\\" + std::string(300, 'm') + "\n", QString(), QString()},
         {"", "N ms", ""},
     };
