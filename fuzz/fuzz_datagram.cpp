@@ -1,13 +1,15 @@
-// The endpoint's receive path: the input, cut into datagrams, is sent over loopback to a bound
-// endpoint and taken in by its receive step. Each datagram is reported once, with a length that
-// is never negative, the sender's address and port, and ReadBuffer gives its bytes back (cut to
-// the receive buffer). Stray socket messages made from the input must change nothing.
+// The endpoint's receive path: the input (up to 64 kB, scripts/fuzz.sh), cut into datagrams of
+// up to the largest UDP payload, is sent over loopback to a bound endpoint and taken in by its
+// receive step. Each datagram is reported once and whole, with its length, the sender's address
+// and port, and ReadBuffer gives its bytes back (what fits, to a smaller buffer). Stray socket
+// messages made from the input must change nothing.
 
 #include <fuzzer/FuzzedDataProvider.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -99,25 +101,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
 
         const std::string datagram =
-            provider.ConsumeRandomLengthString(TUDPEndpoint::kReceiveBufferSize + 512);
+            provider.ConsumeRandomLengthString(TUDPEndpoint::kReceiveBufferSize);
         const int expectedCount = rig.received.count + 1;
         if (rig.sender.SendTo(datagram, kLoopback, endpoint.BoundPort()) != 0) {
             __builtin_trap();
         }
         TakeIn(rig, expectedCount);
         const Received& got = rig.received;
-        const std::size_t kept = std::min(datagram.size(), TUDPEndpoint::kReceiveBufferSize);
+        const std::size_t kept = datagram.size();
         if (got.count != expectedCount || got.numberBytes < 0 ||
-            static_cast<std::size_t>(got.numberBytes) != kept || got.fromIP != "127.0.0.1" ||
-            got.port != rig.sender.LocalPort()) {
+            static_cast<std::size_t>(got.numberBytes) != kept || endpoint.LastDatagramCut() ||
+            got.fromIP != "127.0.0.1" || got.port != rig.sender.LocalPort()) {
             __builtin_trap();
         }
 
-        std::array<char, TUDPEndpoint::kReceiveBufferSize> buffer{};
+        std::vector<char> buffer(TUDPEndpoint::kReceiveBufferSize);
         std::int32_t length = -1;
         endpoint.ReadBuffer(buffer, length);
-        if (length != got.numberBytes ||
-            std::string(buffer.data(), kept) != datagram.substr(0, kept)) {
+        if (length != got.numberBytes || std::string(buffer.data(), kept) != datagram) {
             __builtin_trap();
         }
         // A smaller buffer gets what fits, and still the whole length.

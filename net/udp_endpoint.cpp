@@ -1,6 +1,7 @@
 #include "net/udp_endpoint.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <utility>
 
@@ -269,13 +270,14 @@ void TUDPEndpoint::ReceiveDatagram() {
     if (!socket_.IsValid()) {
         return;
     }
-    // An over-long datagram arrives cut to the buffer; a failed read reports nothing and keeps
-    // the last datagram.
+    // The buffer holds any datagram; should the system still cut one, it is kept cut and marked.
+    // A failed read reports nothing and keeps the last datagram.
     const UdpReceiveResult result = socket_.ReceiveFrom(receiveBuffer_);
     if (result.count < 0) {
         return;
     }
     receivedLength_ = static_cast<std::int32_t>(result.count);
+    lastDatagramCut_ = result.truncated;
     if (!onDataReceived_) {
         return;
     }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
@@ -48,7 +47,8 @@ public:
     // LookUpHost.
     using THostLookup = HostLookupFunction;
 
-    static constexpr std::size_t kReceiveBufferSize = 2048;
+    // Room for the largest datagram, so that every datagram arrives whole.
+    static constexpr std::size_t kReceiveBufferSize = kLargestUdpPayload;
     // The socket error that ErrorManager lets pass (a read or write that would block).
     static constexpr std::uint16_t kToleratedError = kWouldBlockError;
     static constexpr std::uint32_t kSocketMessage = kSocketMessageNumber;
@@ -78,6 +78,8 @@ public:
     void SendBuffer(std::span<const char> buff, std::int32_t length);
     // Copies the last datagram read into buff (which must have room for it) and gives its length.
     void ReadBuffer(std::span<char> buff, std::int32_t& length) const;
+    // Whether the system cut the last datagram read to the receive buffer (it was longer).
+    bool LastDatagramCut() const { return lastDatagramCut_; }
 
     // Properties
     const std::string& RemoteHost() const { return remoteHost_; }
@@ -124,8 +126,10 @@ private:
     void MakeSocket();
     void StartLookup(PendingLookup& pending, const std::string& name);
 
-    std::array<char, kReceiveBufferSize> receiveBuffer_{};
+    // Allocated once, with the endpoint.
+    std::vector<char> receiveBuffer_ = std::vector<char>(kReceiveBufferSize);
     std::int32_t receivedLength_ = 0;
+    bool lastDatagramCut_ = false;
     std::string remoteHost_;
     std::int32_t remotePort_ = 0;
     std::int32_t localPort_ = 0;

@@ -21,6 +21,9 @@ inline constexpr NativeSocket kNoSocket = -1;
 inline constexpr int kWouldBlockError = EWOULDBLOCK;
 #endif
 
+// The largest payload of one IPv4 datagram: 65,535 bytes less the IPv4 and UDP headers.
+inline constexpr std::size_t kLargestUdpPayload = 65'507;
+
 // What one read from a datagram socket gave.
 struct UdpReceiveResult {
     // Bytes placed in the buffer (at most its size), or -1 when nothing was read.

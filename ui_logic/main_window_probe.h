@@ -99,7 +99,8 @@ private:
         std::int32_t length = numberBytes;
         sender.ReadBuffer(buffer, length);
         const auto received = static_cast<std::size_t>(std::clamp(length, 0, numberBytes));
-        steps_.UDPDataReceived(std::string_view(buffer.data(), received), fromIP, port, receivedAt);
+        steps_.UDPDataReceived(std::string_view(buffer.data(), received), sender.LastDatagramCut(),
+                               fromIP, port, receivedAt);
     }
 
     Endpoint& udp_;

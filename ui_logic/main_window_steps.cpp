@@ -256,14 +256,15 @@ void MainWindowSteps::UDPDataSent(std::uint32_t address, std::int32_t port,
 
 // Only the queried server's answer counts: a datagram from anywhere else is ignored and the
 // timer runs on. An empty one, or one beginning with a zero byte, is no answer either.
-void MainWindowSteps::UDPDataReceived(std::string_view datagram, const std::string& fromIP,
-                                      std::int32_t port, ProbeQuery::Clock::time_point receivedAt) {
+void MainWindowSteps::UDPDataReceived(std::string_view datagram, bool cutShort,
+                                      const std::string& fromIP, std::int32_t port,
+                                      ProbeQuery::Clock::time_point receivedAt) {
     if (!probeQuery_.IsAnswer(fromIP, port) || datagram.empty() || datagram.front() == '\0') {
         return;
     }
     view_.SetMessage(kServerOnline);
     view_.StopProbeTimer();
-    const auto status = ParseStatusResponse(datagram);
+    const auto status = ParseStatusResponse(datagram, cutShort);
     view_.ShowServerInfo(MakeServerDetailsLine(status, probeQuery_.RoundTrip(receivedAt)),
                          ServerDetailsHint(status));
 }

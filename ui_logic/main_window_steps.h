@@ -60,9 +60,10 @@ public:
     // The status query left for address (network byte order) and port at sentAt.
     void UDPDataSent(std::uint32_t address, std::int32_t port,
                      ProbeQuery::Clock::time_point sentAt);
-    // A datagram from fromIP:port, read at receivedAt.
-    void UDPDataReceived(std::string_view datagram, const std::string& fromIP, std::int32_t port,
-                         ProbeQuery::Clock::time_point receivedAt);
+    // A datagram from fromIP:port, read at receivedAt; cutShort when the system gave only its
+    // beginning.
+    void UDPDataReceived(std::string_view datagram, bool cutShort, const std::string& fromIP,
+                         std::int32_t port, ProbeQuery::Clock::time_point receivedAt);
     void TimerTimer();
 
     LauncherSettings SettingsFromControls() const;

@@ -125,17 +125,22 @@ TEST(Win32UdpEndpoint, SendsTheQueryAndReportsEveryDatagramWithItsSender) {
     local.endpoint.SendBuffer(std::span<const char>(query), 13);
     EXPECT_EQ(peer.Receive(), std::string("\xFF\xFF\xFF\xFFgetStatus"));
 
-    const std::string overLong(3000, 'x');
-    for (const std::string& datagram : {std::string("one"), std::string(), overLong}) {
+    // A full server's answer, longer than 2048 bytes, and the largest datagram arrive whole.
+    const std::string fullServer(3316, 'x');
+    const std::string largest = std::string(65'506, 'L') + "?";
+    for (const std::string& datagram : {std::string("one"), std::string(), fullServer, largest}) {
         peer.SendTo(local.Port(), datagram);
     }
-    ASSERT_TRUE(PumpUntil([&] { return local.received.size() == 3; }));
+    ASSERT_TRUE(PumpUntil([&] { return local.received.size() == 4; }));
     EXPECT_EQ(local.received[0].bytes, "one");
     EXPECT_EQ(local.received[0].fromIP, "127.0.0.1");
     EXPECT_EQ(local.received[0].port, peer.Port());
     EXPECT_EQ(local.received[1].numberBytes, 0);
-    EXPECT_EQ(local.received[2].numberBytes, 2048);  // the first 2048 bytes of it
-    EXPECT_EQ(local.received[2].bytes, std::string(2048, 'x'));
+    EXPECT_EQ(local.received[2].numberBytes, 3316);
+    EXPECT_EQ(local.received[2].bytes, fullServer);
+    EXPECT_EQ(local.received[3].numberBytes, 65'507);
+    EXPECT_EQ(local.received[3].bytes, largest);
+    EXPECT_FALSE(local.endpoint.LastDatagramCut());
 }
 
 TEST(Win32UdpEndpoint, NamesAndAddressesThatSendNothing) {

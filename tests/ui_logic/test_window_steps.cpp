@@ -224,17 +224,20 @@ TEST_F(MainWindowStepsTest, OnlyTheQueriedServersAnswerEndsTheWait) {
 
     const auto now = ProbeQuery::Clock::now();
     steps_.UDPDataSent(0x0100007F, 27960, now);  // 127.0.0.1 in network byte order
-    steps_.UDPDataReceived("\xFF\xFF\xFF\xFFstatusResponse", "127.0.0.2", 27960, now);
-    steps_.UDPDataReceived("", "127.0.0.1", 27960, now);
-    steps_.UDPDataReceived(std::string_view("\0x", 2), "127.0.0.1", 27960, now);
+    steps_.UDPDataReceived("\xFF\xFF\xFF\xFFstatusResponse", false, "127.0.0.2", 27960, now);
+    steps_.UDPDataReceived("", false, "127.0.0.1", 27960, now);
+    steps_.UDPDataReceived(std::string_view("\0x", 2), false, "127.0.0.1", 27960, now);
     EXPECT_EQ(view_.message, u"Waiting for server");
     EXPECT_TRUE(view_.timerActive);
 
-    steps_.UDPDataReceived("\xFF\xFF\xFF\xFFstatusResponse\n\\mapname\\q3dm17\n", "127.0.0.1",
-                           27960, now);
+    const std::string answer = "\xFF\xFF\xFF\xFFstatusResponse\n\\mapname\\q3dm17\n1 20 \"a\"\n";
+    steps_.UDPDataReceived(answer, false, "127.0.0.1", 27960, now);
     EXPECT_EQ(view_.message, u"Server is online");
     EXPECT_FALSE(view_.timerActive);
-    EXPECT_NE(view_.serverInfo.find("q3dm17"), std::string::npos);
+    EXPECT_EQ(view_.serverInfo, "q3dm17 \u00B7 1 player \u00B7 <1 ms");
+    // An answer the system cut short still shows the server online, but no count.
+    steps_.UDPDataReceived(answer, true, "127.0.0.1", 27960, now);
+    EXPECT_EQ(view_.serverInfo, "q3dm17 \u00B7 <1 ms");
 
     steps_.TimerTimer();
     EXPECT_EQ(view_.message, u"Server time out");
