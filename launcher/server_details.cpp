@@ -94,6 +94,10 @@ ServerDetailsLine MakeServerDetailsLine(const std::optional<ServerStatus>& statu
     return line;
 }
 
+ServerDetailsLine NoGameServerLine(std::uint16_t port) {
+    return {{}, "No game server on port " + std::to_string(port)};
+}
+
 std::string ServerDetailsHint(const std::optional<ServerStatus>& status) {
     if (!status) {
         return {};

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -22,6 +23,8 @@ struct ServerDetailsLine {
 };
 ServerDetailsLine MakeServerDetailsLine(const std::optional<ServerStatus>& status,
                                         std::chrono::microseconds roundTrip);
+// The line after a time-out when the query met a closed port: "No game server on port 27960".
+ServerDetailsLine NoGameServerLine(std::uint16_t port);
 
 // Players listed in the hint at most; "and N more" stands for the rest.
 inline constexpr std::size_t kMostPlayerLines = 16;

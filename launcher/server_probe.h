@@ -31,12 +31,21 @@ public:
     // The time from the latest query's send to receivedAt.
     std::chrono::microseconds RoundTrip(Clock::time_point receivedAt) const;
 
+    // A datagram to toIP:toPort found nothing listening there; it counts when that is where the
+    // latest query went.
+    void PortUnreachable(const std::string& toIP, std::int32_t toPort);
+    // The latest query's port, when the query found nothing listening there.
+    std::optional<std::uint16_t> ClosedPort() const;
+
 private:
     struct Destination {
         std::uint32_t address = 0;
         std::uint16_t port = 0;
         Clock::time_point sentAt;
+        bool portClosed = false;
     };
+    bool IsLatest(const std::string& ip, std::int32_t port) const;
+
     std::optional<Destination> latest_;
 };
 

@@ -110,6 +110,9 @@ void TUDPEndpoint::SetOnBufferInvalid(TBuffInvalid handler) {
 void TUDPEndpoint::SetOnError(TOnError handler) {
     onError_ = std::move(handler);
 }
+void TUDPEndpoint::SetOnPortUnreachable(TOnPortUnreachable handler) {
+    onPortUnreachable_ = std::move(handler);
+}
 void TUDPEndpoint::SetHostLookup(THostLookup lookup) {
     hostLookup_ = std::move(lookup);
 }
@@ -273,6 +276,13 @@ void TUDPEndpoint::ReceiveDatagram() {
     // The buffer holds any datagram; should the system still cut one, it is kept cut and marked.
     // A failed read reports nothing and keeps the last datagram.
     const UdpReceiveResult result = socket_.ReceiveFrom(receiveBuffer_);
+    if (result.portUnreachable) {
+        if (onPortUnreachable_) {
+            FormatAddress(result.portUnreachable->address, fromIP_);
+            onPortUnreachable_(*this, fromIP_, result.portUnreachable->port);
+        }
+        return;
+    }
     if (result.count < 0) {
         return;
     }

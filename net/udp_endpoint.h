@@ -43,6 +43,9 @@ public:
     using TStreamInvalid = std::function<void(bool& handled, std::iostream& stream)>;
     using TOnError =
         std::function<void(TUDPEndpoint& sender, std::uint16_t error, const std::string& message)>;
+    // A datagram sent to toIP:port found nothing listening there (an ICMP port unreachable).
+    using TOnPortUnreachable =
+        std::function<void(TUDPEndpoint& sender, const std::string& toIP, std::int32_t port)>;
     // Runs on a worker thread, so it must not touch the endpoint or the UI. The default is
     // LookUpHost.
     using THostLookup = HostLookupFunction;
@@ -94,6 +97,8 @@ public:
     void SetOnStreamInvalid(TStreamInvalid handler);
     void SetOnBufferInvalid(TBuffInvalid handler);
     void SetOnError(TOnError handler);
+    // Reported in place of a datagram; nothing of the receive buffer changes.
+    void SetOnPortUnreachable(TOnPortUnreachable handler);
 
     // The last status message that passed the report level.
     const std::string& StatusText() const { return statusText_; }
@@ -150,6 +155,7 @@ private:
     THandlerEvent onInvalidHost_;
     TStreamInvalid onStreamInvalid_;
     TBuffInvalid onBufferInvalid_;
+    TOnPortUnreachable onPortUnreachable_;
     std::string fromIP_;  // reused for every datagram
     UdpSocket socket_;
 };

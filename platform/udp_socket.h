@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #ifndef _WIN32
 #include <cerrno>
@@ -21,6 +22,14 @@ inline constexpr NativeSocket kNoSocket = -1;
 inline constexpr int kWouldBlockError = EWOULDBLOCK;
 #endif
 
+// Where a datagram went: address in network byte order, port in host order.
+struct UdpDestination {
+    std::uint32_t address = 0;
+    std::uint16_t port = 0;
+
+    bool operator==(const UdpDestination&) const = default;
+};
+
 // The largest payload of one IPv4 datagram: 65,535 bytes less the IPv4 and UDP headers.
 inline constexpr std::size_t kLargestUdpPayload = 65'507;
 
@@ -35,12 +44,21 @@ struct UdpReceiveResult {
     // The sender, filled only when count >= 0. Address in network byte order, port in host order.
     std::uint32_t fromAddress = 0;
     std::uint16_t fromPort = 0;
+    // Instead of a datagram (count is then -1): the system's word that a datagram sent from this
+    // socket found nothing listening at its destination (an ICMP port unreachable), and where that
+    // datagram went.
+    std::optional<UdpDestination> portUnreachable;
 };
 
 // An IPv4 datagram socket (non-blocking, not inherited by started programs), closed when the
 // object goes. Addresses are in network byte order, ports in host order. Error numbers are the
 // system's: errno, or on Windows the Winsock error (WSAGetLastError); Winsock is started once,
 // by the first socket made, for the rest of the program.
+//
+// A datagram sent to a port where nothing listens is answered with an ICMP port unreachable,
+// which a later read reports (UdpReceiveResult::portUnreachable). Linux names the datagram's
+// destination (IP_RECVERR, the socket's error queue); Winsock only fails the read with
+// WSAECONNRESET, so there the destination is taken to be that of the latest send.
 class UdpSocket {
 public:
     UdpSocket() = default;
@@ -62,13 +80,17 @@ public:
     std::uint16_t LocalPort() const;
     // Sends data as one datagram; 0 on success, else the error number.
     int SendTo(std::span<const char> data, std::uint32_t address, std::uint16_t port);
-    // Reads one waiting datagram without blocking.
+    // Reads one waiting datagram, or one port-unreachable report, without blocking.
     UdpReceiveResult ReceiveFrom(std::span<char> buffer);
     void Close();
 
 private:
     explicit UdpSocket(NativeSocket fd) : fd_(fd) {}
     NativeSocket fd_ = kNoSocket;
+#ifdef _WIN32
+    // Where the latest datagram went: the one a WSAECONNRESET is taken to be about.
+    std::optional<UdpDestination> lastSent_;
+#endif
 };
 
 }  // namespace kestrune

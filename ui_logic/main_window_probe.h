@@ -44,6 +44,9 @@ public:
                                       const std::string& fromIP, std::int32_t port) {
             RunGuarded([&] { ReceiveDatagram(sender, numberBytes, fromIP, port); }, show_);
         });
+        udp_.SetOnPortUnreachable([this](Endpoint&, const std::string& toIP, std::int32_t port) {
+            RunGuarded([&] { steps_.UDPPortUnreachable(toIP, port); }, show_);
+        });
         // The round trip runs from the send itself, after any name lookup.
         udp_.SetOnDataSend([this](Endpoint& sender) {
             steps_.UDPDataSent(sender.RemoteAddress(), sender.RemotePort(),

@@ -269,10 +269,16 @@ void MainWindowSteps::UDPDataReceived(std::string_view datagram, bool cutShort,
                          ServerDetailsHint(status));
 }
 
+// Told at once, shown only with the time-out: the probe's own steps stay as they are.
+void MainWindowSteps::UDPPortUnreachable(const std::string& toIP, std::int32_t port) {
+    probeQuery_.PortUnreachable(toIP, port);
+}
+
 void MainWindowSteps::TimerTimer() {
     view_.SetMessage(kServerTimeOut);
     view_.StopProbeTimer();
-    view_.ShowServerInfo({}, {});
+    const std::optional<std::uint16_t> closedPort = probeQuery_.ClosedPort();
+    view_.ShowServerInfo(closedPort ? NoGameServerLine(*closedPort) : ServerDetailsLine{}, {});
 }
 
 }  // namespace kestrune

@@ -64,6 +64,8 @@ public:
     // beginning.
     void UDPDataReceived(std::string_view datagram, bool cutShort, const std::string& fromIP,
                          std::int32_t port, ProbeQuery::Clock::time_point receivedAt);
+    // A datagram sent to toIP:port found nothing listening there.
+    void UDPPortUnreachable(const std::string& toIP, std::int32_t port);
     void TimerTimer();
 
     LauncherSettings SettingsFromControls() const;

@@ -2,7 +2,6 @@
 
 #include <winsock2.h>
 // need winsock2.h first
-#include <mswsock.h>
 #include <ws2tcpip.h>
 
 #include <utility>
@@ -31,12 +30,14 @@ UdpSocket::~UdpSocket() {
     Close();
 }
 
-UdpSocket::UdpSocket(UdpSocket&& other) noexcept : fd_(std::exchange(other.fd_, kNoSocket)) {}
+UdpSocket::UdpSocket(UdpSocket&& other) noexcept
+    : fd_(std::exchange(other.fd_, kNoSocket)), lastSent_(std::exchange(other.lastSent_, {})) {}
 
 UdpSocket& UdpSocket::operator=(UdpSocket&& other) noexcept {
     if (this != &other) {
         Close();
         fd_ = std::exchange(other.fd_, kNoSocket);
+        lastSent_ = std::exchange(other.lastSent_, {});
     }
     return *this;
 }
@@ -54,12 +55,8 @@ UdpSocket UdpSocket::Make(int& error) {
     }
     u_long nonBlocking = 1;
     ::ioctlsocket(socket, FIONBIO, &nonBlocking);
-    // Otherwise a query that met a closed port (an ICMP "port unreachable") makes the next
-    // read fail with WSAECONNRESET instead of waiting for real answers. Older systems lack it.
-    BOOL reportReset = FALSE;
-    DWORD unused = 0;
-    ::WSAIoctl(socket, SIO_UDP_CONNRESET, &reportReset, sizeof reportReset, nullptr, 0, &unused,
-               nullptr, nullptr);
+    // Port-unreachable reports stay on (SIO_UDP_CONNRESET's default): the read that fails with
+    // WSAECONNRESET is how a query is known to have met a closed port.
     return UdpSocket(static_cast<NativeSocket>(socket));
 }
 
@@ -90,6 +87,7 @@ int UdpSocket::SendTo(std::span<const char> data, std::uint32_t address, std::ui
                  reinterpret_cast<const sockaddr*>(&remote), sizeof remote) == SOCKET_ERROR) {
         return ::WSAGetLastError();
     }
+    lastSent_ = UdpDestination{address, port};
     return 0;
 }
 
@@ -98,10 +96,17 @@ UdpReceiveResult UdpSocket::ReceiveFrom(std::span<char> buffer) {
     sockaddr_in from{};
     int fromLength = sizeof from;
     const int room = buffer.size() > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(buffer.size());
-    const int length = ::recvfrom(Native(fd_), buffer.data(), room, 0,
-                                  reinterpret_cast<sockaddr*>(&from), &fromLength);
+    const int length = win32::ReceiveFrom(Native(fd_), buffer.data(), room,
+                                          reinterpret_cast<sockaddr*>(&from), &fromLength);
     if (length == SOCKET_ERROR) {
         const int error = ::WSAGetLastError();
+        // A datagram sent earlier met a closed port. Winsock does not say which; the latest one
+        // sent is the one a reply is awaited for.
+        if (error == WSAECONNRESET) {
+            result.error = error;
+            result.portUnreachable = lastSent_;
+            return result;
+        }
         // A datagram longer than the buffer: Winsock fills the buffer with its first bytes,
         // names the sender and drops the rest.
         if (error != WSAEMSGSIZE) {

@@ -1,6 +1,6 @@
 #include "platform/win32/winsock.h"
 
-#include <winsock2.h>
+#include <utility>
 
 namespace kestrune::win32 {
 
@@ -27,11 +27,27 @@ private:
     int error_ = 0;
 };
 
+ReceiveFromCall& ReceiveFromStandIn() {
+    static ReceiveFromCall call;
+    return call;
+}
+
 }  // namespace
 
 int StartWinsock() {
     static const WinsockSession session;
     return session.error();
+}
+
+int ReceiveFrom(SOCKET socket, char* buffer, int size, sockaddr* from, int* fromLength) {
+    if (const ReceiveFromCall& standIn = ReceiveFromStandIn()) {
+        return standIn(socket, buffer, size, from, fromLength);
+    }
+    return ::recvfrom(socket, buffer, size, 0, from, fromLength);
+}
+
+void SetReceiveFromForTests(ReceiveFromCall call) {
+    ReceiveFromStandIn() = std::move(call);
 }
 
 }  // namespace kestrune::win32

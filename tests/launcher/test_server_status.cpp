@@ -199,6 +199,7 @@ TEST(ServerDetails, LineAndHint) {
         EXPECT_EQ(MakeServerDetailsLine(s.status, s.roundTrip).Text(), s.line);
         EXPECT_EQ(ServerDetailsHint(s.status), s.hint);
     }
+    EXPECT_EQ(NoGameServerLine(27960).Text(), "No game server on port 27960");
 }
 
 TEST(ProbeQuery, OnlyTheQueriedAddressAndPortAnswer) {
@@ -210,6 +211,16 @@ TEST(ProbeQuery, OnlyTheQueriedAddressAndPortAnswer) {
     EXPECT_FALSE(query.IsAnswer("127.0.0.1", 27961));
     EXPECT_FALSE(query.IsAnswer("127.0.0.2", 27960));
     EXPECT_EQ(query.RoundTrip(sent + 12ms), 12'000us);
+
+    // Only a closed port at the latest query's destination counts, and only for that query.
+    EXPECT_EQ(query.ClosedPort(), std::nullopt);
+    query.PortUnreachable("127.0.0.2", 27960);
+    query.PortUnreachable("127.0.0.1", 27961);
+    EXPECT_EQ(query.ClosedPort(), std::nullopt);
+    query.PortUnreachable("127.0.0.1", 27960);
+    EXPECT_EQ(query.ClosedPort(), 27960);
+    query.Sent(0x0100007F, 27960, sent);
+    EXPECT_EQ(query.ClosedPort(), std::nullopt);
 }
 
 }  // namespace

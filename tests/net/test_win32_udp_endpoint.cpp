@@ -11,11 +11,13 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "net/udp_endpoint.h"
 #include "platform/host_lookup.h"
 #include "platform/udp_socket.h"
+#include "platform/win32/winsock.h"
 #include "tests/support/win32_messages.h"
 
 namespace kestrune {
@@ -141,6 +143,41 @@ TEST(Win32UdpEndpoint, SendsTheQueryAndReportsEveryDatagramWithItsSender) {
     EXPECT_EQ(local.received[3].numberBytes, 65'507);
     EXPECT_EQ(local.received[3].bytes, largest);
     EXPECT_FALSE(local.endpoint.LastDatagramCut());
+}
+
+TEST(Win32UdpEndpoint, AReadFailingWithConnectionResetReportsTheLatestDestinationClosed) {
+    LoopbackPeer peer;
+    ListeningEndpoint local;
+    std::vector<std::pair<std::string, std::int32_t>> unreachable;
+    local.endpoint.SetOnPortUnreachable(
+        [&](TUDPEndpoint&, const std::string& toIP, std::int32_t port) {
+            unreachable.emplace_back(toIP, port);
+        });
+    local.endpoint.SetRemoteHost("127.0.0.1");
+    local.endpoint.SetRemotePort(peer.Port());
+    local.endpoint.SendBuffer(std::string("query"), 5);
+    ASSERT_EQ(peer.Receive(), "query");
+
+    // Windows tells of a closed port by failing the next read with WSAECONNRESET; Wine tells
+    // nothing, so the read that a datagram's arrival brings fails here as Windows's would.
+    bool failNextRead = true;
+    win32::SetReceiveFromForTests(
+        [&](SOCKET socket, char* buffer, int size, sockaddr* from, int* fromLength) {
+            const int count = ::recvfrom(socket, buffer, size, 0, from, fromLength);
+            if (count == SOCKET_ERROR || !std::exchange(failNextRead, false)) {
+                return count;
+            }
+            ::WSASetLastError(WSAECONNRESET);
+            return SOCKET_ERROR;
+        });
+    peer.SendTo(local.Port(), "taken by the failing read");
+    peer.SendTo(local.Port(), "next");
+    const bool delivered = PumpUntil([&] { return local.received.size() == 1; });
+    win32::SetReceiveFromForTests({});
+    ASSERT_TRUE(delivered);
+    EXPECT_EQ(unreachable,
+              (std::vector<std::pair<std::string, std::int32_t>>{{"127.0.0.1", peer.Port()}}));
+    EXPECT_EQ(local.received[0].bytes, "next");
 }
 
 TEST(Win32UdpEndpoint, NamesAndAddressesThatSendNothing) {

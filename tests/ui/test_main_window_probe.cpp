@@ -305,6 +305,21 @@ TEST_F(ProbeTest, AFullServerShowsEveryPlayerAndTheBots) {
     EXPECT_EQ(players[16], "and 48 more");
 }
 
+TEST_F(ProbeTest, AClosedPortIsNamedOnceTheWaitHasTimedOut) {
+    const int closedPort = [] {
+        LoopbackResponder gone;
+        return gone.Port();
+    }();
+    Get<QLineEdit>("edQ3Port").setText(QString::number(closedPort));
+    ClickTest();
+    QTest::qWait(100);
+    EXPECT_EQ(Message(), "Waiting for server");
+    EXPECT_EQ(ServerInfo().text(), "");
+    ASSERT_TRUE(WaitForMessage("Server time out"));
+    EXPECT_EQ(ServerInfo().text(), QString("No game server on port %1").arg(closedPort));
+    EXPECT_EQ(ServerInfo().toolTip(), "");
+}
+
 TEST_F(ProbeTest, ANewTestAndATimeOutClearTheDetails) {
     ClickTest();
     ASSERT_EQ(responder_.Receive(), kQuery);
