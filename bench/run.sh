@@ -23,8 +23,10 @@ CLICKS=20         # probe clicks (and raw round trips) per run
 BUILD=build/bench
 ONLY=${ONLY:-startup probe burst windows}
 part() { [[ " $ONLY " == *" $1 "* ]]; }
-# The probe's details are measured against an answer recorded from a real server with six players.
+# The probe's details are measured against an answer recorded from a real server with six players,
+# and against a full server's answer: 64 players, 3.3 kB.
 RECORDED_ANSWER=$ROOT/tests/launcher/data/status-tdm-utf8.bin
+FULL_ANSWER=$ROOT/tests/launcher/data/status-full-64.bin
 BIN=$ROOT/$BUILD/bench
 
 ensure_packages "${BUILD_PACKAGES[@]}" xvfb openbox x11-utils libxcb1-dev libxcb-damage0-dev
@@ -172,24 +174,32 @@ fi
 if part probe; then
 # --- The probe: click to "Server is online" beside the raw round trip ------------------------
 say "probe latency and slow lookup: $RUNS runs"
-"$BIN/bench_udp_responder" 60 >"$WORK/responder.port" &
-PIDS+=($!)
-for _ in $(seq 50); do [ -s "$WORK/responder.port" ] && break; sleep 0.1; done
+# A loopback responder (answering with REPLY_FILE, else the bare reply), and a launcher folder
+# DIR whose settings name it; its port is left in $WORK/NAME.port.
+start_responder() {  # NAME DIR [REPLY_FILE]
+    "$BIN/bench_udp_responder" 60 "${@:3}" >"$WORK/$1.port" &
+    PIDS+=($!)
+    for _ in $(seq 50); do [ -s "$WORK/$1.port" ] && break; sleep 0.1; done
+    make_launcher_folder "$WORK/$2" "$(cat "$WORK/$1.port")"
+}
+start_responder responder probe
 PORT=$(cat "$WORK/responder.port")
-make_launcher_folder "$WORK/probe" "$PORT"
 in_probe_folder() { (cd "$WORK/probe" && "$@"); }
-# The same against a responder that gives the recorded answer, for the details.
-"$BIN/bench_udp_responder" 60 "$RECORDED_ANSWER" >"$WORK/recorded.port" &
-PIDS+=($!)
-for _ in $(seq 50); do [ -s "$WORK/recorded.port" ] && break; sleep 0.1; done
+# The same against a responder that gives the recorded answer, for the details, and one that
+# gives a full server's.
+start_responder recorded details "$RECORDED_ANSWER"
 RECORDED_PORT=$(cat "$WORK/recorded.port")
-make_launcher_folder "$WORK/details" "$RECORDED_PORT"
 in_details_folder() { (cd "$WORK/details" && "$@"); }
+start_responder full full "$FULL_ANSWER"
+FULL_PORT=$(cat "$WORK/full.port")
+in_full_folder() { (cd "$WORK/full" && "$@"); }
 for run in $(seq "$RUNS"); do
     measure raw_ "$BIN/bench_udp_round_trip" "$PORT" "$CLICKS"
     measure probe_ in_probe_folder "$BIN/bench_probe_latency" ./kestrune.ini "$CLICKS" "$LOOKUP_MS"
     measure recorded_raw_ "$BIN/bench_udp_round_trip" "$RECORDED_PORT" "$CLICKS"
     measure recorded_ in_details_folder "$BIN/bench_probe_latency" ./kestrune.ini "$CLICKS" 1
+    measure full_raw_ "$BIN/bench_udp_round_trip" "$FULL_PORT" "$CLICKS"
+    measure full_ in_full_folder "$BIN/bench_probe_latency" ./kestrune.ini "$CLICKS" 1
 done
 fi
 
@@ -280,12 +290,11 @@ k_start=$(m kestrune_startup_ms); b_start=$(m bare_startup_ms); l_start=$(m labe
 k_cold=$(m kestrune_idle_startup_ms); b_cold=$(m bare_idle_startup_ms)
 k_rss=$(m kestrune_idle_rss_kb); b_rss=$(m bare_idle_rss_kb); l_rss=$(m label_idle_rss_kb)
 k_anon=$(m kestrune_idle_anon_kb); b_anon=$(m bare_idle_anon_kb)
-probe=$(awk -v v="$(m probe_probe_us)" 'BEGIN {print v / 1000}')
-raw=$(awk -v v="$(m raw_round_trip_us)" 'BEGIN {print v / 1000}')
-probe_extra=$(awk -v p="$probe" -v r="$raw" 'BEGIN {print p - r}')
-details=$(awk -v v="$(m recorded_details_us)" 'BEGIN {print v / 1000}')
-recorded_raw=$(awk -v v="$(m recorded_raw_round_trip_us)" 'BEGIN {print v / 1000}')
-details_extra=$(awk -v p="$details" -v r="$recorded_raw" 'BEGIN {print p - r}')
+ms_of() { awk -v v="$(m "$1")" 'BEGIN {print v / 1000}'; }  # NAME (a median in µs)
+probe=$(ms_of probe_probe_us); raw=$(ms_of raw_round_trip_us)
+details=$(ms_of recorded_details_us); recorded_raw=$(ms_of recorded_raw_round_trip_us)
+full_online=$(ms_of full_probe_us); full_details=$(ms_of full_details_us)
+full_raw=$(ms_of full_raw_round_trip_us)
 k_idle=$(m kestrune_idle_idle_cpu_pct); b_idle=$(m bare_idle_idle_cpu_pct)
 k_wake=$(m kestrune_idle_idle_wakeups_per_s); b_wake=$(m bare_idle_idle_wakeups_per_s)
 g_idle=$(m background_idle_idle_cpu_pct); g_wake=$(m background_idle_idle_wakeups_per_s)
@@ -351,14 +360,17 @@ row "    of it private (anonymous)" "" "$(mib "$wd_anon")" \
     "$(ratio "$wd_anon" "$wb_anon") ($(ratio "$w_anon" "$wd_anon"))" "" ""
 fi
 if part probe; then
-row "\"Test server\" click to \"Server is online\"" "$(ms "$probe")" \
-    "$(awk -v v="$raw" 'BEGIN {printf "%.3f ms", v}')" \
-    "$(awk -v v="$probe_extra" 'BEGIN {printf "+%.2f ms", v}')" "<= +1 ms" \
-    "$(at_most "$probe_extra" 1)"
-row "\"Test server\" click to details shown" "$(ms "$details")" \
-    "$(awk -v v="$recorded_raw" 'BEGIN {printf "%.3f ms", v}')" \
-    "$(awk -v v="$details_extra" 'BEGIN {printf "+%.2f ms", v}')" "<= +1 ms" \
-    "$(at_most "$details_extra" 1)"
+# A probe latency beside its raw round trip, within 1 ms of it.
+latency_row() {  # MEASURE KESTRUNE_MS RAW_MS
+    local extra
+    extra=$(awk -v p="$2" -v r="$3" 'BEGIN {print p - r}')
+    row "$1" "$(ms "$2")" "$(awk -v v="$3" 'BEGIN {printf "%.3f ms", v}')" \
+        "$(awk -v v="$extra" 'BEGIN {printf "+%.2f ms", v}')" "<= +1 ms" "$(at_most "$extra" 1)"
+}
+latency_row "\"Test server\" click to \"Server is online\"" "$probe" "$raw"
+latency_row "\"Test server\" click to details shown" "$details" "$recorded_raw"
+latency_row "  full server (64 players, 3.3 kB): to online" "$full_online" "$full_raw"
+latency_row "  full server: to details shown" "$full_details" "$full_raw"
 fi
 if part startup; then
 row "idle CPU over $((IDLE_MS / 1000)) s, window active (one core)" "$(pct "$k_idle")" \
@@ -387,7 +399,8 @@ fi
 echo
 echo "Baselines: an empty 425x279 Qt window (start-up, memory, idle); one datagram's raw round"
 echo "trip to the same loopback responder (probe; for the details, one that gives an answer"
-echo "recorded from a real server with six players); the same launcher window idle for as long"
+echo "recorded from a real server with six players; for the full server, one that gives a"
+echo "64-player answer of 3.3 kB); the same launcher window idle for as long"
 echo "(lookup); a blocking recvfrom loop on the same burst, and the timer with no burst (burst)."
 echo "Start-up is from the program's start to its window's first paint, seen from the X server."
 if part windows; then
