@@ -160,11 +160,11 @@ TEST(Win32UdpEndpoint, AReadFailingWithConnectionResetReportsTheLatestDestinatio
 
     // Windows tells of a closed port by failing the next read with WSAECONNRESET; Wine tells
     // nothing, so the read that a datagram's arrival brings fails here as Windows's would.
-    bool failNextRead = true;
+    bool failed = false;
     win32::SetReceiveFromForTests(
         [&](SOCKET socket, char* buffer, int size, sockaddr* from, int* fromLength) {
             const int count = ::recvfrom(socket, buffer, size, 0, from, fromLength);
-            if (count == SOCKET_ERROR || !std::exchange(failNextRead, false)) {
+            if (count == SOCKET_ERROR || std::exchange(failed, true)) {
                 return count;
             }
             ::WSASetLastError(WSAECONNRESET);

@@ -280,31 +280,6 @@ TEST_F(ProbeTest, TheAnswerFillsTheServerDetails) {
     }
 }
 
-TEST_F(ProbeTest, AFullServerShowsEveryPlayerAndTheBots) {
-    // 64 players, every eighth a bot: 2967 bytes.
-    std::string answer = "\xFF\xFF\xFF\xFFstatusResponse\n\\mapname\\q3dm6\\sv_maxclients\\64\n";
-    for (int i = 0; i < 64; ++i) {
-        answer += std::to_string(i) + (i % 8 == 0 ? " 0" : " 50") +
-                  " \"^1Player ^7with a rather long name " + std::to_string(i) + "\"\n";
-    }
-    ASSERT_EQ(answer.size(), 2967u);
-    ClickTest();
-    ASSERT_EQ(responder_.Receive(), kQuery);
-    responder_.Answer(answer);
-    ASSERT_TRUE(WaitForMessage("Server is online"));
-    QString line = ServerInfo().text();
-    line.replace(QRegularExpression("(<1|[0-9]+) ms$"), "N ms");
-    EXPECT_EQ(line, QString::fromUtf8("q3dm6 \u00B7 64/64 players (8 bots) \u00B7 N ms"));
-    QString hint = QTextDocumentFragment::fromHtml(ServerInfo().toolTip()).toPlainText();
-    const QStringList players = hint.replace(QChar::LineSeparator, '\n').split('\n');
-    ASSERT_EQ(players.size(), 17);
-    EXPECT_EQ(players[0],
-              QString::fromUtf8("Player with a rather long name 63 \u00B7 63 \u00B7 50 ms"));
-    EXPECT_EQ(players[15],
-              QString::fromUtf8("Player with a rather long name 48 \u00B7 48 \u00B7 bot"));
-    EXPECT_EQ(players[16], "and 48 more");
-}
-
 TEST_F(ProbeTest, AClosedPortIsNamedOnceTheWaitHasTimedOut) {
     const int closedPort = [] {
         LoopbackResponder gone;

@@ -244,25 +244,6 @@ TEST_F(MainWindowStepsTest, OnlyTheQueriedServersAnswerEndsTheWait) {
     EXPECT_EQ(view_.serverInfo, "");
 }
 
-TEST_F(MainWindowStepsTest, AClosedPortIsNamedOnlyOnceTheWaitHasTimedOut) {
-    view_.texts[MainControl::edQ3Server] = u"127.0.0.1";
-    view_.texts[MainControl::edQ3Port] = u"27960";
-    steps_.btnTestClick();
-    steps_.UDPDataSent(0x0100007F, 27960, ProbeQuery::Clock::now());
-    steps_.UDPPortUnreachable("127.0.0.1", 27961);  // not where the query went
-    steps_.TimerTimer();
-    EXPECT_EQ(view_.serverInfo, "");
-
-    steps_.btnTestClick();
-    steps_.UDPDataSent(0x0100007F, 27960, ProbeQuery::Clock::now());
-    steps_.UDPPortUnreachable("127.0.0.1", 27960);
-    EXPECT_EQ(view_.message, u"Waiting for server");
-    EXPECT_EQ(view_.serverInfo, "");
-    steps_.TimerTimer();
-    EXPECT_EQ(view_.message, u"Server time out");
-    EXPECT_EQ(view_.serverInfo, "No game server on port 27960");
-}
-
 TEST(ExceptionMessageTest, AFullStopFollowsOnlyBytesAfterIt) {
     EXPECT_EQ(ExceptionMessage("Cannot open file mods.kst"), "Cannot open file mods.kst.");
     EXPECT_EQ(ExceptionMessage("Ends in colon:"), "Ends in colon:.");

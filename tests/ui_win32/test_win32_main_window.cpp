@@ -3,8 +3,6 @@
 // What the handlers do is tested once in tests/ui_logic; this is what the native view adds.
 
 #include <gtest/gtest.h>
-#include <winsock2.h>
-// needs winsock2.h first
 #include <windows.h>
 // needs windows.h first
 #include <commctrl.h>
@@ -17,13 +15,11 @@
 #include <optional>
 #include <string>
 #include <thread>
-#include <utility>
 #include <vector>
 
 #include "launcher/server_probe.h"
 #include "platform/executable_path.h"
 #include "platform/udp_socket.h"
-#include "platform/win32/winsock.h"
 #include "tests/support/files.h"
 #include "tests/support/win32_messages.h"
 #include "tests/ui_win32/control_table.h"
@@ -391,46 +387,6 @@ TEST_F(Win32MainWindow, TheProbeReportsAnAnswerOrItsTimeOutAndErrorsGoToTheDispl
     Click(kIdBtnTest);
     EXPECT_EQ(shown_, (std::vector<std::wstring>{L"'27q' is not a valid integer value."}));
     EXPECT_EQ(Text(kIdLabel1), L"Server time out");
-}
-
-TEST_F(Win32MainWindow, AClosedPortIsNamedOnceTheWaitHasTimedOut) {
-    int error = 0;
-    UdpSocket server = UdpSocket::Make(error);
-    ASSERT_EQ(server.Bind(kLoopback, 0), 0);
-    Open();
-    Type(kIdEdQ3Server, L"127.0.0.1");
-    Type(kIdEdQ3Port, std::to_wstring(server.LocalPort()));
-    Click(kIdBtnTest);
-    std::vector<char> query(64);
-    UdpReceiveResult received;
-    ASSERT_TRUE(PumpUntil([&] { return (received = server.ReceiveFrom(query)).count >= 0; }));
-
-    // Windows fails the read after a query that met a closed port with WSAECONNRESET; Wine
-    // never does, so a datagram's arrival brings such a read here.
-    bool failNextRead = true;
-    win32::SetReceiveFromForTests(
-        [&](SOCKET socket, char* buffer, int size, sockaddr* from, int* fromLength) {
-            const int count = ::recvfrom(socket, buffer, size, 0, from, fromLength);
-            if (count == SOCKET_ERROR || !std::exchange(failNextRead, false)) {
-                return count;
-            }
-            ::WSASetLastError(WSAECONNRESET);
-            return SOCKET_ERROR;
-        });
-    ASSERT_EQ(server.SendTo(std::string("x"), kLoopback, received.fromPort), 0);
-    const bool failed = PumpUntil([&] { return !failNextRead; });
-    win32::SetReceiveFromForTests({});
-    ASSERT_TRUE(failed);
-    EXPECT_EQ(Text(kIdLabel1), L"Waiting for server");
-    EXPECT_EQ(Text(kIdServerInfo), L"");
-    ASSERT_TRUE(PumpUntil([&] { return Text(kIdLabel1) == L"Server time out"; }));
-    EXPECT_EQ(Text(kIdServerInfo),
-              L"No game server on port " + std::to_wstring(server.LocalPort()));
-
-    // The next query's silence is plain silence.
-    Click(kIdBtnTest);
-    ASSERT_TRUE(PumpUntil([&] { return Text(kIdLabel1) == L"Server time out"; }));
-    EXPECT_EQ(Text(kIdServerInfo), L"");
 }
 
 TEST_F(Win32MainWindow, TheMenuShowsTheOtherWindowsAndThePicturesOpenTheSites) {
