@@ -1,6 +1,7 @@
 // The hidden window on Windows: a message-only window receives message 1125, from Winsock for
 // read readiness (WSAAsyncSelect) and from lookup threads for a lookup's end; the wait for a
-// lookup dispatches the thread's messages and sleeps in MsgWaitForMultipleObjectsEx between them.
+// lookup hands the thread's messages to the installed step (lookup_wait_step.h) and sleeps in
+// MsgWaitForMultipleObjectsEx between them.
 
 #include <winsock2.h>
 // needs winsock2.h first
@@ -13,6 +14,7 @@
 #include <utility>
 
 #include "net/socket_message_window.h"
+#include "net/win32/lookup_wait_step.h"
 #include "platform/exception.h"
 
 namespace kestrune {
@@ -30,6 +32,11 @@ struct CompletionQueue {
     std::mutex mutex;
     std::deque<SocketMessage> messages;
 };
+
+LookupWaitStep& InstalledStep() {
+    static LookupWaitStep step;
+    return step;
+}
 
 class Win32SocketMessageWindow final : public SocketMessageWindow {
 public:
@@ -141,8 +148,12 @@ bool Win32SocketMessageWindow::WaitForMessages() {
                 ::PostQuitMessage(static_cast<int>(message.wParam));
                 return false;
             }
-            ::TranslateMessage(&message);
-            ::DispatchMessageW(&message);
+            if (const LookupWaitStep& step = InstalledStep()) {
+                step(message);
+            } else {
+                ::TranslateMessage(&message);
+                ::DispatchMessageW(&message);
+            }
             ++dispatched;
         }
         if (dispatched > 0) {
@@ -187,6 +198,10 @@ void Win32SocketMessageWindow::Deliver(const SocketMessage& message) {
 }
 
 }  // namespace
+
+void SetLookupWaitStep(LookupWaitStep step) {
+    InstalledStep() = std::move(step);
+}
 
 std::unique_ptr<SocketMessageWindow> MakeSocketMessageWindow(
     SocketMessageWindow::Receiver receiver) {

@@ -6,6 +6,7 @@
 // needs winsock2.h first
 #include <windows.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <optional>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "net/udp_endpoint.h"
+#include "net/win32/lookup_wait_step.h"
 #include "platform/host_lookup.h"
 #include "platform/udp_socket.h"
 #include "platform/win32/winsock.h"
@@ -222,6 +224,27 @@ TEST(Win32UdpEndpoint, TheLookupWaitDispatchesMessagesAndSleepsBetweenThem) {
     EXPECT_EQ(peer.Receive(), "query");
     // A spinning wait would burn the whole 1.5 s.
     EXPECT_LT(cpuUsed, 750ms);
+}
+
+TEST(Win32UdpEndpoint, TheLookupWaitHandsEachMessageToTheInstalledStep) {
+    ListeningEndpoint local;
+    local.endpoint.SetHostLookup([](const std::string&) {
+        std::this_thread::sleep_for(300ms);
+        return HostLookupResult{0, kLoopback};
+    });
+    std::vector<UINT> stepped;
+    SetLookupWaitStep([&stepped](MSG& message) {
+        stepped.push_back(message.message);
+        ::DispatchMessageW(&message);
+    });
+    const HWND window =
+        ::CreateWindowExW(0, L"Static", L"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ::PostMessageW(window, WM_KEYDOWN, VK_TAB, 1);
+    local.endpoint.SetRemoteHost("slow.test");
+    local.endpoint.SendBuffer(std::string("x"), 1);
+    SetLookupWaitStep({});
+    ::DestroyWindow(window);
+    EXPECT_NE(std::find(stepped.begin(), stepped.end(), UINT{WM_KEYDOWN}), stepped.end());
 }
 
 TEST(Win32UdpEndpoint, AQuitRequestEndsTheWaitAndStaysForTheMessageLoop) {
