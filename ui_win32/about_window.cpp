@@ -3,6 +3,7 @@
 #include "ui_logic/maker_texts.h"
 #include "ui_logic/web_sites.h"
 #include "ui_win32/resources/resource_ids.h"
+#include "ui_win32/static_controls.h"
 #include "ui_win32/wide_text.h"
 #include "ui_win32/window_placement.h"
 
@@ -19,16 +20,14 @@ constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDR
 }  // namespace
 
 TForm2::TForm2(HWND mainWindow) : SecondaryNativeWindow(mainWindow) {
-    Create(L"TForm2", L"About Kestrune", kStyle, 0, kClientSize);
+    Create(L"TForm2", L"About Kestrune", kStyle, 0, kClientSize, nullptr, mainWindow);
     if (!Handle()) {
         return;
     }
     hints_.emplace(Handle());
 
-    makerPicture_ = LoadPicture(IDB_MAKER, kMakerArea, Dpi());
-    const HWND Image2 = AddPicture(*this, makerPicture_.get(), kMakerArea, kImage2);
-    partnerLogo_ = LoadPicture(IDB_PARTNER_LOGO, kPartnerLogoArea, Dpi());
-    const HWND Image1 = AddPicture(*this, partnerLogo_.get(), kPartnerLogoArea, kImage1);
+    const HWND Image2 = AddPicture(IDB_MAKER, kMakerArea, kImage2);
+    const HWND Image1 = AddPicture(IDB_PARTNER_LOGO, kPartnerLogoArea, kImage1);
     for (HWND link : {Image2, Image1}) {
         SetHandCursor(link);
         hints_->Set(link, L"Visit website");

@@ -7,7 +7,6 @@
 #include "ui_logic/secondary_window_steps.h"
 #include "ui_win32/hints.h"
 #include "ui_win32/secondary_native_window.h"
-#include "ui_win32/static_controls.h"
 
 namespace kestrune {
 
@@ -28,8 +27,6 @@ protected:
 private:
     AboutWindowSteps steps_{*this};
     bool placed_ = false;
-    BitmapHandle makerPicture_;
-    BitmapHandle partnerLogo_;
     std::optional<Hints> hints_;
 };
 

@@ -27,7 +27,7 @@ RECT FirstWorkArea() {
 
 TForm4::TForm4(HWND mainWindow, ModsListAccess& mods, std::string modsListPath)
     : SecondaryNativeWindow(mainWindow), mods_(mods), steps_(*this, std::move(modsListPath)) {
-    Create(L"TForm4", L"ADD Mods", kStyle, 0, kOuterSize);
+    Create(L"TForm4", L"ADD Mods", kStyle, 0, kOuterSize, nullptr, mainWindow);
     if (!Handle()) {
         return;
     }

@@ -23,7 +23,7 @@ struct ControlPlace {
 RECT ScaledRect(const ControlPlace& place, UINT dpi);
 
 // The DPI the window is drawn at (its monitor's, as the manifest asks for per-monitor
-// awareness), or the screen's on systems before Windows 10.
+// awareness), or the screen's on systems before Windows 10 and for no window.
 UINT DpiOf(HWND window);
 
 // The outer size of a window with the given styles, menu and client size, at dpi.

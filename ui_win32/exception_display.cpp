@@ -18,6 +18,11 @@ ExceptionPresenter& InstalledPresenter() {
     return presenter;
 }
 
+HWND& BoxOwnerWhenNoneIsActive() {
+    static HWND owner = nullptr;
+    return owner;
+}
+
 struct WindowSearch {
     HWND owner;
     std::vector<HWND> found;
@@ -42,7 +47,12 @@ std::vector<HWND> OtherEnabledWindows(HWND owner) {
 
 void ShowMessageBox(const std::wstring& text) {
     const HWND focus = ::GetFocus();
-    const HWND owner = ::GetActiveWindow();
+    // Over the window in use; with none active (another program's is), the main window owns it,
+    // so that bringing Kestrune forward brings the box with it, above the windows it disables.
+    HWND owner = ::GetActiveWindow();
+    if (!owner && ::IsWindow(BoxOwnerWhenNoneIsActive())) {
+        owner = BoxOwnerWhenNoneIsActive();
+    }
     const std::vector<HWND> disabled = OtherEnabledWindows(owner);
     for (HWND window : disabled) {
         ::EnableWindow(window, FALSE);
@@ -73,6 +83,10 @@ void ShowException(std::string_view message) {
         return;
     }
     ShowMessageBox(text);
+}
+
+void SetExceptionBoxOwner(HWND window) {
+    BoxOwnerWhenNoneIsActive() = window;
 }
 
 void SetExceptionPresenter(ExceptionPresenter presenter) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <windows.h>
+
 #include <functional>
 #include <string>
 #include <string_view>
@@ -17,6 +19,10 @@ std::wstring ExceptionText(std::string_view message);
 // over the active window; every window of the program is disabled while it is up and the
 // focus goes back where it was. Or hands the text to the presenter a test installed.
 void ShowException(std::string_view message);
+
+// The window that owns the box when none of the program's windows is active (the main window),
+// so that the box never hides behind other programs' windows; null for none.
+void SetExceptionBoxOwner(HWND window);
 
 using ExceptionPresenter = std::function<void(const std::wstring& text)>;
 // Replaces the message box (tests); an empty presenter restores it.

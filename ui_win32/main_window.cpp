@@ -11,13 +11,16 @@
 #include "launcher/server_probe.h"
 #include "launcher/stored_text.h"
 #include "net/udp_endpoint.h"
+#include "net/win32/lookup_wait_step.h"
 #include "platform/exception.h"
 #include "ui_logic/application_title.h"
 #include "ui_logic/web_site_addresses.h"
 #include "ui_logic/web_sites.h"
 #include "ui_win32/elided_text.h"
 #include "ui_win32/exception_display.h"
+#include "ui_win32/message_loop.h"
 #include "ui_win32/resources/resource_ids.h"
+#include "ui_win32/startup_trace.h"
 #include "ui_win32/static_controls.h"
 #include "ui_win32/wide_text.h"
 #include "ui_win32/window_placement.h"
@@ -33,6 +36,8 @@ constexpr ControlPlace kStatusBarPlace{0, 279 - 19, 425, 19};
 constexpr int kStatusPanel0Width = 216;
 constexpr ControlPlace kMessageLinePlace{16, 240, 393, 13};
 constexpr ControlPlace kGroupPlace{16, 96, 81, 65};
+constexpr ControlPlace kLaunchQ3Place{16, 200, 75, 25};
+constexpr ControlPlace kLaunchTSPlace{176, 200, 75, 25};
 constexpr ControlPlace kPartnerLogoPlace{171, 8, 89, 33};
 // The mods box is 21 high when closed; its list opens below, this high.
 constexpr ControlPlace kModsPlace{16, 64, 89, 21};
@@ -86,9 +91,9 @@ const ControlRow kTabOrder[] = {
     {kIdGroup, WC_BUTTONW, L"Game type", BS_GROUPBOX | WS_CLIPSIBLINGS, kGroupPlace},
     {kIdGroupItem0, WC_BUTTONW, L"Quake III", WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON, {24, 112, 71, 20}, L"Game type", true},
     {kIdGroupItem1, WC_BUTTONW, L"Q3 Mods", BS_AUTORADIOBUTTON, {24, 134, 71, 20}, L"Game type", true},
-    {kIdBtnLaunchQ3, WC_BUTTONW, L"Launch game", kButton | WS_DISABLED, {16, 200, 75, 25}, L"Launch game", true},
+    {kIdBtnLaunchQ3, WC_BUTTONW, L"Launch game", kButton | WS_DISABLED, kLaunchQ3Place, L"Launch game", true},
     {kIdBtnTest, WC_BUTTONW, L"Test server", kButton, {96, 200, 75, 25}, L"Test server"},
-    {kIdBtnLaunchTS, WC_BUTTONW, L"Launch TS2", kButton | WS_DISABLED, {176, 200, 75, 25}, L"Launch TS2", true},
+    {kIdBtnLaunchTS, WC_BUTTONW, L"Launch TS2", kButton | WS_DISABLED, kLaunchTSPlace, L"Launch TS2", true},
     {kIdBtnExit, WC_BUTTONW, L"Exit", kButton, {336, 200, 75, 25}, L"Exit", true},
     {kIdCbMods, WC_COMBOBOXW, L"", WS_TABSTOP | WS_GROUP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
      {kModsPlace.left, kModsPlace.top, kModsPlace.width, kModsPlace.height + kModsListHeight}},
@@ -156,17 +161,23 @@ private:
 TForm1::TForm1(std::string settingsPath, std::string modsListPath)
     : steps_(*this, std::move(settingsPath), std::move(modsListPath)) {
     CreateMenuBar();
+    SetExceptionBoxOwner(Handle());
+    StartupCheckpoint("main_window");
     hints_ = std::make_unique<Hints>(Handle());
+    StartupCheckpoint("main_hints");
     Open = std::make_unique<ExecutableDialog>(Handle());
     CreateControls();
     CreateStatusBar();
+    StartupCheckpoint("main_status_bar");
     CreateProbe();
+    StartupCheckpoint("main_socket");
     FormCreate();
 }
 
 TForm1::~TForm1() {
     // The window goes while everything it shows is still here.
     closed_ = nullptr;
+    SetExceptionBoxOwner(nullptr);
     if (Handle()) {
         ::DestroyWindow(Handle());
     }
@@ -237,11 +248,11 @@ void TForm1::CreateControls() {
     }
     ::SetWindowTextW(Control(kIdLabel10), WideFromUtf8(kMakerHost).c_str());
     WidenToCaption(Control(kIdLabel10), kLabels[std::size(kLabels) - 1].place);
-    partnerLogo_ = LoadPicture(IDB_PARTNER_LOGO, kPartnerLogoPlace, Dpi());
-    const HWND Image1 = AddPicture(*this, partnerLogo_.get(), kPartnerLogoPlace, kIdImage1);
+    const HWND Image1 = AddPicture(IDB_PARTNER_LOGO, kPartnerLogoPlace, kIdImage1);
     hints_->Set(Image1, L"Visit website");
     SetHandCursor(Image1);
 
+    StartupCheckpoint("main_labels_and_logo");
     for (const ControlRow& row : kTabOrder) {
         add(row);
     }
@@ -251,12 +262,13 @@ void TForm1::CreateControls() {
     ::CheckDlgButton(Handle(), kIdCbAutosave, BST_CHECKED);
     ::CheckDlgButton(Handle(), kIdCbAutojoin, BST_CHECKED);
     ::CheckDlgButton(Handle(), kIdGroupItem1, BST_CHECKED);
-    hints_->SetForArea(kIdGroup, ScaledRect(kGroupPlace, Dpi()), L"Game type");
+    SetAreaHints();
 
     cbMods = std::make_unique<ModsComboBox>(Control(kIdCbMods),
                                             [this] { Guarded([this] { steps_.cbModsChange(); }); });
     cbMods->ShowEntries({""});
     cbMods->SetText(L"Mods");
+    StartupCheckpoint("main_fields_and_buttons");
 }
 
 // A label too narrow for its caption in the font at hand (a substitute for the window font is
@@ -268,6 +280,24 @@ void TForm1::WidenToCaption(HWND label, ControlPlace place) {
     if (needed > place.width) {
         place.width = needed;
         MovePlacedControl(label, place);
+    }
+}
+
+// Hints of the window's own areas, where the pointer reaches the window rather than a control:
+// the game type's box, which lets it through, and the launch buttons while disabled (a disabled
+// control takes no pointer, so its own hint would not show).
+void TForm1::SetAreaHints() {
+    const struct {
+        MainWindowId id;
+        ControlPlace place;
+        const wchar_t* hint;
+    } areas[] = {
+        {kIdGroup, kGroupPlace, L"Game type"},
+        {kIdBtnLaunchQ3, kLaunchQ3Place, L"Launch game"},
+        {kIdBtnLaunchTS, kLaunchTSPlace, L"Launch TS2"},
+    };
+    for (const auto& area : areas) {
+        hints_->SetForArea(area.id, ScaledRect(area.place, Dpi()), area.hint);
     }
 }
 
@@ -290,6 +320,8 @@ void TForm1::LayOutForDpi() {
 }
 
 void TForm1::CreateProbe() {
+    // While "Test server" waits for a name lookup, the keyboard works as it does in the loop.
+    SetLookupWaitStep(DispatchWindowMessage);
     UDP = std::make_unique<TUDPEndpoint>();
     UDP->SetName("UDP");
     probe_ = std::make_unique<MainWindowProbe<TUDPEndpoint>>(
@@ -299,17 +331,26 @@ void TForm1::CreateProbe() {
 void TForm1::FormCreate() {
     // The window shows before the settings are read, centred on its monitor's work area.
     const POINT topLeft = CentredTopLeft(WorkAreaOf(Handle()), OuterSizeOf(Handle()));
-    ::SetWindowPos(Handle(), nullptr, topLeft.x, topLeft.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ::SetWindowPos(Handle(), nullptr, topLeft.x, topLeft.y, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    StartupCheckpoint("main_centred");
     ::ShowWindow(Handle(), SW_SHOW);
+    StartupCheckpoint("main_mapped");
     ::UpdateWindow(Handle());
     ::SetFocus(Control(kIdEdQ3Server));
+    StartupCheckpoint("main_painted");
     // Anything FormCreate raises is shown; the window is built and the program goes on.
     Guarded([this] { steps_.FormCreate(); });
+    StartupCheckpoint("settings_and_mods_loaded");
 }
 
 void TForm1::SetSecondaryWindows(HWND about, HWND addMod) {
-    aboutWindow_ = about;
-    addModWindow_ = addMod;
+    SetSecondaryWindows([about] { return about; }, [addMod] { return addMod; });
+}
+
+void TForm1::SetSecondaryWindows(WindowMaker about, WindowMaker addMod) {
+    aboutWindow_ = std::move(about);
+    addModWindow_ = std::move(addMod);
 }
 
 void TForm1::SetOnClosed(std::function<void()> closed) {
@@ -364,7 +405,7 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DPICHANGED: {
             const LRESULT result = NativeWindow::HandleMessage(message, wParam, lParam);
             LayOutForDpi();
-            hints_->SetForArea(kIdGroup, ScaledRect(kGroupPlace, Dpi()), L"Game type");
+            SetAreaHints();
             return result;
         }
         case WM_CLOSE:
@@ -598,13 +639,13 @@ std::string TForm1::BrowseForExecutable(std::span<const FileFilter> filters) {
 
 void TForm1::ShowAboutWindow() {
     if (aboutWindow_) {
-        BringForward(aboutWindow_);
+        BringForward(aboutWindow_());
     }
 }
 
 void TForm1::ShowAddModWindow() {
     if (addModWindow_) {
-        BringForward(addModWindow_);
+        BringForward(addModWindow_());
     }
 }
 

@@ -86,6 +86,10 @@ public:
 
     // The About and Add-mod windows, shown from the menu. Not owned.
     void SetSecondaryWindows(HWND about, HWND addMod);
+    // The same, each given by a function that makes it the first time it is called and gives its
+    // handle: the windows cost nothing until they are first shown.
+    using WindowMaker = std::function<HWND()>;
+    void SetSecondaryWindows(WindowMaker about, WindowMaker addMod);
     // Runs once the window has closed for good (the program's entry ends the message loop).
     void SetOnClosed(std::function<void()> closed);
     // Replaces how the launch handlers start programs (tests); RunProgram until then.
@@ -107,6 +111,7 @@ private:
     void CreateMenuBar();
     void CreateControls();
     void WidenToCaption(HWND label, ControlPlace place);
+    void SetAreaHints();
     void CreateStatusBar();
     void CreateProbe();
     void FormCreate();
@@ -146,12 +151,11 @@ private:
     std::unique_ptr<Hints> hints_;
     std::unique_ptr<ExecutableDialog> Open;
     std::unique_ptr<ModsComboBox> cbMods;
-    HWND aboutWindow_ = nullptr;
-    HWND addModWindow_ = nullptr;
+    WindowMaker aboutWindow_;
+    WindowMaker addModWindow_;
     std::function<void()> closed_;
     // The game type as the last click or the code left it: a click on it runs nothing.
     int gameType_ = 1;
-    BitmapHandle partnerLogo_;
 
     std::unique_ptr<TUDPEndpoint> UDP;
     std::unique_ptr<MainWindowProbe<TUDPEndpoint>> probe_;

@@ -40,13 +40,17 @@ NativeWindow::~NativeWindow() {
 }
 
 void NativeWindow::Create(const wchar_t* className, const wchar_t* caption, DWORD style,
-                          DWORD exStyle, SIZE client, HMENU menu) {
+                          DWORD exStyle, SIZE client, HMENU menu, HWND owner) {
     RegisterClassOnce(className, &NativeWindow::Procedure);
     // Tab and the arrows move between the controls (IsDialogMessageW in the message loop).
     exStyle |= WS_EX_CONTROLPARENT;
-    window_ =
-        ::CreateWindowExW(exStyle, className, caption, style, CW_USEDEFAULT, CW_USEDEFAULT,
-                          client.cx, client.cy, nullptr, menu, ::GetModuleHandleW(nullptr), this);
+    // Made at its size for the screen's DPI, which is its monitor's on most systems: no second
+    // sizing then.
+    dpi_ = DpiOf(nullptr);
+    SIZE outer = OuterSizeFor({Scaled(client.cx, dpi_), Scaled(client.cy, dpi_)}, style, exStyle,
+                              menu != nullptr, dpi_);
+    window_ = ::CreateWindowExW(exStyle, className, caption, style, CW_USEDEFAULT, CW_USEDEFAULT,
+                                outer.cx, outer.cy, owner, menu, ::GetModuleHandleW(nullptr), this);
     if (!window_) {
         const DWORD error = ::GetLastError();
         if (menu) {
@@ -54,11 +58,13 @@ void NativeWindow::Create(const wchar_t* className, const wchar_t* caption, DWOR
         }
         throw Exception("Cannot create the window: " + SystemErrorMessage(static_cast<int>(error)));
     }
-    dpi_ = DpiOf(window_);
-    const SIZE outer = OuterSizeFor({Scaled(client.cx, dpi_), Scaled(client.cy, dpi_)}, style,
-                                    exStyle, menu != nullptr, dpi_);
-    ::SetWindowPos(window_, nullptr, 0, 0, outer.cx, outer.cy,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (const UINT dpi = DpiOf(window_); dpi != dpi_) {
+        dpi_ = dpi;
+        outer = OuterSizeFor({Scaled(client.cx, dpi_), Scaled(client.cy, dpi_)}, style, exStyle,
+                             menu != nullptr, dpi_);
+        ::SetWindowPos(window_, nullptr, 0, 0, outer.cx, outer.cy,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 HWND NativeWindow::AddControl(const wchar_t* className, const wchar_t* text, DWORD style,
@@ -77,16 +83,20 @@ HWND NativeWindow::AddControl(const wchar_t* className, const wchar_t* text, DWO
     return control;
 }
 
+HWND NativeWindow::AddPicture(int resourceId, ControlPlace area, int id) {
+    const HWND control = AddControl(L"STATIC", nullptr, SS_BITMAP | SS_NOTIFY, area, id);
+    if (control) {
+        pictures_.push_back(std::make_unique<PictureControl>(control, resourceId, area, dpi_));
+    }
+    return control;
+}
+
 void NativeWindow::SetHandCursor(HWND control) {
     handCursorControls_.push_back(control);
 }
 
-HFONT NativeWindow::Font(int pointSize) {
-    FontHandle& font = fonts_[pointSize];
-    if (!font) {
-        font = MakeWindowFont(pointSize, dpi_);
-    }
-    return font.get();
+HFONT NativeWindow::Font(int pointSize) const {
+    return WindowFont(pointSize, dpi_);
 }
 
 void NativeWindow::MovePlacedControl(HWND control, ControlPlace place) {
@@ -103,9 +113,6 @@ void NativeWindow::MovePlacedControl(HWND control, ControlPlace place) {
 
 void NativeWindow::ApplyDpi(UINT dpi) {
     dpi_ = dpi;
-    // The old fonts stay alive until every control has its new one.
-    std::map<int, FontHandle> oldFonts = std::move(fonts_);
-    fonts_.clear();
     for (const PlacedControl& placed : controls_) {
         const RECT rect = ScaledRect(placed.place, dpi_);
         ::SetWindowPos(placed.control, nullptr, rect.left, rect.top, rect.right - rect.left,
@@ -114,6 +121,9 @@ void NativeWindow::ApplyDpi(UINT dpi) {
             ::SendMessageW(placed.control, WM_SETFONT,
                            reinterpret_cast<WPARAM>(Font(placed.pointSize)), TRUE);
         }
+    }
+    for (const auto& picture : pictures_) {
+        picture->ApplyDpi(dpi_);
     }
 }
 

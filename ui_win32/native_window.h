@@ -2,10 +2,11 @@
 
 #include <windows.h>
 
-#include <map>
+#include <memory>
 #include <vector>
 
 #include "ui_win32/dpi.h"
+#include "ui_win32/picture_control.h"
 #include "ui_win32/window_font.h"
 
 namespace kestrune {
@@ -29,19 +30,23 @@ public:
     // the font it chooses itself (a status bar's is the system's).
     HWND AddControl(const wchar_t* className, const wchar_t* text, DWORD style, ControlPlace place,
                     int id, int pointSize = 8, DWORD exStyle = 0);
+    // One of the executable's pictures in its area (96 DPI), made when first painted and again
+    // whenever the window's DPI changes (picture_control.h).
+    HWND AddPicture(int resourceId, ControlPlace area, int id);
     // The pointer over the control is the hand.
     void SetHandCursor(HWND control);
     // The window font of pointSize at the window's DPI.
-    HFONT Font(int pointSize = 8);
+    HFONT Font(int pointSize = 8) const;
 
 protected:
     NativeWindow() = default;
 
     // Makes the window, hidden, with the client size at 96 DPI (scaled to the DPI of the
-    // monitor it opens on) and the class's icon and background. Raises when no window can be made
-    // (the menu is then destroyed).
+    // monitor it opens on) and the class's icon and background. A window with an owner has no
+    // task bar button of its own, stays above its owner, and minimises and closes with it.
+    // Raises when no window can be made (the menu is then destroyed).
     void Create(const wchar_t* className, const wchar_t* caption, DWORD style, DWORD exStyle,
-                SIZE client, HMENU menu = nullptr);
+                SIZE client, HMENU menu = nullptr, HWND owner = nullptr);
     // The window's messages; the default handling is DefWindowProcW's.
     virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     // Moves a control to another place (96 DPI), kept through DPI changes.
@@ -61,7 +66,7 @@ private:
     HWND window_ = nullptr;
     UINT dpi_ = kLayoutDpi;
     std::vector<PlacedControl> controls_;
-    std::map<int, FontHandle> fonts_;  // by point size, at dpi_
+    std::vector<std::unique_ptr<PictureControl>> pictures_;
     std::vector<HWND> handCursorControls_;
     HWND focus_ = nullptr;  // the control that had the focus when the window was last left
 };

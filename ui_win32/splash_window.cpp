@@ -5,6 +5,7 @@
 #include "ui_logic/web_sites.h"
 #include "ui_win32/exception_display.h"
 #include "ui_win32/resources/resource_ids.h"
+#include "ui_win32/static_controls.h"
 #include "ui_win32/wide_text.h"
 #include "ui_win32/window_placement.h"
 
@@ -20,7 +21,7 @@ constexpr ControlPlace kMakerArea{16, 40, 321, 185};
 }  // namespace
 
 TForm3::TForm3(HWND mainWindow) : SecondaryNativeWindow(mainWindow) {
-    Create(L"TForm3", WideFromUtf8(kMakerName).c_str(), kStyle, 0, kOuterSize);
+    Create(L"TForm3", WideFromUtf8(kMakerName).c_str(), kStyle, 0, kOuterSize, nullptr, mainWindow);
     if (!Handle()) {
         return;
     }
@@ -28,8 +29,7 @@ TForm3::TForm3(HWND mainWindow) : SecondaryNativeWindow(mainWindow) {
 
     Label1 = AddTextLabel(*this, L"Kestrune 2.0 by", {56, 8}, kLabel1, kHeadingPoints);
 
-    makerPicture_ = LoadPicture(IDB_MAKER, kMakerArea, Dpi());
-    Image1 = AddPicture(*this, makerPicture_.get(), kMakerArea, kImage1);
+    Image1 = AddPicture(IDB_MAKER, kMakerArea, kImage1);
     SetHandCursor(Image1);
     hints_->Set(Image1, L"Visit website");
 

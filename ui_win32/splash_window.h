@@ -7,7 +7,6 @@
 #include "ui_logic/secondary_window_steps.h"
 #include "ui_win32/hints.h"
 #include "ui_win32/secondary_native_window.h"
-#include "ui_win32/static_controls.h"
 
 namespace kestrune {
 
@@ -33,7 +32,6 @@ private:
     void StopTimer() override;
 
     SplashWindowSteps steps_{*this};
-    BitmapHandle makerPicture_;
     std::optional<Hints> hints_;
     HWND Label1 = nullptr;
     HWND Image1 = nullptr;

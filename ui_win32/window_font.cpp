@@ -1,5 +1,8 @@
 #include "ui_win32/window_font.h"
 
+#include <map>
+#include <utility>
+
 namespace kestrune {
 
 FontHandle MakeWindowFont(int pointSize, UINT dpi) {
@@ -14,6 +17,17 @@ FontHandle MakeWindowFont(int pointSize, UINT dpi) {
     font.lfPitchAndFamily = DEFAULT_PITCH | FF_SWISS;
     ::lstrcpynW(font.lfFaceName, L"MS Sans Serif", LF_FACESIZE);
     return FontHandle(::CreateFontIndirectW(&font));
+}
+
+HFONT WindowFont(int pointSize, UINT dpi) {
+    // The windows live on one thread; fonts at the DPIs they have drawn at stay here, so moving
+    // between monitors makes no font twice.
+    static std::map<std::pair<int, UINT>, FontHandle> fonts;
+    FontHandle& font = fonts[{pointSize, dpi}];
+    if (!font) {
+        font = MakeWindowFont(pointSize, dpi);
+    }
+    return font.get();
 }
 
 }  // namespace kestrune

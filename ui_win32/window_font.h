@@ -18,4 +18,8 @@ using FontHandle = GdiObject<HFONT>;
 // The windows' font, "MS Sans Serif", at pointSize for a window drawn at dpi.
 FontHandle MakeWindowFont(int pointSize, UINT dpi);
 
+// The same, one font object for every control and window that draws at that size and DPI, made
+// when first asked for and kept to the program's end.
+HFONT WindowFont(int pointSize, UINT dpi);
+
 }  // namespace kestrune

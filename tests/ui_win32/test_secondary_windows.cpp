@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,8 @@
 #include "ui_win32/about_window.h"
 #include "ui_win32/add_mod_window.h"
 #include "ui_win32/exception_display.h"
+#include "ui_win32/made_on_first_show.h"
+#include "ui_win32/main_window.h"
 #include "ui_win32/splash_window.h"
 #include "ui_win32/wide_text.h"
 #include "ui_win32/window_placement.h"
@@ -61,31 +64,32 @@ protected:
     std::vector<std::wstring> shown;
 };
 
+const wchar_t* const link = L"Visit website";
+const std::vector<Control> aboutControls = {
+    {TForm2::kImage2, L"Static", L"", {32, 8, 321, 185}, link, 0},
+    {TForm2::kImage1, L"Static", L"", {32, 200, 89, 33}, link, 0},
+    {TForm2::kLabel5, L"Static", L"Kestrune version 2.0", {240, 200, 0, 0}, L"", 8},
+    {TForm2::kLabel2, L"Static", L"Copyright \u00a9 2026 Kestrune", {192, 224, 0, 0}, L"", 8},
+    {TForm2::kLabel1, L"Static", L"Written by the Kestrune team", {32, 248, 0, 0}, L"", 8},
+    {TForm2::kLabel4, L"Static", L"Made in Scotland", {264, 248, 0, 0}, L"", 8},
+    {TForm2::kButton1, L"Button", L"OK", {152, 272, 75, 25}, L"", 8},
+};
+const std::vector<Control> addModControls = {
+    {TForm4::kLabel1, L"Static", L"Type mod name", {16, 16, 0, 0}, L"", 8},
+    {TForm4::kEdmods, L"Edit", L"", {16, 32, 153, 21}, L"Type here", 8},
+    {TForm4::kBtMods, L"Button", L"Add Mod", {16, 64, 75, 25}, L"", 8},
+    {TForm4::kButton1, L"Button", L"Exit add mod", {96, 64, 75, 25}, L"", 8},
+};
+
 TEST_F(SecondaryWindowTest, WindowsAndTheirControlsAreWhatTheyShouldBe) {
     TForm2 about(mainWindow);
     TForm3 splash(mainWindow);
     FakeModsList mods;
     TForm4 addMod(mainWindow, mods);
-    const wchar_t* const link = L"Visit website";
-    const std::vector<Control> aboutControls = {
-        {TForm2::kImage2, L"Static", L"", {32, 8, 321, 185}, link, 0},
-        {TForm2::kImage1, L"Static", L"", {32, 200, 89, 33}, link, 0},
-        {TForm2::kLabel5, L"Static", L"Kestrune version 2.0", {240, 200, 0, 0}, L"", 8},
-        {TForm2::kLabel2, L"Static", L"Copyright \u00a9 2026 Kestrune", {192, 224, 0, 0}, L"", 8},
-        {TForm2::kLabel1, L"Static", L"Written by the Kestrune team", {32, 248, 0, 0}, L"", 8},
-        {TForm2::kLabel4, L"Static", L"Made in Scotland", {264, 248, 0, 0}, L"", 8},
-        {TForm2::kButton1, L"Button", L"OK", {152, 272, 75, 25}, L"", 8},
-    };
     const std::vector<Control> splashControls = {
         {TForm3::kLabel1, L"Static", L"Kestrune 2.0 by", {56, 8, 0, 0}, L"", 18},
         {TForm3::kImage1, L"Static", L"", {16, 40, 321, 185}, link, 0},
         {TForm3::kLabel2, L"Static", L"kestrune.org", {64, 232, 0, 0}, link, 18},
-    };
-    const std::vector<Control> addModControls = {
-        {TForm4::kLabel1, L"Static", L"Type mod name", {16, 16, 0, 0}, L"", 8},
-        {TForm4::kEdmods, L"Edit", L"", {16, 32, 153, 21}, L"Type here", 8},
-        {TForm4::kBtMods, L"Button", L"Add Mod", {16, 64, 75, 25}, L"", 8},
-        {TForm4::kButton1, L"Button", L"Exit add mod", {96, 64, 75, 25}, L"", 8},
     };
     // The splash is centred on its monitor's work area; Add-mod's place is tested below.
     const RECT work = WorkArea();
@@ -200,6 +204,96 @@ TEST_F(SecondaryWindowTest, AboutCentresOnTheMainWindowOnceAndOkHidesIt) {
     TForm2 cornered(mainWindow);
     BringForward(cornered.Handle());
     EXPECT_EQ(PlaceOf(cornered.Handle()), Place({0, 0, outer.cx, outer.cy}));
+}
+
+// The program makes About and Add-mod when the main window's menu first shows them: whole the
+// first time and the same windows, as whole, the second time. They and the splash belong to the
+// main window (no task bar button of their own) and go with it.
+TEST_F(SecondaryWindowTest, AboutAndAddModMadeOnFirstShowAreWholeEachTime) {
+    test_support::TempFolder folder;
+    TForm1 form1(folder / "kestrune.ini", folder / "mods.kst");
+    MadeOnFirstShow<TForm2> about([&] { return std::make_unique<TForm2>(form1.Handle()); });
+    MadeOnFirstShow<TForm4> addMod(
+        [&] { return std::make_unique<TForm4>(form1.Handle(), form1, folder / "mods.kst"); });
+    form1.SetSecondaryWindows([&] { return about.Handle(); }, [&] { return addMod.Handle(); });
+    const TForm3 splash(form1.Handle());
+    EXPECT_EQ(about.Made(), nullptr);
+    EXPECT_EQ(addMod.Made(), nullptr);
+
+    const RECT work = WorkArea();
+    std::vector<HWND> shownWindows;
+    for (const char* showing : {"first showing", "second showing"}) {
+        SCOPED_TRACE(showing);
+        ::SendMessageW(form1.Handle(), WM_COMMAND, kIdAbout2, 0);
+        ::SendMessageW(form1.Handle(), WM_COMMAND, kIdAddMod1, 0);
+        ASSERT_NE(about.Made(), nullptr);
+        ASSERT_NE(addMod.Made(), nullptr);
+        ExpectWindow(about.Handle(), L"About Kestrune", {0, 0, 382, 310}, aboutControls,
+                     {TForm2::kButton1});
+        ExpectWindow(
+            addMod.Handle(), L"ADD Mods",
+            {std::min(963L, work.right - 198), std::min(695L, work.bottom - 144), 198, 144},
+            addModControls, {TForm4::kEdmods, TForm4::kBtMods, TForm4::kButton1});
+        EXPECT_TRUE(Visible(about.Handle()) && Visible(addMod.Handle()));
+        shownWindows.insert(shownWindows.end(), {about.Handle(), addMod.Handle()});
+        ::SendMessageW(about.Handle(), WM_CLOSE, 0, 0);
+        ::SendMessageW(addMod.Handle(), WM_CLOSE, 0, 0);
+    }
+    EXPECT_EQ(shownWindows[0], shownWindows[2]);
+    EXPECT_EQ(shownWindows[1], shownWindows[3]);
+
+    for (const HWND window : {about.Handle(), splash.Handle(), addMod.Handle()}) {
+        EXPECT_EQ(::GetWindow(window, GW_OWNER), form1.Handle());
+        EXPECT_EQ(::GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
+    }
+    ::DestroyWindow(form1.Handle());
+    EXPECT_FALSE(::IsWindow(shownWindows[0]) || ::IsWindow(shownWindows[1]) ||
+                 ::IsWindow(splash.Handle()));
+}
+
+// On a monitor of another DPI the pictures are made again at its size and the old ones freed:
+// moving back and forth leaves no GDI object behind.
+TEST_F(SecondaryWindowTest, PicturesFollowTheDpiAndLeakNothing) {
+    TForm2 about(mainWindow);
+    const auto moveTo = [&](UINT dpi) {
+        RECT suggested{};
+        ::GetWindowRect(about.Handle(), &suggested);
+        ::SendMessageW(about.Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                       reinterpret_cast<LPARAM>(&suggested));
+    };
+    const auto picture = [&](int id) {
+        return reinterpret_cast<HBITMAP>(
+            ::SendMessageW(::GetDlgItem(about.Handle(), id), STM_GETIMAGE, IMAGE_BITMAP, 0));
+    };
+    const auto sizeOf = [](HBITMAP bitmap) {
+        BITMAP size{};
+        ::GetObjectW(bitmap, sizeof size, &size);
+        return Place({size.bmWidth, size.bmHeight});
+    };
+    const HBITMAP makerAt96 = picture(TForm2::kImage2);
+    const HBITMAP logoAt96 = picture(TForm2::kImage1);
+    EXPECT_EQ(sizeOf(makerAt96), Place({321, 185}));
+    EXPECT_EQ(sizeOf(logoAt96), Place({89, 33}));
+
+    moveTo(144);
+    EXPECT_EQ(sizeOf(picture(TForm2::kImage2)), Place({482, 278}));
+    EXPECT_EQ(sizeOf(picture(TForm2::kImage1)), Place({134, 50}));
+    EXPECT_EQ(PlaceOf(::GetDlgItem(about.Handle(), TForm2::kImage1)), Place({48, 300, 134, 50}));
+    EXPECT_EQ(::GetObjectType(makerAt96), 0u) << "the old picture is freed";
+    EXPECT_EQ(::GetObjectType(logoAt96), 0u);
+
+    // Once a round trip has made the fonts of both DPIs, further moves make nothing that stays.
+    moveTo(96);
+    const DWORD objects = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
+    for (int move = 0; move < 5; ++move) {
+        moveTo(144);
+        moveTo(96);
+    }
+    EXPECT_EQ(sizeOf(picture(TForm2::kImage1)), Place({89, 33}));
+    if (objects == 0) {
+        GTEST_SKIP() << "this system does not count GDI objects (GetGuiResources)";
+    }
+    EXPECT_EQ(::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS), objects);
 }
 
 // The list is written into a fresh folder.

@@ -15,10 +15,13 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "launcher/server_probe.h"
+#include "net/udp_endpoint.h"
 #include "platform/executable_path.h"
+#include "platform/host_lookup.h"
 #include "platform/udp_socket.h"
 #include "tests/support/files.h"
 #include "tests/support/win32_messages.h"
@@ -410,6 +413,55 @@ TEST_F(Win32MainWindow, TheMenuShowsTheOtherWindowsAndThePicturesOpenTheSites) {
     EXPECT_EQ(opened, (std::vector<std::string>{"https://ioquake3.org/", "https://kestrune.org/"}));
     Menu(kIdTestServer1);
     EXPECT_EQ(Text(kIdLabel1), L"Program ready");
+}
+
+// The launch buttons take no pointer while disabled; the window's own areas under them carry
+// their hints, so the hints still show.
+TEST_F(Win32MainWindow, TheDisabledLaunchButtonsStillShowTheirHints) {
+    TForm1& form = Open();
+    HWND tooltip = nullptr;
+    for (HWND window = ::GetWindow(::GetDesktopWindow(), GW_CHILD); window;
+         window = ::GetWindow(window, GW_HWNDNEXT)) {
+        if (test_support::ClassOf(window) == TOOLTIPS_CLASSW &&
+            ::GetWindow(window, GW_OWNER) == form.Handle()) {
+            tooltip = window;
+        }
+    }
+    ASSERT_NE(tooltip, nullptr);
+    for (const auto& [id, hint] :
+         {std::pair{kIdBtnLaunchQ3, L"Launch game"}, std::pair{kIdBtnLaunchTS, L"Launch TS2"}}) {
+        SCOPED_TRACE(hint);
+        ASSERT_FALSE(Enabled(id));
+        RECT button{};
+        ::GetWindowRect(Control(id), &button);
+        POINT centre{(button.left + button.right) / 2, (button.top + button.bottom) / 2};
+        EXPECT_EQ(::WindowFromPoint(centre), form.Handle()) << "the pointer reaches the window";
+        ::ScreenToClient(form.Handle(), &centre);
+        wchar_t text[64] = {};
+        TTHITTESTINFOW hit{};
+        hit.hwnd = form.Handle();
+        hit.pt = centre;
+        hit.ti.cbSize = sizeof hit.ti;
+        hit.ti.lpszText = text;
+        ASSERT_TRUE(::SendMessageW(tooltip, TTM_HITTESTW, 0, reinterpret_cast<LPARAM>(&hit)));
+        EXPECT_STREQ(text, hint);
+    }
+}
+
+// While "Test server" waits for a name lookup, the keyboard moves between the controls as it
+// does in the message loop.
+TEST_F(Win32MainWindow, TabWorksWhileANameLookupIsAwaited) {
+    Open();
+    ::SetFocus(Control(kIdEdQ3Server));
+    TUDPEndpoint endpoint;
+    endpoint.SetHostLookup([](const std::string&) {
+        std::this_thread::sleep_for(300ms);
+        return HostLookupResult{0, kLoopback};
+    });
+    endpoint.SetRemoteHost("slow.test");
+    ::PostMessageW(Control(kIdEdQ3Server), WM_KEYDOWN, VK_TAB, 1);
+    endpoint.SendBuffer(std::string("x"), 1);
+    EXPECT_EQ(::GetFocus(), Control(kIdEdQ3Port));
 }
 
 }  // namespace
