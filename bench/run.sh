@@ -6,8 +6,9 @@
 #   bench/run.sh       RUNS=15 bench/run.sh       ONLY=probe DISPLAY_NUMBER=93 bench/run.sh
 #
 # ONLY names the parts to run, of: startup (start-up, memory, idle cost), probe, burst, windows
-# (the Windows edition's start-up and memory under Wine); DISPLAY_NUMBER the X display to start
-# (else the first free one of :95 to :99).
+# (the Windows edition's start-up and memory under Wine, and where its start-up goes, from a
+# traced build of its own); DISPLAY_NUMBER the X display to start (else the first free one of
+# :95 to :99).
 #
 # Measured: start-up to the main window mapped and painted, resident memory once idle, the
 # server probe's latency, what the idle launcher costs, the datagram burst, and the first two
@@ -222,6 +223,77 @@ for run in $(seq "$RUNS"); do
 done
 fi
 
+# --- Where the Windows edition's start-up goes: a build with its start-up trace compiled in
+# (KESTRUNE_STARTUP_TRACE), run beside the bare window built the same way. Each traced program
+# prints "step=ms" pairs on standard error just before its message loop; the table gives each
+# step's median, in the launcher's order, with the bare window's where it has the same step.
+# Needs the Wine prefix of the windows part. -----------------------------------------------------
+WINDOWS_TRACE_BUILD=build/bench-win64-trace
+windows_trace_once() {  # OUTPUT PROGRAM [ARGS...]
+    local out=$1 err=$WORK/trace.err pid
+    shift
+    : >"$err"
+    "$@" 2>"$err" >/dev/null &
+    pid=$!
+    for _ in $(seq 200); do grep -q = "$err" && break; sleep 0.05; done
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+    grep = "$err" >>"$out" || echo "  a traced run of $* printed no trace" >&2
+}
+windows_trace_medians() {  # FILE: "step median_ms" per step, a step noted twice in a run summed
+    awk '{
+        for (i = 1; i <= NF; i++) {
+            split($i, pair, "=")
+            if (!(pair[1] in known)) { known[pair[1]] = 1; names[++count] = pair[1] }
+            value[pair[1], NR] += pair[2]
+        }
+    } END {
+        for (j = 1; j <= count; j++) {
+            n = 0
+            for (r = 1; r <= NR; r++) if ((names[j], r) in value) sorted[++n] = value[names[j], r]
+            for (a = 2; a <= n; a++) {
+                x = sorted[a]
+                for (b = a - 1; b >= 1 && sorted[b] > x; b--) sorted[b + 1] = sorted[b]
+                sorted[b + 1] = x
+            }
+            median = (n % 2) ? sorted[(n + 1) / 2] : (sorted[n / 2] + sorted[n / 2 + 1]) / 2
+            printf "%s %.2f\n", names[j], median
+        }
+    }' "$1"
+}
+windows_startup_trace() {
+    say "configuring $WINDOWS_TRACE_BUILD (Release, 64-bit Windows, start-up trace)"
+    cmake -S "$ROOT" -B "$ROOT/$WINDOWS_TRACE_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" -DKESTRUNE_BENCH=ON \
+        -DKESTRUNE_STARTUP_TRACE=ON -DKESTRUNE_TESTS=OFF >/dev/null
+    cmake --build "$ROOT/$WINDOWS_TRACE_BUILD" --target kestrune bench_win32_bare_window
+    make_launcher_folder "$WORK/windows-trace" 27960 "$ROOT/$WINDOWS_TRACE_BUILD/app/kestrune.exe"
+    local bare=$ROOT/$WINDOWS_TRACE_BUILD/bench/bench_win32_bare_window.exe
+    say "Windows start-up trace under Wine: $((2 * RUNS)) runs of each"
+    : >"$WORK/trace-kestrune"
+    : >"$WORK/trace-bare"
+    for _ in $(seq $((2 * RUNS))); do
+        (cd "$WORK/windows-trace" && windows_trace_once "$WORK/trace-kestrune" "$WINE" kestrune.exe)
+        windows_trace_once "$WORK/trace-bare" "$WINE" "$bare"
+    done
+    windows_trace_medians "$WORK/trace-kestrune" >"$WORK/trace-kestrune.medians"
+    windows_trace_medians "$WORK/trace-bare" >"$WORK/trace-bare.medians"
+}
+windows_trace_table() {
+    echo
+    echo "Where the Windows edition's start-up goes under Wine: median ms of $((2 * RUNS)) traced runs"
+    echo "of each, the first step from the process's creation; the window is mapped and first"
+    echo "painted within main_mapped."
+    echo
+    echo "| step | Kestrune | its sum | bare window | its sum |"
+    echo "|---|---|---|---|---|"
+    awk 'NR == FNR {bare[$1] = $2; next}
+        {sum += $2; line = sprintf("| %s | %.2f | %.2f |", $1, $2, sum)
+         if ($1 in bare) {bareSum += bare[$1]; line = line sprintf(" %.2f | %.2f |", bare[$1], bareSum)}
+         else line = line " | |"
+         print line}' "$WORK/trace-bare.medians" "$WORK/trace-kestrune.medians"
+}
+
 if part windows; then
 # --- The Windows edition under Wine: start-up and memory, beside a bare Win32 window ----------
 WINDOWS_BUILD=build/bench-win64
@@ -267,6 +339,7 @@ for run in $(seq "$RUNS"); do
     measure win_dlls_idle_ watch_window "Bare window" "$SETTLE_MS" 0 "$WINE" "$BARE_EXE" --dlls
     printf '  run %2d of %d\n' "$run" "$RUNS"
 done
+windows_startup_trace
 end_wine_and_x_server
 unset WINEPREFIX WINEDEBUG
 fi
@@ -412,6 +485,9 @@ if part windows; then
     echo "every Windows program, are in neither. Memory after ${SETTLE_MS} ms, the splash gone."
     echo "The DLLs row loads comctl32 and ws2_32 into the bare window;"
     echo "in brackets, the launcher against it."
+fi
+if part windows; then
+    windows_trace_table
 fi
 if [ "$timeouts" -gt 0 ]; then
     echo "Probe clicks that timed out: $timeouts (left out of the latency)."

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "ui_win32/startup_trace.h"
+
 namespace {
 
 LRESULT CALLBACK BareWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -22,6 +24,8 @@ LRESULT CALLBACK BareWindowProcedure(HWND window, UINT message, WPARAM wParam, L
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
+    using kestrune::StartupCheckpoint;
+    StartupCheckpoint("loader");
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = BareWindowProcedure;
     windowClass.hInstance = instance;
@@ -41,6 +45,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
     if (!window) {
         return 1;
     }
+    StartupCheckpoint("main_window");
     if (std::strstr(commandLine, "--dlls")) {
         for (const wchar_t* dll : {L"comctl32.dll", L"ws2_32.dll"}) {
             if (!::LoadLibraryW(dll)) {
@@ -58,7 +63,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
         ::SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }
     ::ShowWindow(window, showCommand);
+    StartupCheckpoint("main_mapped");
     ::UpdateWindow(window);
+    StartupCheckpoint("main_painted");
+    kestrune::EndStartupTrace();
 
     MSG message{};
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
