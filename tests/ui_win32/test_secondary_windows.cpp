@@ -296,6 +296,32 @@ TEST_F(SecondaryWindowTest, PicturesFollowTheDpiAndLeakNothing) {
     EXPECT_EQ(::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS), objects);
 }
 
+// With none of the program's windows active, the exception display's box belongs to the main
+// window, so that it comes forward with it rather than staying behind other programs' windows.
+HWND boxOwner = nullptr;
+void CALLBACK CloseTheBox(HWND, UINT, UINT_PTR timer, DWORD) {
+    std::vector<HWND> windows;
+    ::EnumThreadWindows(::GetCurrentThreadId(), CollectWindow, reinterpret_cast<LPARAM>(&windows));
+    for (const HWND window : windows) {
+        if (ClassOf(window) == L"#32770" && ::IsWindowVisible(window)) {
+            boxOwner = ::GetWindow(window, GW_OWNER);
+            ::KillTimer(nullptr, timer);
+            ::PostMessageW(window, WM_COMMAND, IDOK, 0);
+        }
+    }
+}
+
+TEST_F(SecondaryWindowTest, TheExceptionBoxBelongsToTheMainWindowWhenNoneIsActive) {
+    SetExceptionPresenter({});
+    SetExceptionBoxOwner(mainWindow);
+    ASSERT_EQ(::GetActiveWindow(), nullptr);
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 100, CloseTheBox);
+    ShowException("Cannot create file mods.kst");
+    ::KillTimer(nullptr, timer);
+    SetExceptionBoxOwner(nullptr);
+    EXPECT_EQ(boxOwner, mainWindow);
+}
+
 // The list is written into a fresh folder.
 class AddModWindowTest : public SecondaryWindowTest {
 protected:
