@@ -102,30 +102,48 @@ stop_private_x_server() {
     fi
 }
 
-# run_under_wine DIR: runs the CTest suites of a 64-bit Windows build under wine64, in a Wine
-# prefix inside the build (made once), with a private X server for the window tests. The
-# prefix's server is started first and kept running, so that no suite spends its time on
-# starting it (and its services) again; it and the X server are ended afterwards, whatever
-# happened (a failure, an error in this script, Ctrl-C). Wine names files on disk through the
-# Unix locale, so everything runs in C.UTF-8, which every Debian has, whatever the machine names
-# or lacks; a suite that needs another locale sets its own.
+# choose_wine: sets WINE and WINESERVER, the commands of the Wine that runs this build's
+# programs, and WINE_FILES, the tree its paths are in: the host's wine64 (64-bit programs only),
+# or within scripts/wow64-root.sh run, the WoW64 root's Wine (32-bit and 64-bit programs).
+WINE=()
+WINESERVER=()
+WINE_FILES=
+choose_wine() {
+    if [ -n "${KESTRUNE_WOW64_ROOT:-}" ]; then
+        WINE=("$ROOT/scripts/wow64-root.sh" wine)
+        WINESERVER=("$ROOT/scripts/wow64-root.sh" wineserver)
+        WINE_FILES=$KESTRUNE_WOW64_ROOT
+    else
+        WINE=("$(wine_tool wine64)")
+        WINESERVER=("$(wine_tool wineserver)")
+        WINE_FILES=
+    fi
+}
+
+# run_under_wine DIR: runs the CTest suites of a Windows build under Wine, with a private X
+# server for the window tests: a 64-bit build under the host's wine64, in a Wine prefix inside
+# the build (made once); within scripts/wow64-root.sh run, a 32-bit build under the root's Wine,
+# in the root's prefix. The prefix's server is started first and kept running, so that no suite
+# spends its time on starting it (and its services) again; it and the X server are ended
+# afterwards, whatever happened (a failure, an error in this script, Ctrl-C). Wine names files on
+# disk through the Unix locale, so everything runs in C.UTF-8, which every Debian (and the root)
+# has, whatever the machine names or lacks; a suite that needs another locale sets its own.
 run_under_wine() {
     local dir=$ROOT/$1
-    export WINEPREFIX=$dir/wineprefix WINEDEBUG=-all
-    local wine wineserver
-    wine=$(wine_tool wine64)
-    wineserver=$(wine_tool wineserver)
-    WINE_SERVER_TO_END=$wineserver
+    choose_wine
+    [ -n "$WINE_FILES" ] || export WINEPREFIX=$dir/wineprefix
+    export WINEDEBUG=-all
+    WINE_SERVER_TO_END=("${WINESERVER[@]}")
     trap 'end_wine_and_x_server' EXIT
     trap 'exit 130' INT
     trap 'exit 143' TERM
     start_private_x_server
     # The server needs the prefix's folder; wineboot fills it the first time.
-    mkdir -p "$WINEPREFIX"
-    LC_ALL=C.UTF-8 "$wineserver" -p
+    mkdir -p "$WINE_FILES$WINEPREFIX"
+    LC_ALL=C.UTF-8 "${WINESERVER[@]}" -p
     # No browser or .NET runtime for the prefix: the suites need neither.
-    LC_ALL=C.UTF-8 DISPLAY=$PRIVATE_DISPLAY WINEDLLOVERRIDES="mscoree=;mshtml=" "$wine" wineboot --init \
-        >/dev/null 2>&1
+    LC_ALL=C.UTF-8 DISPLAY=$PRIVATE_DISPLAY WINEDLLOVERRIDES="mscoree=;mshtml=" "${WINE[@]}" \
+        wineboot --init >/dev/null 2>&1
     local status=0
     LC_ALL=C.UTF-8 DISPLAY=$PRIVATE_DISPLAY ctest --test-dir "$dir" --output-on-failure || status=$?
     end_wine_and_x_server
@@ -134,13 +152,27 @@ run_under_wine() {
     return $status
 }
 
+# run_under_wow64_wine DIR: run_under_wine for a 32-bit build, within the WoW64 root. Returns 77
+# where the root cannot be had, the one line that says why in WOW64_UNAVAILABLE (and printed).
+WOW64_UNAVAILABLE=
+run_under_wow64_wine() {
+    local status=0
+    { WOW64_UNAVAILABLE=$("$ROOT/scripts/wow64-root.sh" ready 2>&1 1>&3); } 3>&1 || status=$?
+    if [ "$status" -ne 0 ]; then
+        echo "$WOW64_UNAVAILABLE" >&2
+        return "$status"
+    fi
+    "$ROOT/scripts/wow64-root.sh" run "$BASH" -c 'source "$1" && run_under_wine "$2"' _ \
+        "$ROOT/scripts/common.sh" "$1"
+}
+
 # Ends the prefix's server and its programs, then the X server they draw on.
-WINE_SERVER_TO_END=
+WINE_SERVER_TO_END=()
 end_wine_and_x_server() {
-    if [ -n "$WINE_SERVER_TO_END" ]; then
-        "$WINE_SERVER_TO_END" -k 2>/dev/null || true
-        "$WINE_SERVER_TO_END" -w 2>/dev/null || true
-        WINE_SERVER_TO_END=
+    if [ ${#WINE_SERVER_TO_END[@]} -gt 0 ]; then
+        "${WINE_SERVER_TO_END[@]}" -k 2>/dev/null || true
+        "${WINE_SERVER_TO_END[@]}" -w 2>/dev/null || true
+        WINE_SERVER_TO_END=()
     fi
     stop_private_x_server
 }
