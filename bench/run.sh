@@ -7,13 +7,14 @@
 #
 # ONLY names the parts to run, of: startup (start-up, memory, idle cost), probe, burst, windows
 # (the Windows edition's start-up and memory under Wine, and where its start-up goes, from a
-# traced build of its own); DISPLAY_NUMBER the X display to start (else the first free one of
-# :95 to :99).
+# traced build of its own), wow64 (the 32-bit and 64-bit editions' start-up and memory under the
+# WoW64 root's Wine, scripts/wow64-root.sh); DISPLAY_NUMBER the X display to start (else the
+# first free one of :95 to :99).
 #
 # Measured: start-up to the main window mapped and painted, resident memory once idle, the
 # server probe's latency, what the idle launcher costs, the datagram burst, and the first two
-# for the Windows edition under Wine. Only loopback addresses are used. Takes about fifteen
-# minutes with 10 runs (the first time, a few more to build for Windows).
+# for the Windows editions under Wine. Only loopback addresses are used. Takes about twenty
+# minutes with 10 runs (the first time, a few more to build for Windows and make the root).
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/common.sh"
 
 RUNS=${RUNS:-10}
@@ -22,8 +23,18 @@ SETTLE_MS=3000    # after the first paint: the splash window (1.5 s) is gone by 
 LOOKUP_MS=2000    # the slow name lookup "Test server" waits on
 CLICKS=20         # probe clicks (and raw round trips) per run
 BUILD=build/bench
-ONLY=${ONLY:-startup probe burst windows}
+ONLY=${ONLY:-startup probe burst windows wow64}
 part() { [[ " $ONLY " == *" $1 "* ]]; }
+# The WoW64 root's Wine runs within its mounts, which only the processes of one mount namespace
+# see: the whole bench enters it. Where the root cannot be had, its script says why, and the
+# part is left out.
+if part wow64 && [ -z "${KESTRUNE_WOW64_ROOT:-}" ]; then
+    if "$ROOT/scripts/wow64-root.sh" ready; then
+        exec "$ROOT/scripts/wow64-root.sh" run "$ROOT/bench/run.sh"
+    fi
+    ONLY=" $ONLY "
+    ONLY=${ONLY/ wow64 / }
+fi
 # The probe's details are measured against an answer recorded from a real server with six players,
 # and against a full server's answer: 64 players, 3.3 kB.
 RECORDED_ANSWER=$ROOT/tests/launcher/data/status-tdm-utf8.bin
@@ -344,6 +355,59 @@ end_wine_and_x_server
 unset WINEPREFIX WINEDEBUG
 fi
 
+if part wow64; then
+# --- The 32-bit edition under the WoW64 root's Wine, beside the 64-bit one and bare windows ----
+ensure_packages "${WINDOWS_PACKAGES[@]}"
+choose_wine
+WOW64_VERSION=$("${WINE[@]}" --version)
+for bits in 32 64; do
+    processor=i686
+    [ "$bits" = 32 ] || processor=x86_64
+    say "configuring build/bench-win$bits (Release, $bits-bit Windows)"
+    cmake -S "$ROOT" -B "$ROOT/build/bench-win$bits" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-$processor.cmake" -DKESTRUNE_BENCH=ON \
+        -DKESTRUNE_TESTS=OFF >/dev/null
+    cmake --build "$ROOT/build/bench-win$bits" --target kestrune bench_win32_bare_window
+    # In the build folder: the root holds it at the same path, and not this bench's /tmp.
+    rm -rf "$ROOT/build/bench-wow64/win$bits"
+    make_launcher_folder "$ROOT/build/bench-wow64/win$bits" 27960 \
+        "$ROOT/build/bench-win$bits/app/kestrune.exe"
+done
+# The root's own prefix for the bench, apart from the tests'; its server is started before
+# anything is timed and kept running, as for the 64-bit edition under the host's Wine.
+export WINEPREFIX=/wineprefix-bench WINEDEBUG=-all
+WINE_SERVER_TO_END=("${WINESERVER[@]}")
+mkdir -p "$WINE_FILES$WINEPREFIX"
+"${WINESERVER[@]}" -p
+say "starting the WoW64 Wine prefix $WINEPREFIX ($WOW64_VERSION)"
+WINEDLLOVERRIDES="mscoree=;mshtml=" "${WINE[@]}" wineboot --init >/dev/null 2>&1
+# measure_wow64 TAG SETTLE: one run of each edition and its bare window, 32-bit first.
+measure_wow64() {
+    local bits
+    for bits in 32 64; do
+        measure "wow${bits}_bare_$1" watch_window "Bare window" "$2" 0 "${WINE[@]}" \
+            "$ROOT/build/bench-win$bits/bench/bench_win32_bare_window.exe"
+        measure "wow${bits}_kestrune_$1" in_folder "$ROOT/build/bench-wow64/win$bits" \
+            watch_window "Kestrune version 2.0" "$2" 0 "${WINE[@]}" kestrune.exe
+    done
+}
+in_folder() { (cd "$1" && shift && "$@"); }
+say "WoW64 start-up: $((3 * RUNS)) runs of each, back to back"
+# One round first: the desktop process starts with the first window, and none pays for a cold
+# disk cache.
+measure_wow64 warm_ 0
+for run in $(seq $((3 * RUNS))); do
+    measure_wow64 "" 0
+done
+say "WoW64 memory: $RUNS runs of $((4 * SETTLE_MS / 1000 + 2)) s"
+for run in $(seq "$RUNS"); do
+    measure_wow64 idle_ "$SETTLE_MS"
+    printf '  run %2d of %d\n' "$run" "$RUNS"
+done
+end_wine_and_x_server
+unset WINEPREFIX WINEDEBUG
+fi
+
 LOAD_AFTER=$(cut -d' ' -f1-3 /proc/loadavg)
 
 # --- The table ---------------------------------------------------------------------------------
@@ -388,8 +452,8 @@ echo "measured in the same run"
 echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)," \
     "$(awk '/MemTotal/ {printf "%.1f GiB", $2 / 1048576}' /proc/meminfo) memory;" \
     "load average $LOAD_BEFORE before, $LOAD_AFTER after"
-echo "Display: Xvfb $DISPLAY with openbox; Qt $(pkg-config --modversion Qt6Core || echo 6)${WINE_VERSION:+;}" \
-    "${WINE_VERSION:-}"
+wines="${WINE_VERSION:+; $WINE_VERSION}${WOW64_VERSION:+; WoW64 root: $WOW64_VERSION}"
+echo "Display: Xvfb $DISPLAY with openbox; Qt $(pkg-config --modversion Qt6Core || echo 6)$wines"
 echo
 row "measure" "Kestrune" "baseline" "ratio" "target" "result"
 row "$(printf -- '-%.0s' {1..50})" "----------" "----------" "--------" "--------" "------"
@@ -434,6 +498,28 @@ row "  bare Win32 window loading the launcher's DLLs" "" "$(mib "$wd_rss")" \
     "$(ratio "$wd_rss" "$wb_rss") ($(ratio "$w_rss" "$wd_rss"))" "" ""
 row "    of it private (anonymous)" "" "$(mib "$wd_anon")" \
     "$(ratio "$wd_anon" "$wb_anon") ($(ratio "$w_anon" "$wd_anon"))" "" ""
+fi
+if part wow64; then
+k32=$(m wow32_kestrune_startup_ms); b32=$(m wow32_bare_startup_ms)
+k64=$(m wow64_kestrune_startup_ms); b64=$(m wow64_bare_startup_ms)
+kr32=$(m wow32_kestrune_idle_rss_kb); br32=$(m wow32_bare_idle_rss_kb)
+kr64=$(m wow64_kestrune_idle_rss_kb); br64=$(m wow64_bare_idle_rss_kb)
+ka32=$(m wow32_kestrune_idle_anon_kb); ba32=$(m wow32_bare_idle_anon_kb)
+ka64=$(m wow64_kestrune_idle_anon_kb); ba64=$(m wow64_bare_idle_anon_kb)
+wow_start_ratio=$(ratio "$k32" "$b32")
+wow_rss_ratio=$(ratio "$kr32" "$br32")
+row "32-bit Windows, WoW64 Wine: start-up to the window" "$(ms "$k32")" "$(ms "$b32")" \
+    "$wow_start_ratio" "<= 1.2x" "$(at_most "${wow_start_ratio%x}" 1.2)"
+row "  64-bit edition, same Wine (32-bit against it)" "$(ms "$k64")" "$(ms "$b64")" \
+    "$(ratio "$k64" "$b64") ($(ratio "$k32" "$k64"))" "" ""
+row "32-bit Windows, WoW64 Wine: memory, splash gone" "$(mib "$kr32")" "$(mib "$br32")" \
+    "$wow_rss_ratio" "<= 1.2x" "$(at_most "${wow_rss_ratio%x}" 1.2)"
+row "  of it private (anonymous)" "$(mib "$ka32")" "$(mib "$ba32")" "$(ratio "$ka32" "$ba32")" \
+    "" ""
+row "  64-bit edition, same Wine (32-bit against it)" "$(mib "$kr64")" "$(mib "$br64")" \
+    "$(ratio "$kr64" "$br64") ($(ratio "$kr32" "$kr64"))" "" ""
+row "    of it private (anonymous)" "$(mib "$ka64")" "$(mib "$ba64")" \
+    "$(ratio "$ka64" "$ba64") ($(ratio "$ka32" "$ka64"))" "" ""
 fi
 if part probe; then
 # A probe latency beside its raw round trip, within 1 ms of it.
@@ -488,6 +574,12 @@ if part windows; then
     echo "every Windows program, are in neither. Memory after ${SETTLE_MS} ms, the splash gone."
     echo "The DLLs row loads comctl32 and ws2_32 into the bare window;"
     echo "in brackets, the launcher against it."
+fi
+if part wow64; then
+    echo "WoW64: the Release kestrune.exe, 32-bit and 64-bit, each beside the bare Win32 window"
+    echo "built for the same, all under the WoW64 root's Wine (Debian unstable, scripts/wow64-root.sh)"
+    echo "in one prefix made before the runs, its server started before the timing and kept"
+    echo "running. Memory is that of the process that runs the .exe, after ${SETTLE_MS} ms."
 fi
 if part windows; then
     windows_trace_table
