@@ -164,8 +164,9 @@ TSPassword=$1
 Autojoin=0
 EOF
     (cd "$work/launcher" && run_here ./kestrune >>"$work/launcher.log" 2>&1 &)
+    # Up to about 30 s: a machine busy with a build starts it slowly.
     local windows=() window height
-    for _ in $(seq 100); do
+    for _ in $(seq 300); do
         mapfile -t windows < <(DISPLAY=$PRIVATE_DISPLAY xdotool search --onlyvisible \
             --name '^Kestrune version 2.0$' 2>/dev/null)
         # The splash window shows over the main window for its first 1.5 s.
