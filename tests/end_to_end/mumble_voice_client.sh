@@ -99,7 +99,7 @@ uname=$(id -un)
 EOF
     rm -f "$work/murmur.sqlite"
     run_here "$murmurd" -fg -ini "$work/murmur.ini" >"$work/murmur.log" 2>&1 &
-    for _ in $(seq 100); do
+    for _ in $(seq 300); do
         grep -q "Not registering server as public" "$work/murmur.log" && return 0
         grep -q "=> Stopped" "$work/murmur.log" && return 1
         sleep 0.1
@@ -189,7 +189,7 @@ EOF
 started=$(date +%s%N)
 click_launch_ts2 "$WRONG_PASSWORD"
 # The server's lines about a client begin "<session:nick(user id)>".
-wait_for_log 20 ":$NICK(-1)> Rejected connection from 127.0.0.1:" ||
+wait_for_log 40 ":$NICK(-1)> Rejected connection from 127.0.0.1:" ||
     fail "the client with the wrong password was not refused"
 grep -F ":$NICK(-1)> Rejected connection from 127.0.0.1:" "$work/murmur.log" |
     grep -qF ": Invalid server password" || fail "the client was refused for another reason"
@@ -206,6 +206,6 @@ for _ in $(seq 50); do
 done
 
 click_launch_ts2 "$PASSWORD"
-wait_for_log 20 ":$NICK(-1)> Authenticated" || fail "the client with the right password did not get in"
+wait_for_log 40 ":$NICK(-1)> Authenticated" || fail "the client with the right password did not get in"
 echo "authenticated as $NICK with the right password"
 echo "both launches took $((($(date +%s%N) - started) / 1000000)) ms from the first start of the launcher"
