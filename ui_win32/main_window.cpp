@@ -18,6 +18,7 @@
 #include "ui_logic/web_sites.h"
 #include "ui_win32/elided_text.h"
 #include "ui_win32/exception_display.h"
+#include "ui_win32/font_dc.h"
 #include "ui_win32/message_loop.h"
 #include "ui_win32/resources/resource_ids.h"
 #include "ui_win32/startup_trace.h"
@@ -134,28 +135,6 @@ MainWindowId IdOf(MainControl control) {
     return kIdEdQ3Server;
 }
 
-// The font a control draws with, selected into a device context for as long as it lives.
-class ControlDC {
-public:
-    explicit ControlDC(HWND control)
-        : control_(control),
-          dc_(::GetDC(control)),
-          old_(::SelectObject(
-              dc_, reinterpret_cast<HGDIOBJ>(::SendMessageW(control, WM_GETFONT, 0, 0)))) {}
-    ~ControlDC() {
-        ::SelectObject(dc_, old_);
-        ::ReleaseDC(control_, dc_);
-    }
-    ControlDC(const ControlDC&) = delete;
-    ControlDC& operator=(const ControlDC&) = delete;
-    HDC Get() const { return dc_; }
-
-private:
-    HWND control_;
-    HDC dc_;
-    HGDIOBJ old_;
-};
-
 }  // namespace
 
 TForm1::TForm1(std::string settingsPath, std::string modsListPath)
@@ -228,7 +207,7 @@ void TForm1::CreateControls() {
                                        kMessageLinePlace, kIdServerInfo);
     int widestMessage = 0;
     {
-        const ControlDC dc(serverInfo);
+        const FontDC dc(serverInfo);
         for (const std::u16string_view message : kMessageLineTexts) {
             widestMessage = std::max(widestMessage, TextWidth(dc.Get(), Wide(message)));
         }
@@ -274,7 +253,7 @@ void TForm1::CreateControls() {
 // A label too narrow for its caption in the font at hand (a substitute for the window font is
 // wider) grows to the right rather than cutting it.
 void TForm1::WidenToCaption(HWND label, ControlPlace place) {
-    const ControlDC dc(label);
+    const FontDC dc(label);
     const int needed = ::MulDiv(TextWidth(dc.Get(), WindowText(label)),
                                 static_cast<int>(kLayoutDpi), static_cast<int>(Dpi()));
     if (needed > place.width) {
@@ -601,7 +580,7 @@ void TForm1::ShowServerInfo(const ServerDetailsLine& line, const std::string& hi
     const int room = area.right - area.left;
     std::wstring text = WideFromUtf8(line.Text());
     {
-        const ControlDC dc(label);
+        const FontDC dc(label);
         if (TextWidth(dc.Get(), text) > room && !line.map.empty()) {
             const std::wstring figures =
                 WideFromUtf8(std::string(ServerDetailsLine::kSeparator) + line.figures);

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "ui_win32/font_dc.h"
+
 namespace kestrune {
 
 namespace {
@@ -11,13 +13,10 @@ int Unscaled(int pixels, UINT dpi) {
     return static_cast<int>((static_cast<long long>(pixels) * kLayoutDpi + dpi - 1) / dpi);
 }
 
-SIZE TextExtent(HWND window, HFONT font, std::wstring_view text) {
+SIZE TextExtent(HFONT font, std::wstring_view text) {
     SIZE extent{};
-    const HDC dc = ::GetDC(window);
-    const HGDIOBJ previous = ::SelectObject(dc, font);
-    ::GetTextExtentPoint32W(dc, text.data(), static_cast<int>(text.size()), &extent);
-    ::SelectObject(dc, previous);
-    ::ReleaseDC(window, dc);
+    const FontDC dc(font);
+    ::GetTextExtentPoint32W(dc.Get(), text.data(), static_cast<int>(text.size()), &extent);
     return extent;
 }
 
@@ -25,7 +24,7 @@ SIZE TextExtent(HWND window, HFONT font, std::wstring_view text) {
 
 HWND AddTextLabel(NativeWindow& window, std::wstring_view text, POINT topLeft, int id,
                   int pointSize) {
-    const SIZE extent = TextExtent(window.Handle(), window.Font(pointSize), text);
+    const SIZE extent = TextExtent(window.Font(pointSize), text);
     const UINT dpi = window.Dpi();
     const std::wstring caption(text);
     return window.AddControl(
