@@ -142,8 +142,6 @@ TForm1::TForm1(std::string settingsPath, std::string modsListPath)
     CreateMenuBar();
     SetExceptionBoxOwner(Handle());
     StartupCheckpoint("main_window");
-    hints_ = std::make_unique<Hints>(Handle());
-    StartupCheckpoint("main_hints");
     Open = std::make_unique<ExecutableDialog>(Handle());
     CreateControls();
     CreateStatusBar();
@@ -193,9 +191,6 @@ void TForm1::CreateControls() {
         if (std::wstring_view(row.className) == WC_STATICW && row.caption) {
             WidenToCaption(control, row.place);
         }
-        if (row.hint) {
-            hints_->Set(control, row.hint);
-        }
         if (row.handCursor) {
             SetHandCursor(control);
         }
@@ -227,9 +222,7 @@ void TForm1::CreateControls() {
     }
     ::SetWindowTextW(Control(kIdLabel10), WideFromUtf8(kMakerHost).c_str());
     WidenToCaption(Control(kIdLabel10), kLabels[std::size(kLabels) - 1].place);
-    const HWND Image1 = AddPicture(IDB_PARTNER_LOGO, kPartnerLogoPlace, kIdImage1);
-    hints_->Set(Image1, L"Visit website");
-    SetHandCursor(Image1);
+    SetHandCursor(AddPicture(IDB_PARTNER_LOGO, kPartnerLogoPlace, kIdImage1));
 
     StartupCheckpoint("main_labels_and_logo");
     for (const ControlRow& row : kTabOrder) {
@@ -241,7 +234,6 @@ void TForm1::CreateControls() {
     ::CheckDlgButton(Handle(), kIdCbAutosave, BST_CHECKED);
     ::CheckDlgButton(Handle(), kIdCbAutojoin, BST_CHECKED);
     ::CheckDlgButton(Handle(), kIdGroupItem1, BST_CHECKED);
-    SetAreaHints();
 
     cbMods = std::make_unique<ModsComboBox>(Control(kIdCbMods),
                                             [this] { Guarded([this] { steps_.cbModsChange(); }); });
@@ -262,10 +254,28 @@ void TForm1::WidenToCaption(HWND label, ControlPlace place) {
     }
 }
 
+// The hints show only once the pointer rests on a control, so they are given once the window
+// shows: their tooltip is a window of its own, and each hinted control is subclassed for it.
+void TForm1::SetHints() {
+    hints_ = std::make_unique<Hints>(Handle());
+    const auto setHint = [this](const ControlRow& row) {
+        if (row.hint) {
+            hints_->Set(Control(row.id), row.hint);
+        }
+    };
+    std::ranges::for_each(kLabels, setHint);
+    hints_->Set(Control(kIdImage1), L"Visit website");
+    std::ranges::for_each(kTabOrder, setHint);
+    SetAreaHints();
+}
+
 // Hints of the window's own areas, where the pointer reaches the window rather than a control:
 // the game type's box, which lets it through, and the launch buttons while disabled (a disabled
 // control takes no pointer, so its own hint would not show).
 void TForm1::SetAreaHints() {
+    if (!hints_) {
+        return;
+    }
     const struct {
         MainWindowId id;
         ControlPlace place;
@@ -318,6 +328,8 @@ void TForm1::FormCreate() {
     ::UpdateWindow(Handle());
     ::SetFocus(Control(kIdEdQ3Server));
     StartupCheckpoint("main_painted");
+    SetHints();
+    StartupCheckpoint("main_hints");
     // Anything FormCreate raises is shown; the window is built and the program goes on.
     Guarded([this] { steps_.FormCreate(); });
     StartupCheckpoint("settings_and_mods_loaded");

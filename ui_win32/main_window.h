@@ -111,6 +111,7 @@ private:
     void CreateMenuBar();
     void CreateControls();
     void WidenToCaption(HWND label, ControlPlace place);
+    void SetHints();
     void SetAreaHints();
     void CreateStatusBar();
     void CreateProbe();
