@@ -313,11 +313,14 @@ say "configuring $WINDOWS_BUILD (Release, 64-bit Windows)"
 cmake -S "$ROOT" -B "$ROOT/$WINDOWS_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" -DKESTRUNE_BENCH=ON \
     -DKESTRUNE_TESTS=OFF >/dev/null
-say "building kestrune.exe and the bare Win32 window"
-cmake --build "$ROOT/$WINDOWS_BUILD" --target kestrune bench_win32_bare_window
+say "building kestrune.exe and the bare Win32 windows"
+cmake --build "$ROOT/$WINDOWS_BUILD" --target kestrune bench_win32_bare_window \
+    bench_win32_controls_window
 WINE=$(wine_tool wine64)
 WINE_VERSION=$("$WINE" --version)
 BARE_EXE=$ROOT/$WINDOWS_BUILD/bench/bench_win32_bare_window.exe
+# The floor for the launcher's kind of window: its DLLs, resources and kinds of control.
+CONTROLS_EXE=$ROOT/$WINDOWS_BUILD/bench/bench_win32_controls_window.exe
 make_launcher_folder "$WORK/windows" 27960 "$ROOT/$WINDOWS_BUILD/app/kestrune.exe"
 in_windows_folder() { (cd "$WORK/windows" && "$@"); }
 # One prefix, made once; its server is started before anything is timed and kept running
@@ -334,20 +337,23 @@ say "Windows start-up under Wine: $((3 * RUNS)) runs of each, back to back"
 # pays for a cold disk cache.
 measure warm_ watch_window "Bare window" 0 0 "$WINE" "$BARE_EXE"
 measure warm_ in_windows_folder watch_window "Kestrune version 2.0" 0 0 "$WINE" kestrune.exe
+measure warm_ watch_window "Bare window" 0 0 "$WINE" "$CONTROLS_EXE"
 for run in $(seq $((3 * RUNS))); do
     measure win_bare_ watch_window "Bare window" 0 0 "$WINE" "$BARE_EXE"
     measure win_kestrune_ in_windows_folder \
         watch_window "Kestrune version 2.0" 0 0 "$WINE" kestrune.exe
     measure win_label_ watch_window "Bare window" 0 0 "$WINE" "$BARE_EXE" --label
     measure win_dlls_ watch_window "Bare window" 0 0 "$WINE" "$BARE_EXE" --dlls
+    measure win_controls_ watch_window "Bare window" 0 0 "$WINE" "$CONTROLS_EXE"
 done
-say "Windows memory under Wine: $RUNS runs of $((4 * SETTLE_MS / 1000 + 2)) s"
+say "Windows memory under Wine: $RUNS runs of $((5 * SETTLE_MS / 1000 + 2)) s"
 for run in $(seq "$RUNS"); do
     measure win_bare_idle_ watch_window "Bare window" "$SETTLE_MS" 0 "$WINE" "$BARE_EXE"
     measure win_kestrune_idle_ in_windows_folder \
         watch_window "Kestrune version 2.0" "$SETTLE_MS" 0 "$WINE" kestrune.exe
     measure win_label_idle_ watch_window "Bare window" "$SETTLE_MS" 0 "$WINE" "$BARE_EXE" --label
     measure win_dlls_idle_ watch_window "Bare window" "$SETTLE_MS" 0 "$WINE" "$BARE_EXE" --dlls
+    measure win_controls_idle_ watch_window "Bare window" "$SETTLE_MS" 0 "$WINE" "$CONTROLS_EXE"
     printf '  run %2d of %d\n' "$run" "$RUNS"
 done
 windows_startup_trace
@@ -488,6 +494,9 @@ row "  bare Win32 window with one text label" "" "$(ms "$wl_start")" \
     "$(ratio "$wl_start" "$wb_start")" "" ""
 row "  bare Win32 window loading the launcher's DLLs" "" "$(ms "$wd_start")" \
     "$(ratio "$wd_start" "$wb_start") ($(ratio "$w_start" "$wd_start"))" "" ""
+wc_start=$(m win_controls_startup_ms)
+row "  bare Win32 window with the launcher's controls" "" "$(ms "$wc_start")" \
+    "$(ratio "$wc_start" "$wb_start") ($(ratio "$w_start" "$wc_start"))" "" ""
 row "Windows, under Wine: resident memory, splash gone" "$(mib "$w_rss")" "$(mib "$wb_rss")" \
     "$w_rss_ratio" "<= 1.2x" "$(at_most "${w_rss_ratio%x}" 1.2)"
 row "  of it private (anonymous)" "$(mib "$w_anon")" "$(mib "$wb_anon")" \
@@ -498,6 +507,11 @@ row "  bare Win32 window loading the launcher's DLLs" "" "$(mib "$wd_rss")" \
     "$(ratio "$wd_rss" "$wb_rss") ($(ratio "$w_rss" "$wd_rss"))" "" ""
 row "    of it private (anonymous)" "" "$(mib "$wd_anon")" \
     "$(ratio "$wd_anon" "$wb_anon") ($(ratio "$w_anon" "$wd_anon"))" "" ""
+wc_rss=$(m win_controls_idle_rss_kb); wc_anon=$(m win_controls_idle_anon_kb)
+row "  bare Win32 window with the launcher's controls" "" "$(mib "$wc_rss")" \
+    "$(ratio "$wc_rss" "$wb_rss") ($(ratio "$w_rss" "$wc_rss"))" "" ""
+row "    of it private (anonymous)" "" "$(mib "$wc_anon")" \
+    "$(ratio "$wc_anon" "$wb_anon") ($(ratio "$w_anon" "$wc_anon"))" "" ""
 fi
 if part wow64; then
 k32=$(m wow32_kestrune_startup_ms); b32=$(m wow32_bare_startup_ms)
@@ -572,8 +586,10 @@ if part windows; then
     echo "for them). Memory is that of the process that runs the .exe (its window's _NET_WM_PID):"
     echo "it holds Wine's own libraries on both sides; Wine's server and desktop process, shared by"
     echo "every Windows program, are in neither. Memory after ${SETTLE_MS} ms, the splash gone."
-    echo "The DLLs row loads comctl32 and ws2_32 into the bare window;"
-    echo "in brackets, the launcher against it."
+    echo "The DLLs row loads comctl32 and ws2_32 into the bare window; the controls row is the"
+    echo "bare window built with the launcher's imports (comctl32 6 by its manifest, ws2_32), its"
+    echo "resources, icon and a menu bar, and controls of the main window's kinds and numbers in"
+    echo "its font: what Wine charges for that kind of window. In brackets, the launcher against it."
 fi
 if part wow64; then
     echo "WoW64: the Release kestrune.exe, 32-bit and 64-bit, each beside the bare Win32 window"
