@@ -25,6 +25,7 @@
 #include "platform/system_error.h"
 #include "tests/support/files.h"
 #include "tests/support/win32_messages.h"
+#include "tests/ui_win32/main_window_test.h"
 #include "ui_win32/exception_display.h"
 #include "ui_win32/executable_dialog.h"
 #include "ui_win32/main_window.h"
@@ -57,29 +58,10 @@ bool Holds(unsigned codePage) {
     return codePage == 0 || codePage == ::GetACP();
 }
 
-class Win32CodePages : public ::testing::Test {
+class Win32CodePages : public NativeMainWindowTest {
 protected:
-    static void SetUpTestSuite() {
-        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
-        ::InitCommonControlsEx(&controls);
-    }
-    void SetUp() override {
-        SetExceptionPresenter([this](const std::wstring& text) { shown_.push_back(text); });
-    }
-    void TearDown() override {
-        form_.reset();
-        SetExceptionPresenter({});
-        SetFileDialogAnswer({});
-    }
-
     void Open(const fs::path& folder) {
         form_ = std::make_unique<TForm1>(Utf8(folder / "kestrune.ini"), Utf8(folder / "mods.kst"));
-    }
-    std::wstring Text(MainWindowId id) const { return WindowText(form_->Control(id)); }
-    void Click(MainWindowId id) { ::SendMessageW(form_->Control(id), BM_CLICK, 0, 0); }
-    void Menu(MainWindowId id) { ::SendMessageW(form_->Handle(), WM_COMMAND, id, 0); }
-    void Type(MainWindowId id, const std::wstring& text) {
-        ::SetWindowTextW(form_->Control(id), text.c_str());
     }
 
     // The recording stand-in, put in the folder under the name of a real program.
@@ -111,9 +93,6 @@ protected:
         const size_t newline = text.find(L'\n');
         return std::pair{text.substr(0, newline), text.substr(newline + 1)};
     }
-
-    std::unique_ptr<TForm1> form_;
-    std::vector<std::wstring> shown_;
 };
 
 // The test command names the code page each run's locale must give; a locale that is missing

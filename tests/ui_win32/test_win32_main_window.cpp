@@ -26,6 +26,7 @@
 #include "tests/support/files.h"
 #include "tests/support/win32_messages.h"
 #include "tests/ui_win32/control_table.h"
+#include "tests/ui_win32/main_window_test.h"
 #include "ui_logic/web_sites.h"
 #include "ui_win32/exception_display.h"
 #include "ui_win32/executable_dialog.h"
@@ -45,35 +46,14 @@ using test_support::WriteFile;
 
 constexpr std::uint32_t kLoopback = 0x0100007Fu;  // 127.0.0.1 in network byte order
 
-class Win32MainWindow : public ::testing::Test {
+class Win32MainWindow : public NativeMainWindowTest {
 protected:
-    static void SetUpTestSuite() {
-        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
-        ::InitCommonControlsEx(&controls);
-    }
-    void SetUp() override {
-        SetExceptionPresenter([this](const std::wstring& text) { shown_.push_back(text); });
-    }
-    void TearDown() override {
-        form_.reset();
-        SetExceptionPresenter({});
-        SetFileDialogAnswer({});
-        SetWebSiteOpener({});
-    }
-
     TForm1& Open() {
         form_ = std::make_unique<TForm1>(folder_ / "kestrune.ini", folder_ / "mods.kst");
         form_->SetOnClosed([this] { closed_ = true; });
         return *form_;
     }
-    HWND Control(MainWindowId id) const { return form_->Control(id); }
-    std::wstring Text(MainWindowId id) const { return WindowText(Control(id)); }
     bool Enabled(MainWindowId id) const { return ::IsWindowEnabled(Control(id)) != FALSE; }
-    void Click(MainWindowId id) { ::SendMessageW(Control(id), BM_CLICK, 0, 0); }
-    void Menu(MainWindowId id) { ::SendMessageW(form_->Handle(), WM_COMMAND, id, 0); }
-    void Type(MainWindowId id, const std::wstring& text) {
-        ::SetWindowTextW(Control(id), text.c_str());
-    }
     // Keys typed into the mods box's edit part, as WM_CHAR brings them.
     void TypeIntoMods(const std::wstring& keys) {
         COMBOBOXINFO info{};
@@ -85,8 +65,6 @@ protected:
     }
 
     TempFolder folder_;
-    std::unique_ptr<TForm1> form_;
-    std::vector<std::wstring> shown_;
     bool closed_ = false;
 };
 
