@@ -2,6 +2,13 @@
 # Sourced, not run.
 set -euo pipefail
 
+# An environment may name no PATH at all (env -i): bash then searches a default of its own but
+# hands none to the programs it starts, and CMake, which finds its own modules through PATH,
+# cannot configure.
+if ! printenv PATH >/dev/null; then
+    export PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
+fi
+
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 say() { printf '\033[1m==> %s\033[0m\n' "$*"; }
