@@ -166,7 +166,9 @@ run_under_wow64_wine() {
     local status=0
     { WOW64_UNAVAILABLE=$("$ROOT/scripts/wow64-root.sh" ready 2>&1 1>&3); } 3>&1 || status=$?
     if [ "$status" -ne 0 ]; then
+        # What installing printed on the way is not the reason.
         echo "$WOW64_UNAVAILABLE" >&2
+        WOW64_UNAVAILABLE=$(grep '^no WoW64 root: ' <<<"$WOW64_UNAVAILABLE" | tail -n 1 || true)
         return "$status"
     fi
     "$ROOT/scripts/wow64-root.sh" run "$BASH" -c 'source "$1" && run_under_wine "$2"' _ \

@@ -8,7 +8,8 @@
 #       ready: in a mount namespace of its own, proc, sys, /dev, /dev/pts, a fresh /dev/shm and
 #       /tmp, the X sockets' folder, and this source tree (read-only) with its build folder
 #       (writable) at the same paths are mounted in the root. All of it is unmounted when COMMAND
-#       ends, whatever the outcome, and no other process ever sees it.
+#       ends, whatever the outcome, and no other process sees it (in a chroot, see
+#       in_mount_namespace).
 #   scripts/wow64-root.sh ready               only makes the root, or says why it cannot
 #   scripts/wow64-root.sh wine ARGS...        (within run) the root's wine, in this folder
 #   scripts/wow64-root.sh wineserver ARGS...  (within run) the root's wine server
@@ -89,6 +90,15 @@ mount_for_wine() {
     mount_in_root --bind "$ROOT/build" "$ROOT/build"
 }
 
+# Runs this script with ARGS in a mount namespace of its own, whose mounts no other process sees.
+# In a chroot, whose "/" is no mount point, the propagation of "/" cannot be made private: the
+# namespace then keeps the propagation it has, and the trap still unmounts everything.
+in_mount_namespace() {  # ARGS...
+    local propagation=private
+    unshare --mount --propagation private -- true 2>/dev/null || propagation=unchanged
+    unshare --mount --propagation "$propagation" -- "$0" "$@"
+}
+
 # --- Making the root -------------------------------------------------------------------------
 # Makes the root the first time, then brings it up to the recipe. A root whose making was cut
 # short is made again; one whose installing was, is installed again.
@@ -110,7 +120,7 @@ make_root() {
     fi
     say "installing $ROOT_PACKAGES in the WoW64 root"
     rm -f "$READY_MARK"
-    if ! unshare --mount --propagation private -- "$0" __install >>"$LOG" 2>&1; then
+    if ! in_mount_namespace __install >>"$LOG" 2>&1; then
         unavailable "Wine could not be installed from $MIRROR (see $LOG)"
     fi
     local version
@@ -173,7 +183,7 @@ run)
     shift
     [ $# -gt 0 ] || { echo "usage: $0 run COMMAND [ARGS...]" >&2; exit 2; }
     ready
-    exec unshare --mount --propagation private -- "$0" __run "$@"
+    in_mount_namespace __run "$@"
     ;;
 __run) shift; run_in_namespace "$@" ;;
 __install) install_in_root ;;
