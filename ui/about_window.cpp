@@ -32,6 +32,7 @@ TForm2::TForm2(QWidget& mainWindow) : mainWindow_(mainWindow) {
     MakeOwnedWindow(*this, mainWindow,
                     Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                         Qt::WindowCloseButtonHint);
+    CloseOnEscape(*this);
     setObjectName("Form2");
     setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle("About Kestrune");

@@ -14,7 +14,7 @@ namespace kestrune {
 class ClickableLabel;
 
 // The About window: the maker's picture and the partner's logo, both linking to their web sites,
-// the version and three lines about the maker. Modeless; OK hides it.
+// the version and three lines about the maker. Modeless; OK, Escape and the close box hide it.
 class TForm2 : public QWidget, private AboutWindowView {
     Q_OBJECT
 

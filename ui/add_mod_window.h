@@ -16,7 +16,7 @@ class QPushButton;
 namespace kestrune {
 
 // The Add-mod window: appends names to the main window's mods list and writes the list out.
-// Modeless; its close box hides it without writing.
+// Modeless; its close box and Escape hide it without writing.
 class TForm4 : public QWidget, private AddModWindowView {
     Q_OBJECT
 

@@ -2,6 +2,8 @@
 
 #include <QEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QObject>
 #include <QWidget>
 
@@ -74,11 +76,35 @@ private:
     QWidget& window_;
 };
 
+// Keys a control leaves alone go on to its window.
+class EscapeCloser : public QObject {
+public:
+    explicit EscapeCloser(QWidget& window) : QObject(&window), window_(window) {
+        window.installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == &window_ && event->type() == QEvent::KeyPress &&
+            static_cast<QKeyEvent*>(event)->matches(QKeySequence::Cancel)) {
+            window_.close();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QWidget& window_;
+};
+
 }  // namespace
 
 void MakeOwnedWindow(QWidget& window, QWidget& mainWindow, Qt::WindowFlags frame) {
     window.setParent(&mainWindow, Qt::Dialog | frame);
     new TaskBarSkipper(window);
+}
+
+void CloseOnEscape(QWidget& window) {
+    new EscapeCloser(window);
 }
 
 }  // namespace kestrune

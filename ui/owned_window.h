@@ -16,4 +16,8 @@ constexpr Qt::WindowFlags kOrdinaryFrame = Qt::CustomizeWindowHint | Qt::WindowT
 // off the task bar each time it is shown.
 void MakeOwnedWindow(QWidget& window, QWidget& mainWindow, Qt::WindowFlags frame);
 
+// Escape closes the window as its close box does, as a dialog's does on Windows, whichever of its
+// controls has the focus (none of them takes the key).
+void CloseOnEscape(QWidget& window);
+
 }  // namespace kestrune

@@ -63,6 +63,10 @@ LRESULT TForm2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                     case kButton1:
                         steps_.Button1Click();
                         return 0;
+                    case IDCANCEL:
+                        // Escape, from the dialog manager: the close box's way.
+                        CloseWindow();
+                        return 0;
                     case kImage1:
                         steps_.Image1Click();
                         return 0;

@@ -13,7 +13,7 @@ namespace kestrune {
 // The About window: the maker's picture and the partner's logo, both linking to their web
 // sites, the version and three lines about the maker. Modeless and hidden until the main window
 // shows it (BringForward); it is then centred on the main window the first time, later where it
-// was left. OK and the close box hide it.
+// was left. OK, Escape and the close box hide it.
 class TForm2 : public SecondaryNativeWindow<AboutWindowView> {
 public:
     // The controls' ids; OK is the window's default button (Enter).

@@ -66,6 +66,11 @@ LRESULT TForm4::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 steps_.Button1Click();
                 return 0;
             }
+            if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == IDCANCEL) {
+                // Escape, from the dialog manager: the close box's way, writing nothing.
+                CloseWindow();
+                return 0;
+            }
             break;
         default:
             break;

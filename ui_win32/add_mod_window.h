@@ -16,8 +16,8 @@ namespace kestrune {
 
 // The Add-mod window: appends names to the main window's mods list and writes the list out.
 // Modeless and hidden until the main window shows it (BringForward); it opens first at its
-// fixed place on the screen, later where it was left. Its close box hides it without writing: the
-// names added are saved with the settings.
+// fixed place on the screen, later where it was left. Its close box and Escape hide it without
+// writing: the names added are saved with the settings.
 class TForm4 : public SecondaryNativeWindow<AddModWindowView> {
 public:
     // The controls' ids.

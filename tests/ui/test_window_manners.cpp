@@ -97,5 +97,22 @@ TEST_F(WindowMannersTest, EnterOrSpaceOnAFocusedButtonPressesItOnce) {
     }
 }
 
+TEST_F(WindowMannersTest, EscapeClosesAboutAndAddModAsTheirCloseBoxesDo) {
+    // Window, the control with the focus, whether Escape closes the window.
+    for (auto [window, name, closes] : {std::tuple{about_, "Button1", true},
+                                        {addMod_, "edmods", true},
+                                        {addMod_, "btMods", true},
+                                        {window_.get(), "btnTest", false}}) {
+        SCOPED_TRACE(name);
+        window->show();
+        auto& control = *window->findChild<QWidget*>(name);
+        control.setFocus();
+        QTest::keyClicks(&control, "osp");
+        QTest::keyClick(&control, Qt::Key_Escape);
+        EXPECT_EQ(window->isVisible(), !closes);
+    }
+    EXPECT_FALSE(QFile::exists(folder_.filePath("mods.kst"))) << "the mods list written";
+}
+
 }  // namespace
 }  // namespace kestrune::test_support

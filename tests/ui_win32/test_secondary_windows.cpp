@@ -20,6 +20,7 @@
 #include "ui_win32/exception_display.h"
 #include "ui_win32/made_on_first_show.h"
 #include "ui_win32/main_window.h"
+#include "ui_win32/message_loop.h"
 #include "ui_win32/splash_window.h"
 #include "ui_win32/wide_text.h"
 #include "ui_win32/window_placement.h"
@@ -63,6 +64,12 @@ protected:
     std::vector<std::string> opened;
     std::vector<std::wstring> shown;
 };
+
+// Escape pressed on a control, handed on as the message loop does.
+void PressEscape(HWND control) {
+    MSG message{control, WM_KEYDOWN, VK_ESCAPE, 1, 0, {}};
+    DispatchWindowMessage(message);
+}
 
 const wchar_t* const link = L"Visit website";
 const std::vector<Control> aboutControls = {
@@ -182,7 +189,7 @@ TEST_F(SecondaryWindowTest, SplashHidesAfterItsTimeAndBringsTheMainWindowForward
     EXPECT_TRUE(shown.empty());
 }
 
-TEST_F(SecondaryWindowTest, AboutCentresOnTheMainWindowOnceAndOkHidesIt) {
+TEST_F(SecondaryWindowTest, AboutCentresOnTheMainWindowOnceAndOkOrEscapeHidesIt) {
     TForm2 about(mainWindow);
     BringForward(about.Handle());
     const SIZE outer = OuterSizeOf(about.Handle());
@@ -192,11 +199,14 @@ TEST_F(SecondaryWindowTest, AboutCentresOnTheMainWindowOnceAndOkHidesIt) {
     EXPECT_FALSE(Visible(about.Handle()));
     EXPECT_TRUE(Visible(mainWindow));
 
-    // Shown again: where it was left; the close box hides it.
+    // Shown again: where it was left; the close box hides it, and so does Escape.
     ::SetWindowPos(about.Handle(), nullptr, 30, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     BringForward(about.Handle());
     EXPECT_EQ(PlaceOf(about.Handle()), Place({30, 40, outer.cx, outer.cy}));
     ::SendMessageW(about.Handle(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(Visible(about.Handle()));
+    BringForward(about.Handle());
+    PressEscape(::GetDlgItem(about.Handle(), TForm2::kButton1));
     EXPECT_FALSE(Visible(about.Handle()));
 
     // Beside a main window near the corner it stays on the screen.
@@ -369,10 +379,17 @@ TEST_F(AddModWindowTest, AddsNamesAndExitWritesTheListAndShowsTheMainWindow) {
     EXPECT_TRUE(shown.empty());
 }
 
-TEST_F(AddModWindowTest, TheCloseBoxWritesNothing) {
+TEST_F(AddModWindowTest, TheCloseBoxAndEscapeWriteNothing) {
     AddMod(L"defrag");
     ::SendMessageW(window.Handle(), WM_CLOSE, 0, 0);
     EXPECT_FALSE(Visible(window.Handle()));
+    // Escape, with a name being typed or on either button.
+    for (const int control : {TForm4::kEdmods, TForm4::kBtMods, TForm4::kButton1}) {
+        BringForward(window.Handle());
+        ::SetWindowTextW(::GetDlgItem(window.Handle(), TForm4::kEdmods), L"osp");
+        PressEscape(::GetDlgItem(window.Handle(), control));
+        EXPECT_FALSE(Visible(window.Handle())) << control;
+    }
     EXPECT_FALSE(std::filesystem::exists(listPath));
     EXPECT_EQ(mods.names, (ModsList{"baseq3", "cpma", "defrag"}));
     EXPECT_FALSE(Visible(mainWindow));
