@@ -31,8 +31,8 @@ TForm2::TForm2(QWidget& mainWindow) : mainWindow_(mainWindow) {
     // A fixed frame with the system menu (and its close box) alone.
     MakeOwnedWindow(*this, mainWindow,
                     Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                        Qt::WindowCloseButtonHint);
-    CloseOnEscape(*this);
+                        Qt::WindowCloseButtonHint,
+                    EscapeKey::ClosesWindow);
     setObjectName("Form2");
     setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle("About Kestrune");

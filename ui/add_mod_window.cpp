@@ -47,8 +47,7 @@ QRect FirstScreenArea() {
 
 TForm4::TForm4(QWidget& mainWindow, QComboBox& mods, std::string modsListPath)
     : mainWindow_(mainWindow), mods_(mods), steps_(*this, std::move(modsListPath)) {
-    MakeOwnedWindow(*this, mainWindow, kOrdinaryFrame);
-    CloseOnEscape(*this);
+    MakeOwnedWindow(*this, mainWindow, kOrdinaryFrame, EscapeKey::ClosesWindow);
     setObjectName("Form4");
     setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle("ADD Mods");

@@ -57,54 +57,42 @@ void SkipTaskBar(QWidget&) {}
 
 #endif
 
-// Being transient for the main window is not enough for every task bar; the window manager's state
-// "skip task bar" is. Qt tells a window it is shown just before it maps it.
-class TaskBarSkipper : public QObject {
+// What an owned window does beyond Qt's own. Being transient for the main window is not enough
+// for every task bar; the window manager's state "skip task bar" is, set each time Qt tells the
+// window it is shown, just before it maps it. Escape reaches the window when none of its controls
+// takes the key.
+class OwnedWindowManners : public QObject {
 public:
-    explicit TaskBarSkipper(QWidget& window) : QObject(&window), window_(window) {
+    OwnedWindowManners(QWidget& window, EscapeKey escape)
+        : QObject(&window), window_(window), escape_(escape) {
         window.installEventFilter(this);
     }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == &window_ && event->type() == QEvent::Show && !event->spontaneous()) {
-            SkipTaskBar(window_);
+        if (watched != &window_) {
+            return false;
         }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    QWidget& window_;
-};
-
-// Keys a control leaves alone go on to its window.
-class EscapeCloser : public QObject {
-public:
-    explicit EscapeCloser(QWidget& window) : QObject(&window), window_(window) {
-        window.installEventFilter(this);
-    }
-
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == &window_ && event->type() == QEvent::KeyPress &&
-            static_cast<QKeyEvent*>(event)->matches(QKeySequence::Cancel)) {
+        if (event->type() == QEvent::Show && !event->spontaneous()) {
+            SkipTaskBar(window_);
+        } else if (event->type() == QEvent::KeyPress && escape_ == EscapeKey::ClosesWindow &&
+                   static_cast<QKeyEvent*>(event)->matches(QKeySequence::Cancel)) {
             window_.close();
             return true;
         }
-        return QObject::eventFilter(watched, event);
+        return false;
     }
 
 private:
     QWidget& window_;
+    EscapeKey escape_;
 };
 
 }  // namespace
 
-void MakeOwnedWindow(QWidget& window, QWidget& mainWindow, Qt::WindowFlags frame) {
+void MakeOwnedWindow(QWidget& window, QWidget& mainWindow, Qt::WindowFlags frame,
+                     EscapeKey escape) {
     window.setParent(&mainWindow, Qt::Dialog | frame);
-    new TaskBarSkipper(window);
-}
-
-void CloseOnEscape(QWidget& window) {
-    new EscapeCloser(window);
+    new OwnedWindowManners(window, escape);
 }
 
 }  // namespace kestrune
