@@ -25,7 +25,7 @@ work="$ROOT/build/fuzz/corpus-work"
 # libFuzzer's default.
 longest_input() {  # TARGET
     case $1 in
-    fuzz_server_status | fuzz_datagram) echo "-max_len=65536" ;;
+    fuzz_server_status | fuzz_datagram | fuzz_master_answer | fuzz_info_answer) echo "-max_len=65536" ;;
     esac
 }
 
