@@ -31,6 +31,7 @@
 #include "ui/exception_display.h"
 #include "ui/hint.h"
 #include "ui/mods_list_box.h"
+#include "ui/server_list_window.h"
 #include "ui/shown_text.h"
 #include "ui/window_font.h"
 #include "ui/window_placement.h"
@@ -276,6 +277,8 @@ void TForm1::CreateMenu() {
     add(options, LaunchTS21, "LaunchTS21", "Launch TS2");
     add(options, TestServer1, "TestServer1", "Test server");
     add(options, AddMod1, "AddMod1", "Add Mod");
+    add(options, FindServer1, "FindServer1", "Find server...");
+    FindServer1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     About2 = bar->addAction("About");
     About2->setObjectName("About2");
 }
@@ -358,6 +361,7 @@ void TForm1::ConnectHandlers() {
     // "Test server" in the menu does nothing; the button is the working path.
     connect(AddMod1, &QAction::triggered, this, guarded(&MainWindowSteps::AddMod1Click));
     connect(About2, &QAction::triggered, this, guarded(&MainWindowSteps::About2Click));
+    connect(FindServer1, &QAction::triggered, this, guarded(&MainWindowSteps::FindServer1Click));
 }
 
 void TForm1::SetSecondaryWindows(QWidget* about, QWidget* addMod) {
@@ -604,6 +608,21 @@ void TForm1::ShowAddModWindow() {
     if (addModWindow_) {
         BringForward(*addModWindow_);
     }
+}
+
+void TForm1::ShowServerListWindow() {
+    if (!serverListWindow_) {
+        serverListWindow_ = new ServerListWindow(
+            *this, steps_.SettingsPath(),
+            [this](const ServerRow& row) {
+                steps_.ServerChosen({row.address.Host(), row.address.port, row.game,
+                                     row.needsPassword});
+            },
+            [this] {
+                return GameTypeIndex() == 1 ? cbMods->currentText().toStdString() : std::string();
+            });
+    }
+    BringForward(*serverListWindow_);
 }
 
 void TForm1::OpenWebSite(std::string_view url) {

@@ -33,6 +33,7 @@ namespace kestrune {
 
 class ClickableLabel;
 class CompletingComboBox;
+class ServerListWindow;
 class TUDPEndpoint;
 
 // The launcher's main window: the game and voice server fields, the game type and mod, the
@@ -104,12 +105,15 @@ private:
     std::string BrowseForExecutable(std::span<const FileFilter> filters) override;
     void ShowAboutWindow() override;
     void ShowAddModWindow() override;
+    void ShowServerListWindow() override;
     void OpenWebSite(std::string_view url) override;
     void CloseWindow() override;
 
     MainWindowSteps steps_;
     QPointer<QWidget> aboutWindow_;
     QPointer<QWidget> addModWindow_;
+    // Made when first asked for, so that the program starts without it.
+    QPointer<ServerListWindow> serverListWindow_;
     ExecutableBrowser Open{this};
 
     QLabel* blMods = nullptr;
@@ -154,6 +158,7 @@ private:
     QAction* LaunchTS21 = nullptr;
     QAction* TestServer1 = nullptr;
     QAction* AddMod1 = nullptr;
+    QAction* FindServer1 = nullptr;
     QAction* About2 = nullptr;
 
     TUDPEndpoint* UDP = nullptr;

@@ -9,6 +9,7 @@
 #include "launcher/server_status.h"
 #include "launcher/settings_store.h"
 #include "platform/exception.h"
+#include "server_list/server_list_settings.h"
 #include "ui_logic/web_site_addresses.h"
 
 namespace kestrune {
@@ -169,6 +170,7 @@ void MainWindowSteps::btnLaunchQ3Click() {
     const LaunchResult result =
         LaunchGame(SettingsFromControls(), view_.StoredModName(), runProgram_);
     if (result.empty()) {
+        RememberRecentServer();
         // With no game type selected the plain game was started.
         const int gameType = std::max(view_.GameTypeIndex(), 0);
         view_.SetStatusPanel(
@@ -224,6 +226,59 @@ void MainWindowSteps::AddMod1Click() {
 
 void MainWindowSteps::About2Click() {
     view_.ShowAboutWindow();
+}
+
+void MainWindowSteps::FindServer1Click() {
+    view_.ShowServerListWindow();
+}
+
+// The plain game for a server without a mod; otherwise "Q3 Mods" and the mod in the box, its
+// entry selected where the list has one, the list itself unchanged. The password stays.
+void MainWindowSteps::ServerChosen(const ChosenServer& server) {
+    view_.SetText(MainControl::edQ3Server, DecodeStoredText(server.host));
+    view_.SetText(MainControl::edQ3Port, DecodeStoredText(std::to_string(server.port)));
+    if (server.game.empty()) {
+        view_.SetGameTypeIndex(0);
+    } else {
+        view_.SetGameTypeIndex(1);
+        const std::u16string mod = DecodeStoredText(server.game);
+        int entry = -1;
+        if (const std::optional<ModsList> mods = view_.ModsListToWrite()) {
+            for (std::size_t i = 0; i < mods->size() && entry < 0; ++i) {
+                if (DecodeStoredText((*mods)[i]) == mod) {
+                    entry = static_cast<int>(i);
+                }
+            }
+        }
+        view_.SetModsIndex(entry);
+        if (entry < 0) {
+            view_.SetText(MainControl::cbMods, mod);
+        }
+    }
+    if (server.needsPassword && view_.Text(MainControl::edQ3Password).empty()) {
+        view_.SetStatusPanel(1, kServerNeedsPassword);
+    } else {
+        view_.SetStatusPanel(1, view_.Text(MainControl::cbMods));
+    }
+}
+
+// The server the game was started at heads the recent servers. Not being able to write them is
+// no reason to stop a game that has started.
+void MainWindowSteps::RememberRecentServer() {
+    const LauncherSettings settings = SettingsFromControls();
+    const auto server = ParseKeptServer(settings.Q3Server);
+    if (!server) {
+        return;
+    }
+    // No port is the game's own; a port that is none leaves the game where it cannot be found.
+    const std::optional<int> port =
+        settings.Q3Port.empty() ? std::optional<int>(kDefaultServerPort) : ParseInteger(settings.Q3Port);
+    if (!port || *port <= 0 || *port > 65535) {
+        return;
+    }
+    KeptServer recent = *server;
+    recent.port = static_cast<std::uint16_t>(*port);
+    (void)ServerListSettings(settingsPath_).AddRecent(recent);
 }
 
 void MainWindowSteps::Image1Click() {

@@ -27,6 +27,17 @@ inline constexpr std::u16string_view kPathNotFound = u"The specified path was no
 inline constexpr std::u16string_view kMessageLineTexts[] = {
     kProgramReady, kWaitingForServer, kServerOnline, kServerTimeOut, kPathNotFound};
 
+// The status panel's word when the chosen server needs a password and none is typed.
+inline constexpr std::u16string_view kServerNeedsPassword = u"Server needs a password";
+
+// A server chosen in the server list window.
+struct ChosenServer {
+    std::string host;  // an address as text
+    std::uint16_t port = 0;
+    std::string game;  // its mod, empty for the plain game
+    bool needsPassword = false;
+};
+
 // What the main window does, whatever draws it: the settings copied into the controls and back,
 // and each handler's steps. A front-end builds its controls, implements MainWindowView and calls
 // the handler of each control, each inside its exception guard. Owns the working copy of the
@@ -54,6 +65,9 @@ public:
     void cbModsChange();
     void AddMod1Click();
     void About2Click();
+    void FindServer1Click();
+    // Fills the server, port, game type and mod from the server list's choice.
+    void ServerChosen(const ChosenServer& server);
     void Image1Click();
     void Label10Click();
     void btnTestClick();
@@ -69,6 +83,7 @@ public:
     void TimerTimer();
 
     LauncherSettings SettingsFromControls() const;
+    const std::string& SettingsPath() const { return settingsPath_; }
 
 private:
     // A null mods list could not be read: the box keeps its entries and selects none of them.
@@ -77,6 +92,7 @@ private:
     // Lets the user pick the executable for a launch button and enables the button for it.
     void BrowseForPath(std::span<const FileFilter> filters, std::string& path,
                        MainControl launchButton);
+    void RememberRecentServer();
 
     MainWindowView& view_;
     const std::string settingsPath_;

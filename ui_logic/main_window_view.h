@@ -88,6 +88,8 @@ public:
     virtual std::string BrowseForExecutable(std::span<const FileFilter> filters) = 0;
     virtual void ShowAboutWindow() = 0;
     virtual void ShowAddModWindow() = 0;
+    // The server list window; a front-end without one ignores it.
+    virtual void ShowServerListWindow() {}
     virtual void OpenWebSite(std::string_view url) = 0;
     // Closes the main window (its close handler runs).
     virtual void CloseWindow() = 0;

@@ -229,7 +229,9 @@ TEST_F(StartupTest, EveryControlAndMenuEntryIsWhereAndWhatItShouldBe) {
     };
     const Entry menus[] = {
         {"Files", {"Save", "Exit"}},
-        {"Options", {"Q3 Path", "TS2 Path", "Launch game", "Launch TS2", "Test server", "Add Mod"}},
+        {"Options",
+         {"Q3 Path", "TS2 Path", "Launch game", "Launch TS2", "Test server", "Add Mod",
+          "Find server..."}},
         {"About", {}},
     };
     const QList<QAction*> bar = window.menuBar()->actions();

@@ -244,6 +244,47 @@ TEST_F(MainWindowStepsTest, OnlyTheQueriedServersAnswerEndsTheWait) {
     EXPECT_EQ(view_.serverInfo, "");
 }
 
+TEST_F(MainWindowStepsTest, AChosenServerFillsTheFieldsAndLeavesTheListAndPassword) {
+    struct Case {
+        const char* what;
+        ChosenServer server;
+        std::u16string password;
+        int gameType;
+        int modsIndex;
+        std::u16string modText;
+        std::u16string panel;
+    } cases[] = {
+        {"no mod: the plain game", {"192.0.2.1", 27960, "", false}, u"", 0, -1, u"typed",
+         u"typed"},
+        {"a listed mod is selected", {"192.0.2.2", 27961, "defrag", false}, u"", 1, 1, u"typed",
+         u"typed"},
+        {"another mod is typed", {"192.0.2.3", 27962, "cpma", true}, u"pw", 1, -1, u"cpma",
+         u"cpma"},
+        {"a password is needed", {"192.0.2.4", 27963, "", true}, u"", 0, -1, u"typed",
+         u"Server needs a password"},
+    };
+    for (const Case& c : cases) {
+        RecordingView view;
+        view.mods = {"osp", "defrag"};
+        view.texts[MainControl::cbMods] = u"typed";
+        view.texts[MainControl::edQ3Password] = c.password;
+        MainWindowSteps steps(view, folder_ / "kestrune.ini");
+        steps.ServerChosen(c.server);
+        EXPECT_EQ(view.texts[MainControl::edQ3Server],
+                  std::u16string(c.server.host.begin(), c.server.host.end()))
+            << c.what;
+        EXPECT_EQ(view.texts[MainControl::edQ3Port], std::u16string(u"2796") +
+                                                         char16_t(u'0' + c.server.port % 10))
+            << c.what;
+        EXPECT_EQ(view.gameType, c.gameType) << c.what;
+        EXPECT_EQ(view.modsIndex, c.modsIndex) << c.what;
+        EXPECT_EQ(view.texts[MainControl::cbMods], c.modText) << c.what;
+        EXPECT_EQ(view.mods, (ModsList{"osp", "defrag"})) << c.what;
+        EXPECT_EQ(view.texts[MainControl::edQ3Password], c.password) << c.what;
+        EXPECT_EQ(view.panels[1], c.panel) << c.what;
+    }
+}
+
 TEST(ExceptionMessageTest, AFullStopFollowsOnlyBytesAfterIt) {
     EXPECT_EQ(ExceptionMessage("Cannot open file mods.kst"), "Cannot open file mods.kst.");
     EXPECT_EQ(ExceptionMessage("Ends in colon:"), "Ends in colon:.");

@@ -1,0 +1,346 @@
+#include "ui/server_list_window.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QTableView>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <utility>
+
+#include "launcher/display_text.h"
+#include "launcher/server_status.h"
+#include "ui/exception_display.h"
+#include "ui/owned_window.h"
+#include "ui/server_filter_model.h"
+#include "ui/server_list_query.h"
+#include "ui/server_table_model.h"
+#include "ui/window_placement.h"
+
+namespace kestrune {
+
+namespace {
+
+constexpr QSize kFirstSize(820, 520);
+
+KeptServer Kept(const ServerAddress& address) {
+    return KeptServer{address.Host(), address.port};
+}
+
+}  // namespace
+
+ServerListWindow::ServerListWindow(QWidget& mainWindow, std::string settingsPath, Choose choose,
+                                   CurrentMod currentMod)
+    : mainWindow_(mainWindow),
+      settings_(std::move(settingsPath)),
+      choose_(std::move(choose)),
+      currentMod_(std::move(currentMod)) {
+    MakeOwnedWindow(*this, mainWindow, kOrdinaryFrame, EscapeKey::ClosesWindow);
+    setObjectName("ServerListWindow");
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setWindowTitle("Find server");
+    resize(kFirstSize);
+    CreateControls();
+}
+
+ServerListWindow::~ServerListWindow() = default;
+
+void ServerListWindow::CreateControls() {
+    rows_ = new ServerTableModel(this);
+    shown_ = new ServerFilterModel(*rows_, this);
+    query_ = new ServerListQuery(this);
+    query_->SetOnRows([this](std::vector<ServerRow> rows) { AddRows(std::move(rows)); });
+    query_->SetOnProgress([this] { ShowProgress(); });
+    query_->SetOnStatus([this](const ServerAddress& server, const ServerStatus& status) {
+        ShowStatus(server, status);
+    });
+
+    auto* layout = new QVBoxLayout(this);
+    auto* top = new QHBoxLayout;
+    auto* sourceLabel = new QLabel("&Servers:", this);
+    source_ = new QComboBox(this);
+    source_->setObjectName("Source");
+    source_->addItems({"Internet", "Favourites", "Recent"});
+    sourceLabel->setBuddy(source_);
+    top->addWidget(sourceLabel);
+    top->addWidget(source_);
+    top->addSpacing(12);
+    const auto check = [this, top](QCheckBox*& box, const char* name, const char* caption) {
+        box = new QCheckBox(caption, this);
+        box->setObjectName(name);
+        top->addWidget(box);
+        connect(box, &QCheckBox::toggled, this, [this] { Guarded([this] { ApplyFilter(); }); });
+    };
+    check(hideEmpty_, "HideEmpty", "Hide &empty");
+    check(hideFull_, "HideFull", "Hide &full");
+    check(hidePassword_, "HidePassword", "Hide &password");
+    check(onlyMod_, "OnlyMod", "Only my &mod");
+    search_ = new QLineEdit(this);
+    search_->setObjectName("Search");
+    search_->setPlaceholderText("Search name, map, mod or address");
+    search_->setClearButtonEnabled(true);
+    top->addWidget(search_, 1);
+    layout->addLayout(top);
+
+    table_ = new QTableView(this);
+    table_->setObjectName("Servers");
+    table_->setModel(shown_);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setSelectionMode(QAbstractItemView::SingleSelection);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    table_->setWordWrap(false);
+    table_->setTabKeyNavigation(false);
+    table_->verticalHeader()->hide();
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
+    table_->setSortingEnabled(true);
+    table_->sortByColumn(static_cast<int>(ServerColumn::Ping), Qt::AscendingOrder);
+    QHeaderView* header = table_->horizontalHeader();
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    header->setStretchLastSection(true);
+    const int widths[] = {230, 90, 70, 45, 115, 60, 40};
+    for (int column = 0; column < static_cast<int>(std::size(widths)); ++column) {
+        table_->setColumnWidth(column, widths[column]);
+    }
+    layout->addWidget(table_, 3);
+
+    players_ = new QTreeWidget(this);
+    players_->setObjectName("Players");
+    players_->setRootIsDecorated(false);
+    players_->setHeaderLabels({"Player", "Score", "Ping"});
+    players_->setColumnWidth(0, 300);
+    layout->addWidget(players_, 1);
+
+    auto* bottom = new QHBoxLayout;
+    progress_ = new QLabel(this);
+    progress_->setObjectName("Progress");
+    bottom->addWidget(progress_, 1);
+    const auto button = [this, bottom](QPushButton*& pushed, const char* name,
+                                       const char* caption) {
+        pushed = new QPushButton(caption, this);
+        pushed->setObjectName(name);
+        pushed->setAutoDefault(false);
+        bottom->addWidget(pushed);
+    };
+    button(refresh_, "Refresh", "&Refresh");
+    button(stop_, "Stop", "S&top");
+    button(favourite_, "Favourite", "&Add to favourites");
+    button(use_, "UseServer", "&Use server");
+    layout->addLayout(bottom);
+    stop_->setEnabled(false);
+    favourite_->setEnabled(false);
+    use_->setEnabled(false);
+
+    setTabOrder(source_, hideEmpty_);
+    setTabOrder(hideEmpty_, hideFull_);
+    setTabOrder(hideFull_, hidePassword_);
+    setTabOrder(hidePassword_, onlyMod_);
+    setTabOrder(onlyMod_, search_);
+    setTabOrder(search_, table_);
+    setTabOrder(table_, players_);
+    setTabOrder(players_, refresh_);
+    setTabOrder(refresh_, stop_);
+    setTabOrder(stop_, favourite_);
+    setTabOrder(favourite_, use_);
+
+    connect(source_, &QComboBox::currentIndexChanged, this,
+            [this] { Guarded([this] { Refresh(); }); });
+    connect(search_, &QLineEdit::textChanged, this, [this] { Guarded([this] { ApplyFilter(); }); });
+    connect(refresh_, &QPushButton::clicked, this, [this] { Guarded([this] { Refresh(); }); });
+    connect(stop_, &QPushButton::clicked, this, [this] { Guarded([this] { StopRefresh(); }); });
+    connect(favourite_, &QPushButton::clicked, this,
+            [this] { Guarded([this] { ToggleFavourite(); }); });
+    connect(use_, &QPushButton::clicked, this, [this] { Guarded([this] { UseSelected(); }); });
+    // Enter and a double click both activate a row.
+    connect(table_, &QTableView::activated, this, [this] { Guarded([this] { UseSelected(); }); });
+    connect(table_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { Guarded([this] { SelectionChanged(); }); });
+    auto* remove = new QShortcut(QKeySequence::Delete, table_, nullptr, nullptr,
+                                 Qt::WidgetShortcut);
+    connect(remove, &QShortcut::activated, this, [this] {
+        Guarded([this] {
+            if (const auto row = SelectedRow()) {
+                settings_.RemoveFavourite(Kept(row->address));
+                if (CurrentSource() == Source::Favourites) {
+                    Refresh();
+                } else {
+                    SelectionChanged();
+                }
+            }
+        });
+    });
+    ShowProgress();
+}
+
+void ServerListWindow::setVisible(bool visible) {
+    if (visible && !placed_) {
+        placed_ = true;
+        move(CentredTopLeft(mainWindow_.frameGeometry(), size() + FrameExtra(mainWindow_)));
+    }
+    const bool opening = visible && !isVisible();
+    QWidget::setVisible(visible);
+    if (opening) {
+        table_->setFocus();
+        Guarded([this] { Refresh(); });
+    } else if (!visible) {
+        Guarded([this] { StopRefresh(); });
+    }
+}
+
+ServerListWindow::Source ServerListWindow::CurrentSource() const {
+    return static_cast<Source>(std::clamp(source_->currentIndex(), 0, 2));
+}
+
+void ServerListWindow::Refresh() {
+    rows_->Clear();
+    players_->clear();
+    stop_->setEnabled(true);
+    refresh_->setEnabled(false);
+    ShowProgress();
+    switch (CurrentSource()) {
+        case Source::Internet:
+            query_->RefreshFromMasters(settings_.Masters());
+            break;
+        case Source::Favourites:
+            query_->RefreshServers(settings_.Favourites());
+            break;
+        case Source::Recent:
+            query_->RefreshServers(settings_.Recent());
+            break;
+    }
+    ShowProgress();
+}
+
+void ServerListWindow::StopRefresh() {
+    query_->Stop();
+    ShowProgress();
+}
+
+bool ServerListWindow::Refreshing() const {
+    return query_->Running();
+}
+
+QString ServerListWindow::ProgressText() const {
+    return progress_->text();
+}
+
+void ServerListWindow::ShowProgress() {
+    progress_->setText(QString("%1 of %2 servers answered")
+                           .arg(query_->Answered())
+                           .arg(query_->Listed()));
+    stop_->setEnabled(query_->Running());
+    refresh_->setEnabled(!query_->Running());
+}
+
+void ServerListWindow::ApplyFilter() {
+    RowFilter filter;
+    filter.hideEmpty = hideEmpty_->isChecked();
+    filter.hideFull = hideFull_->isChecked();
+    filter.hidePassword = hidePassword_->isChecked();
+    if (onlyMod_->isChecked()) {
+        filter.onlyMod = currentMod_ ? currentMod_() : std::string();
+    }
+    filter.text = search_->text().trimmed().toStdString();
+    shown_->SetFilter(std::move(filter));
+}
+
+// The rows join the list where the order puts them; the row the player sees at the top (or has
+// selected, where it is in sight) stays where it was on the screen.
+void ServerListWindow::AddRows(std::vector<ServerRow> rows) {
+    QScrollBar* scroll = table_->verticalScrollBar();
+    QPersistentModelIndex anchor;
+    int anchorTop = 0;
+    const QModelIndexList selected = table_->selectionModel()->selectedRows();
+    if (!selected.isEmpty() && table_->viewport()->rect().intersects(
+                                   table_->visualRect(selected.front()))) {
+        anchor = selected.front();
+    } else if (scroll->value() > 0) {
+        anchor = table_->indexAt(QPoint(0, 0));
+    }
+    if (anchor.isValid()) {
+        anchorTop = table_->visualRect(anchor).top();
+    }
+    rows_->AppendRows(std::move(rows));
+    if (anchor.isValid()) {
+        scroll->setValue(scroll->value() + table_->visualRect(anchor).top() - anchorTop);
+    }
+}
+
+std::optional<ServerRow> ServerListWindow::SelectedRow() const {
+    const QModelIndexList selected = table_->selectionModel()->selectedRows();
+    if (selected.isEmpty()) {
+        return std::nullopt;
+    }
+    return rows_->Row(shown_->mapToSource(selected.front()).row());
+}
+
+void ServerListWindow::SelectionChanged() {
+    const auto row = SelectedRow();
+    use_->setEnabled(row.has_value());
+    favourite_->setEnabled(row.has_value());
+    players_->clear();
+    if (!row) {
+        return;
+    }
+    const auto favourites = settings_.Favourites();
+    const bool isFavourite = std::find(favourites.begin(), favourites.end(),
+                                       Kept(row->address)) != favourites.end();
+    favourite_->setText(isFavourite ? "Remove from &favourites" : "&Add to favourites");
+    query_->AskStatus(row->address);
+}
+
+void ServerListWindow::ShowStatus(const ServerAddress& server, const ServerStatus& status) {
+    const auto row = SelectedRow();
+    if (!row || row->address != server || !status.players) {
+        return;
+    }
+    players_->clear();
+    for (const ServerPlayer& player : *status.players) {
+        auto* item = new QTreeWidgetItem(players_);
+        item->setText(0, QString::fromStdString(DisplayText(player.name)));
+        item->setText(1, QString::number(player.score));
+        item->setText(2, player.ping == 0 ? QString("bot") : QString::number(player.ping));
+    }
+}
+
+void ServerListWindow::ToggleFavourite() {
+    const auto row = SelectedRow();
+    if (!row) {
+        return;
+    }
+    const auto favourites = settings_.Favourites();
+    const KeptServer kept = Kept(row->address);
+    if (std::find(favourites.begin(), favourites.end(), kept) != favourites.end()) {
+        settings_.RemoveFavourite(kept);
+    } else {
+        settings_.AddFavourite(kept);
+    }
+    if (CurrentSource() == Source::Favourites) {
+        Refresh();
+    } else {
+        SelectionChanged();
+    }
+}
+
+void ServerListWindow::UseSelected() {
+    const auto row = SelectedRow();
+    if (!row) {
+        return;
+    }
+    query_->Stop();
+    close();
+    if (choose_) {
+        choose_(*row);
+    }
+}
+
+}  // namespace kestrune
