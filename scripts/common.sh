@@ -48,6 +48,9 @@ WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest
 # first run and clicks the launcher on a private X server.
 VOICE_TEST_PACKAGES=(mumble-server mumble xvfb xdotool openssl sqlite3)
 
+# The server list's end-to-end test: Debian's dedicated game server with the free game's data.
+SERVER_LIST_TEST_PACKAGES=(ioquake3-server openarena-server)
+
 # ensure_locales NAME...: generates the UTF-8 locales of the list that are missing ("ru_RU"
 # gives ru_RU.UTF-8), with the `locales` package's data; the others are left as they are.
 ensure_locales() {
