@@ -5,7 +5,8 @@
 #
 #   bench/run.sh       RUNS=15 bench/run.sh       ONLY=probe DISPLAY_NUMBER=93 bench/run.sh
 #
-# ONLY names the parts to run, of: startup (start-up, memory, idle cost), probe, burst, windows
+# ONLY names the parts to run, of: startup (start-up, memory, idle cost), probe, burst,
+# serverlist (a refresh of 2,000 loopback servers beside quakestat), windows
 # (the Windows edition's start-up and memory under Wine, and where its start-up goes, from a
 # traced build of its own), wow64 (the 32-bit and 64-bit editions' start-up and memory under the
 # WoW64 root's Wine, scripts/wow64-root.sh); DISPLAY_NUMBER the X display to start (else the
@@ -23,7 +24,7 @@ SETTLE_MS=3000    # after the first paint: the splash window (1.5 s) is gone by 
 LOOKUP_MS=2000    # the slow name lookup "Test server" waits on
 CLICKS=20         # probe clicks (and raw round trips) per run
 BUILD=build/bench
-ONLY=${ONLY:-startup probe burst windows wow64}
+ONLY=${ONLY:-startup probe burst serverlist windows wow64}
 part() { [[ " $ONLY " == *" $1 "* ]]; }
 # The WoW64 root's Wine runs within its mounts, which only the processes of one mount namespace
 # see: the whole bench enters it. Where the root cannot be had, its script says why, and the
@@ -41,14 +42,15 @@ RECORDED_ANSWER=$ROOT/tests/launcher/data/status-tdm-utf8.bin
 FULL_ANSWER=$ROOT/tests/launcher/data/status-full-64.bin
 BIN=$ROOT/$BUILD/bench
 
-ensure_packages "${BUILD_PACKAGES[@]}" xvfb openbox x11-utils libxcb1-dev libxcb-damage0-dev
+ensure_packages "${BUILD_PACKAGES[@]}" xvfb openbox x11-utils libxcb1-dev libxcb-damage0-dev qstat
 
 say "configuring $BUILD (Release)"
 cmake -S "$ROOT" -B "$ROOT/$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRUNE_BENCH=ON \
     -DKESTRUNE_TESTS=ON >/dev/null
 say "building the launcher and the benchmarks"
 cmake --build "$ROOT/$BUILD" --target kestrune test_bench_process_usage bench_window_watch \
-    bench_bare_window bench_udp_responder bench_udp_round_trip bench_probe_latency bench_udp_burst
+    bench_bare_window bench_udp_responder bench_udp_round_trip bench_probe_latency bench_udp_burst \
+    bench_server_world bench_server_list_refresh
 "$BIN/test_bench_process_usage" --gtest_brief=1 >/dev/null
 
 WORK=$(mktemp -d /tmp/kestrune-bench.XXXXXX)
@@ -213,6 +215,32 @@ for run in $(seq "$RUNS"); do
     measure full_raw_ "$BIN/bench_udp_round_trip" "$FULL_PORT" "$CLICKS"
     measure full_ in_full_folder "$BIN/bench_probe_latency" ./kestrune.ini "$CLICKS" 1
 done
+fi
+
+if part serverlist; then
+# --- The server list: a refresh of a world of 2,000 servers -----------------------------------
+# One process holds the master and the responders (a fifth silent, the others answering after
+# 5 to 150 ms each) for every run; it ends when its standard input closes.
+say "server list refresh: $RUNS runs"
+mkfifo "$WORK/world.in"
+"$BIN/bench_server_world" 2000 <"$WORK/world.in" >"$WORK/world.txt" &
+PIDS+=($!)
+exec {WORLD_IN}>"$WORK/world.in"
+for _ in $(seq 100); do [ "$(wc -l <"$WORK/world.txt")" -gt 2000 ] && break; sleep 0.1; done
+WORLD_MASTER=$(head -1 "$WORK/world.txt")
+tail -n +2 "$WORK/world.txt" >"$WORK/world.delays"
+for run in $(seq "$RUNS"); do
+    measure serverlist_ "$BIN/bench_server_list_refresh" "$WORLD_MASTER" "$WORK/world.delays"
+    # quakestat with the same three datagrams a server, half a second apart.
+    start=$(date +%s%N)
+    quakestat -q3m "127.0.0.1:$WORLD_MASTER" -retry 3 -interval 0.5 -nh -raw , >"$WORK/qstat.txt" \
+        2>>"$WORK/errors.log" || true
+    end=$(date +%s%N)
+    echo $(((end - start) / 1000000)) >>"$WORK/values/qstat_settled_ms"
+    grep '^Q3S,' "$WORK/qstat.txt" | grep -vc -e ',DOWN' -e ',TIMEOUT' \
+        >>"$WORK/values/qstat_answered" || true
+done
+exec {WORLD_IN}>&-
 fi
 
 if part burst; then
@@ -564,6 +592,27 @@ row "CPU while \"Test server\" waits on a $((LOOKUP_MS / 1000)) s lookup" "$(pct
 row "  wake-ups while it waits" "$(per_s "$lookup_wake")" "$(per_s "$lookup_idle_wake")" \
     "$(ratio "$lookup_wake" "$lookup_idle_wake")" "" ""
 fi
+if part serverlist; then
+s_settled=$(m serverlist_settled_ms); q_settled=$(m qstat_settled_ms)
+# The pacing's send time for 2,000 servers at 1,000 a second, and the 1.5 s give-up.
+s_limit=3500
+s_ratio=$(ratio "$s_settled" "$s_limit")
+row "server list: Refresh to settled, 2,000 servers" "$(ms "$s_settled")" "$(ms "$q_settled")" \
+    "$(ratio "$s_settled" "$q_settled")" "< 1x" "$(below "$s_settled" "$q_settled")"
+row "  against the limit (send time + 1.5 s)" "" "$(ms "$s_limit")" "$s_ratio" "<= 1.2x" \
+    "$(at_most "${s_ratio%x}" 1.2)"
+row "  servers answered (of 1,600 that answer)" "$(m serverlist_answered)" "$(m qstat_answered)" \
+    "" "" ""
+row "  worst ping against its responder's delay" "$(ms "$(m serverlist_ping_error_ms)")" "" "" \
+    "<= 2 ms" "$(at_most "$(m serverlist_ping_error_ms)" 2)"
+row "    median, 99th percentile of that" "$(ms "$(m serverlist_ping_error_p50_ms)")" \
+    "$(ms "$(m serverlist_ping_error_p99_ms)")" "" "" ""
+row "    pings within 2 ms (of 1,600)" "$(m serverlist_pings_within_2ms)" "" "" "" ""
+row "  longest the event loop missed a 1 ms timer by" "$(ms "$(m serverlist_busy_ms)")" "" "" \
+    "<= 16 ms" "$(at_most "$(m serverlist_busy_ms)" 16)"
+row "  10,000 rows over an empty list" "$(mib "$(m serverlist_rows_10000_kb)")" "" "" \
+    "<= 10 MiB" "$(at_most "$(m serverlist_rows_10000_kb)" 10240)"
+fi
 if part burst; then
 row "datagram burst: datagrams read per second" "$(printf '%.0f' "$e_rate")" \
     "$(printf '%.0f' "$b_rate")" "$(ratio "$e_rate" "$b_rate")" "" ""
@@ -578,6 +627,11 @@ echo "trip to the same loopback responder (probe; for the details, one that give
 echo "recorded from a real server with six players; for the full server, one that gives a"
 echo "64-player answer of 3.3 kB); the same launcher window idle for as long"
 echo "(lookup); a blocking recvfrom loop on the same burst, and the timer with no burst (burst)."
+if part serverlist; then
+    echo "Server list: the window's query driver, model and table view (offscreen) refreshing a"
+    echo "world of 2,000 loopback servers and a master in one process; baseline: quakestat -q3m on"
+    echo "the same world with the same retries (3 datagrams, 0.5 s apart), its own pace otherwise."
+fi
 echo "Start-up is from the program's start to its window's first paint, seen from the X server."
 if part windows; then
     echo "Windows edition: the Release kestrune.exe (64-bit) and a bare Win32 window of the same"
