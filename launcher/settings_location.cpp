@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "platform/executable_path.h"
+#include "platform/file_moving.h"
 #include "platform/path_separators.h"
 #include "platform/user_config_folder.h"
 
@@ -37,7 +38,8 @@ SettingsFiles SettingsFilesFor(const std::string& executablePath,
                                const std::string& installedFolder) {
     const std::string besideProgram = SettingsPathFor(executablePath);
     const std::string folder = FolderOf(executablePath);
-    const bool installedCopy = SameFolder(folder, installedFolder);
+    const bool installedCopy = SameFolder(folder, installedFolder) ||
+                               FileExists(folder + kFolderSeparator + kInstalledMarkerName);
     // A settings file the player may write, set up beside the program by an administrator in a
     // folder the player may not write, is kept: it is saved in place.
     if (!installedCopy && (FolderMayBeWritten(folder) || FileMayBeWritten(besideProgram))) {
@@ -49,8 +51,12 @@ SettingsFiles SettingsFilesFor(const std::string& executablePath,
         return {besideProgram, kModsListFileName};
     }
     const std::string name = besideProgram.substr(besideProgram.find_last_of(kPathSeparators) + 1);
-    return {userFolder + kFolderSeparator + name,
-            userFolder + kFolderSeparator + kModsListFileName};
+    const std::string userSettings = userFolder + kFolderSeparator + name;
+    if (installedCopy && FileExists(besideProgram) && !FileExists(userSettings)) {
+        // Where it can be neither moved nor copied, the user's folder is used all the same.
+        MoveOrCopyFile(besideProgram, userSettings);
+    }
+    return {userSettings, userFolder + kFolderSeparator + kModsListFileName};
 }
 
 SettingsFiles SettingsFilesOfThisProgram() {

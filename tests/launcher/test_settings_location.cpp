@@ -119,6 +119,82 @@ TEST(SettingsLocation, BesideAWritableCopyElseInTheUsersConfigurationFolder) {
     }
 }
 
+TEST(SettingsLocation, AnInstalledCopyTakesInTheSettingsFileLeftBesideIt) {
+    // A clan's ready-made file: not UTF-8, CR LF, a comment, no final line end.
+    const std::string clanFile = "; Kl\xE4n\r\n[Quake3]\r\nQ3Server=10.0.0.7\r\nQ3Password=s\xE9" "cret";
+    const std::string ownFile = "[Main]\r\nAutosave=0\r\n";
+    struct Case {
+        std::string title;
+        bool marked;           // the setup's mark beside the program
+        bool besideProgram;    // the clan's file lies beside the program
+        bool userFileBefore;   // the user's folder already holds a settings file
+        bool folderWritable;   // by the player
+        std::string besideAfter;  // what lies beside the program afterwards ("-": nothing)
+        std::string userAfter;    // in the user's folder ("-": nothing)
+    };
+    const Case cases[] = {
+        {"moved on the first start", true, true, false, true, "-", clanFile},
+        {"the user's own file is never replaced", true, true, true, true, clanFile, ownFile},
+        {"copied from a folder the player may not write", true, true, false, false, clanFile,
+         clanFile},
+        {"an installed copy with nothing beside it", true, false, false, true, "-", "-"},
+        {"a copy without the mark keeps its file beside it", false, true, false, true, clanFile,
+         "-"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.title);
+        TempFolder folder;
+        const fs::path root = folder.path();
+        fs::permissions(root, fs::perms::owner_all | fs::perms::others_read |
+                                  fs::perms::others_exec);
+        const fs::path programFolder = root / "Programs" / "Kestrune";
+        const fs::path home = root / "home";
+        const fs::path userFile = home / ".config" / "kestrune" / "kestrune.ini";
+        fs::create_directories(programFolder);
+        fs::create_directories(userFile.parent_path());
+        if (c.marked) {
+            WriteFile(programFolder / kInstalledMarkerName, "");
+        }
+        if (c.besideProgram) {
+            WriteFile(programFolder / "kestrune.ini", clanFile);
+        }
+        if (c.userFileBefore) {
+            WriteFile(userFile, ownFile);
+        }
+        for (const fs::path& path : {root / "Programs", programFolder, home, home / ".config",
+                                     userFile.parent_path()}) {
+            HandToTheChecker(path);
+        }
+        if (!c.folderWritable) {
+            fs::permissions(programFolder, fs::perms::owner_write | fs::perms::group_write |
+                                               fs::perms::others_write,
+                            fs::perm_options::remove);
+        }
+        const int outcome = InChildWithoutPrivileges([&] {
+            ScopedEnvironment homeVariable("HOME", home.string());
+            ScopedEnvironment xdg("XDG_CONFIG_HOME", std::nullopt);
+            const SettingsFiles files = SettingsFilesFor((programFolder / "kestrune").string(), "");
+            const std::string expected =
+                c.marked ? userFile.string() : (programFolder / "kestrune.ini").string();
+            if (files.settingsPath != expected) {
+                std::fprintf(stderr, "got %s\n", files.settingsPath.c_str());
+                return false;
+            }
+            return true;
+        });
+        EXPECT_EQ(outcome, 0);
+        const auto contentOf = [](const fs::path& path) {
+            return fs::exists(path) ? ReadFile(path) : std::string("-");
+        };
+        EXPECT_EQ(contentOf(programFolder / "kestrune.ini"), c.besideAfter);
+        EXPECT_EQ(contentOf(userFile), c.userAfter);
+        if (!c.folderWritable && c.userAfter == clanFile) {
+            // A copy is new: it holds passwords.
+            EXPECT_EQ(ModeOf(userFile) & 077u, 0u);
+        }
+    }
+}
+
 TEST(SettingsLocation, TheModsListGoesWhereItIsKept) {
     TempFolder folder;
     const fs::path previous = fs::current_path();
