@@ -40,9 +40,9 @@ BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev
                 libxcb1-dev libxcb-damage0-dev)
 
 # The Windows builds: Debian's mingw-w64 compilers (posix threads), GoogleTest's sources to
-# build for them, wine64 to run the 64-bit programs (never wine32: no 32-bit loader here), and a
-# private X server for the window tests.
-WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest wine64 xvfb)
+# build for them, wine64 to run the 64-bit programs (never wine32: no 32-bit loader here), a
+# private X server for the window tests, and NSIS for the setup program.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest wine64 xvfb nsis)
 
 # The end-to-end voice test: Debian's Mumble server and client, and what settles the client's
 # first run and clicks the launcher on a private X server.

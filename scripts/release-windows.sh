@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Builds the Windows edition for release: kestrune.exe for 64-bit and for 32-bit Windows, in
 # Release with the C and C++ runtimes linked in and stripped, each zipped with a readme that tells
-# a player where the settings go (packaging/windows/README.txt):
+# a player where the settings go (packaging/windows/README.txt), and the setup program that
+# installs the edition that fits the player's Windows (packaging/windows/kestrune.nsi):
 #
 #   build/release/kestrune-VERSION-win64.zip    build/release/kestrune-VERSION-win32.zip
+#   build/release/kestrune-VERSION-setup.exe
 #
 # Each program is checked to import system DLLs only (none of the compiler's runtime DLLs).
 source "$(dirname "$0")/common.sh"
 
-ensure_packages cmake ninja-build g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix zip
+ensure_packages cmake ninja-build g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix zip nsis
 
 VERSION=$(sed -n 's/^project(Kestrune VERSION \([0-9.]*\).*/\1/p' "$ROOT/CMakeLists.txt")
 OUT=$ROOT/build/release
@@ -50,3 +52,14 @@ release() {
 
 release win64 x86_64 64-bit
 release win32 i686 32-bit
+
+# The setup holds both programs; it must stay small enough to fetch in a moment.
+setup=$OUT/kestrune-$VERSION-setup.exe
+"$ROOT/packaging/windows/make-setup.sh" "$VERSION" "$ROOT/build/release-win64/zip/kestrune.exe" \
+    "$ROOT/build/release-win32/zip/kestrune.exe" "$setup"
+size=$(stat -c %s "$setup")
+say "$(basename "$setup"): $size bytes"
+if [ "$size" -gt $((1536 * 1024)) ]; then
+    echo "$(basename "$setup") is larger than 1.5 MiB" >&2
+    exit 1
+fi
