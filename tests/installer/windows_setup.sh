@@ -81,10 +81,11 @@ entry_values() {
     wine reg query "$key" 2>/dev/null | tr -d '\r' | sed -n 's/^    //p' | sed 's/    /|/g' | sort
 }
 
-# The installed program's main window, on the private X server.
+# The installed program's main window (the splash is "Kestrune"), on the private X server.
 main_window() {
     local id
-    wait_for eval 'id=$(xdotool search --onlyvisible --name "^Kestrune$" 2>/dev/null | head -n 1) &&
+    wait_for eval 'id=$(xdotool search --onlyvisible --name "^Kestrune version 2[.]0$" 2>/dev/null |
+                        head -n 1) &&
                    [ -n "$id" ]' && echo "$id"
 }
 
@@ -179,13 +180,15 @@ wait "$kestrune" 2>/dev/null || true
 ls "$folder" | sort | tr '\n' ' ' | grep -qx 'kestrune.exe kestrune.installed uninstall.exe ' ||
     fail "the install folder holds $(ls "$folder" | tr '\n' ' ')"
 
-# An update over an older program keeps every setting.
+# An update over an older program keeps every setting; asked, it adds a desktop shortcut.
 printf 'mapmod\r\n' >"$settings/mods.kst"
 cp -a "$settings" "$work/settings-before"
 printf 'an older kestrune.exe' >"$folder/kestrune.exe"
 step=$SECONDS
-run_setup 0 /S
+run_setup 0 /S /DESKTOP
 echo "silent update in $(seconds $step)"
+grep -aqF "$windows_folder\\kestrune.exe" "$users/Desktop/Kestrune.lnk" ||
+    fail "no desktop shortcut to $windows_folder\\kestrune.exe with /DESKTOP"
 cmp -s "$folder/kestrune.exe" "$work/kestrune64.exe" || fail "the update did not replace the program"
 diff -r "$work/settings-before" "$settings" >/dev/null || fail "the update changed the settings"
 
@@ -199,6 +202,7 @@ wait_for eval '! uninstaller_running' || fail "the uninstaller did not end"
 echo "silent uninstall in $(seconds $step)"
 [ ! -e "$folder" ] || fail "the uninstaller left $(ls "$folder" | tr '\n' ' ')"
 [ ! -e "$shortcut" ] || fail "the uninstaller left the Start menu entry"
+[ ! -e "$users/Desktop/Kestrune.lnk" ] || fail "the uninstaller left the desktop shortcut"
 [ -z "$(entry_values)" ] || fail "the uninstaller left the Uninstall entry"
 diff -r "$work/settings-before" "$settings" >/dev/null ||
     fail "the uninstaller did not keep the settings"
