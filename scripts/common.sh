@@ -31,8 +31,10 @@ ensure_packages() {
         return
     fi
     say "installing: ${missing[*]}"
-    as_root apt-get update -qq
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    # Another apt may hold the lock for a while (an installation of its own): waited for, bounded.
+    as_root apt-get -o DPkg::Lock::Timeout=600 update -qq
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -qq \
+        --no-install-recommends "${missing[@]}"
 }
 
 BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev
@@ -70,7 +72,9 @@ wine_tool() {
 }
 
 # start_private_x_server: starts Xvfb on the first free display of :80 to :89 (no TCP) and sets
-# PRIVATE_DISPLAY (":80") once it accepts clients; its process is XVFB_PID.
+# PRIVATE_DISPLAY (":80") once it accepts clients; its process is XVFB_PID. The server never
+# resets: by default an X server resets whenever its last client leaves, and a client that
+# connects meanwhile (the next xdotool, a program just started) is refused, "Can't open display".
 XVFB_PID=
 PRIVATE_DISPLAY=
 start_private_x_server() {
@@ -80,15 +84,17 @@ start_private_x_server() {
         if [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ]; then
             continue
         fi
-        # Xvfb writes the display's number to -displayfd once it listens. Another server
-        # taking the number first makes this one end: the next number is tried.
+        # Xvfb writes the display's number to -displayfd once it accepts clients. Another
+        # server taking the number first makes this one end: the next number is tried. A busy
+        # machine may take long to start it, so the wait is for either, not for a time (its
+        # bound only guards against a server that hangs).
         : >"$ready"
-        Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp -displayfd 3 3>"$ready" \
+        Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp -noreset -displayfd 3 3>"$ready" \
             >/dev/null 2>&1 &
         XVFB_PID=$!
-        for _ in $(seq 100); do
+        for _ in $(seq 1200); do
             if [ -s "$ready" ] || ! kill -0 "$XVFB_PID" 2>/dev/null; then break; fi
-            sleep 0.1
+            sleep 0.05
         done
         if [ -s "$ready" ]; then
             rm -f "$ready"
@@ -103,9 +109,16 @@ start_private_x_server() {
     return 1
 }
 
+# Ends the private X server, once whatever drew on it has ended; one that does not end on
+# request within 10 s is killed, so that the caller never waits for ever.
 stop_private_x_server() {
     if [ -n "$XVFB_PID" ]; then
         kill "$XVFB_PID" 2>/dev/null || true
+        for _ in $(seq 200); do
+            kill -0 "$XVFB_PID" 2>/dev/null || break
+            sleep 0.05
+        done
+        kill -KILL "$XVFB_PID" 2>/dev/null || true
         wait "$XVFB_PID" 2>/dev/null || true
         XVFB_PID=
         PRIVATE_DISPLAY=
