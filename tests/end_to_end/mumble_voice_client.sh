@@ -31,21 +31,35 @@ marker="KESTRUNE_MUMBLE_TEST=$work"
 started_here() {
     grep -lsxzF "$marker" /proc/[0-9]*/environ | cut -d/ -f3 || true
 }
-end_everything() {
-    local pids pid
-    pids=$(started_here)
-    if [ -n "$pids" ]; then
-        kill $pids 2>/dev/null || true
-        for _ in $(seq 20); do
-            pids=$(started_here)
-            [ -z "$pids" ] && break
-            sleep 0.1
+# Ends the programs started here but those named (by their command) and waits until they have
+# ended: asked, killed after 5 s. A program has ended once it is gone or a zombie: only then are
+# its files closed, its connection to the X server among them (it leaves the list above before).
+# False if one is left after 7 s.
+end_started_here() {  # [COMMAND-TO-KEEP...]
+    local pid state attempt ending=() left
+    for attempt in $(seq 140); do
+        # A program may start another while it is asked to end: that one ends too.
+        for pid in $(started_here); do
+            [[ " $* " == *" $(cat "/proc/$pid/comm" 2>/dev/null) "* ]] || ending+=("$pid")
         done
-        for pid in $pids; do kill -KILL "$pid" 2>/dev/null || true; done
-    fi
+        left=()
+        for pid in $(printf '%s\n' "${ending[@]}" | sort -u); do
+            state=$(sed 's/.*) //' "/proc/$pid/stat" 2>/dev/null | cut -c1)
+            [ -z "$state" ] || [ "$state" = Z ] || left+=("$pid")
+        done
+        ending=("${left[@]}")
+        [ ${#ending[@]} -eq 0 ] && return 0
+        if [ "$attempt" -ge 100 ]; then
+            kill -KILL "${ending[@]}" 2>/dev/null || true
+        elif [ $((attempt % 20)) -eq 1 ]; then
+            kill "${ending[@]}" 2>/dev/null || true
+        fi
+        sleep 0.05
+    done
+    return 1
 }
 cleanup() {
-    end_everything
+    end_started_here || true
     stop_private_x_server
     rm -rf "$work"
 }
@@ -57,6 +71,10 @@ fail() {
     echo "FAIL: $*"
     echo "--- the server's log:"
     grep -v "TLS cipher" "$work/murmur.log" || true
+    echo "--- the launcher's output:"
+    cat "$work/launcher.log" 2>/dev/null || true
+    echo "--- the windows shown:"
+    DISPLAY=$PRIVATE_DISPLAY xdotool search --onlyvisible --name . getwindowname %@ || true
     exit 1
 }
 
@@ -106,14 +124,19 @@ EOF
     done
     return 1
 }
+# A port below the ones the system hands out to connections (32768 and up unless set otherwise),
+# so that no connection of another program takes it meanwhile; one another server holds makes
+# this one stop, and the next is tried.
+read -r first_handed_out _ </proc/sys/net/ipv4/ip_local_port_range
+[ "$first_handed_out" -gt 12000 ] || first_handed_out=61000
 port=
 for _ in 1 2 3 4 5; do
-    candidate=$((20000 + RANDOM % 40000))
+    candidate=$((10000 + RANDOM % (first_handed_out - 10000)))
     if start_server "$candidate"; then
         port=$candidate
         break
     fi
-    end_everything  # the port was taken: another one
+    end_started_here || true  # the port was taken: another one
 done
 [ -n "$port" ] || fail "the server did not start"
 
@@ -164,19 +187,33 @@ TSPassword=$1
 Autojoin=0
 EOF
     (cd "$work/launcher" && run_here ./kestrune >>"$work/launcher.log" 2>&1 &)
-    # Up to about 30 s: a machine busy with a build starts it slowly.
-    local windows=() window height
-    for _ in $(seq 300); do
-        mapfile -t windows < <(DISPLAY=$PRIVATE_DISPLAY xdotool search --onlyvisible \
-            --name '^Kestrune version 2.0$' 2>/dev/null)
-        # The splash window shows over the main window for its first 1.5 s.
-        if [ ${#windows[@]} -eq 1 ] &&
-           [ -z "$(DISPLAY=$PRIVATE_DISPLAY xdotool search --onlyvisible --name '^Kestrune$')" ]
-        then
-            break
+    # The splash window shows over the main window for its first 1.5 s, and not always at once
+    # with it: the click waits until the splash has shown and gone. Should a busy machine keep
+    # this from ever seeing it, 10 s of the main window alone mean it has gone too. Up to 60 s
+    # in all: a machine busy with a build starts the launcher slowly.
+    local name main splash windows=() window height splash_seen=0 alone_since=
+    local deadline=$((SECONDS + 60))
+    while [ "$SECONDS" -lt "$deadline" ]; do
+        main=0 splash=0
+        while read -r name; do
+            case $name in
+            "Kestrune version 2.0") main=$((main + 1)) ;;
+            Kestrune) splash=1 ;;
+            esac
+        done < <(DISPLAY=$PRIVATE_DISPLAY xdotool search --onlyvisible --name '^Kestrune' \
+                     getwindowname %@ 2>/dev/null)
+        if [ "$splash" -eq 1 ]; then
+            splash_seen=1
+            alone_since=
+        elif [ "$main" -eq 1 ]; then
+            alone_since=${alone_since:-$SECONDS}
+            if [ "$splash_seen" -eq 1 ] || [ $((SECONDS - alone_since)) -ge 10 ]; then
+                mapfile -t windows < <(DISPLAY=$PRIVATE_DISPLAY xdotool search --onlyvisible \
+                    --name '^Kestrune version 2.0$')
+                break
+            fi
         fi
-        windows=()
-        sleep 0.1
+        sleep 0.05
     done
     [ ${#windows[@]} -eq 1 ] || fail "the launcher's main window did not show"
     window=${windows[0]}
@@ -196,14 +233,10 @@ grep -F ":$NICK(-1)> Rejected connection from 127.0.0.1:" "$work/murmur.log" |
 grep -qF "> Authenticated" "$work/murmur.log" && fail "the wrong password was let in"
 echo "refused with the wrong password"
 
-# The client asks for another password now; it and the launcher go, the server stays.
-for pid in $(started_here); do
-    [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = murmurd ] || kill "$pid" 2>/dev/null || true
-done
-for _ in $(seq 50); do
-    [ "$(started_here | wc -w)" -le 1 ] && break
-    sleep 0.1
-done
+# The client asks for another password now; it and the launcher go, the server stays. Both are
+# gone before they start again: a client still running would be handed the second address (one
+# client per user), and a launcher still showing would be a second main window.
+end_started_here murmurd || fail "the client or the launcher did not end"
 
 click_launch_ts2 "$PASSWORD"
 wait_for_log 40 ":$NICK(-1)> Authenticated" || fail "the client with the right password did not get in"
