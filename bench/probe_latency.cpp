@@ -160,7 +160,7 @@ int Run(const std::string& settingsPath, int clicks, int lookupMs) {
 
     window.udp->SetHostLookup([lookupMs](const std::string&) {
         std::this_thread::sleep_for(std::chrono::milliseconds(lookupMs));
-        return HostLookupResult{0, htonl(INADDR_LOOPBACK)};
+        return HostLookupResult{0, {IpAddress::V4(htonl(INADDR_LOOPBACK))}};
     });
     window.server->setText("slow-lookup.invalid");
     const Cost waitStart = ProcessCost();

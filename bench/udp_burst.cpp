@@ -112,7 +112,7 @@ int SendBurst(std::uint16_t port) {
     for (std::uint32_t sequence = 1; sequence <= kBurst; ++sequence) {
         std::memcpy(payload, &sequence, sizeof sequence);
         for (int attempt = 0; attempt < 1000; ++attempt) {
-            const int result = sender.SendTo(payload, kLoopback, port);
+            const int result = sender.SendTo(payload, IpAddress::V4(kLoopback), port);
             if (result == 0) {
                 ++sent;
                 break;

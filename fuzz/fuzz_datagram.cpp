@@ -24,7 +24,7 @@ namespace {
 
 using kestrune::TUDPEndpoint;
 
-constexpr std::uint32_t kLoopback = 0x0100007Fu;  // 127.0.0.1 in network byte order
+const kestrune::IpAddress kLoopback = kestrune::IpAddress::V4(0x0100007Fu);  // 127.0.0.1
 
 struct Received {
     int count = 0;
@@ -90,10 +90,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             // A stray message: not ours, a read-ready with nothing waiting, or the end of a
             // lookup that nobody waits for. None may report anything.
             const int before = rig.received.count;
-            endpoint.HandleSocketMessage(provider.ConsumeIntegral<std::uint32_t>(),
-                                         provider.ConsumeIntegral<std::uint32_t>(),
-                                         provider.ConsumeIntegral<std::uint64_t>(),
-                                         provider.ConsumeIntegral<std::uint32_t>());
+            endpoint.HandleSocketMessage(
+                provider.ConsumeIntegral<std::uint32_t>(),
+                provider.ConsumeIntegral<std::uint32_t>(),
+                provider.ConsumeIntegral<std::uint64_t>(),
+                {kestrune::IpAddress::V4(provider.ConsumeIntegral<std::uint32_t>())});
             if (rig.received.count != before) {
                 __builtin_trap();
             }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "launcher/server_address.h"
 #include "launcher/stored_text.h"
 #include "platform/command_line.h"
 #include "platform/path_separators.h"
@@ -83,10 +84,12 @@ LauncherSettings SystemTexts(const LauncherSettings& settings) {
 }
 
 std::string GameParameters(const LauncherSettings& settings, std::string_view modText) {
+    // A name goes as typed, for the engine to resolve its own way; IPv6 in brackets.
+    const ServerField server = SplitServerField(settings.Q3Server);
     std::string parameters = "+connect ";
-    parameters += settings.Q3Server;
+    parameters += HostBeforePort(server.host);
     parameters += ':';
-    parameters += settings.Q3Port;
+    parameters += server.port.empty() ? settings.Q3Port : server.port;
     // Always present, even for an empty password.
     parameters += " +password ";
     parameters += settings.Q3Password;
@@ -98,10 +101,11 @@ std::string GameParameters(const LauncherSettings& settings, std::string_view mo
 }
 
 std::string TeamSpeakAddress(const LauncherSettings& settings) {
+    const ServerField server = SplitServerField(settings.TSServer);
     std::string address = "teamspeak://";
-    address += settings.TSServer;
+    address += server.host;
     address += ':';
-    address += settings.TSPort;
+    address += server.port.empty() ? settings.TSPort : server.port;
     address += "/nickname=";
     address += settings.TSNick;
     address += "?loginname=";
@@ -132,10 +136,12 @@ std::string MumbleAddress(const LauncherSettings& settings) {
         }
         address += '@';
     }
-    address += settings.TSServer;
-    if (!settings.TSPort.empty()) {
+    const ServerField server = SplitServerField(settings.TSServer);
+    const std::string& port = server.port.empty() ? settings.TSPort : server.port;
+    address += HostBeforePort(server.host);
+    if (!port.empty()) {
         address += ':';
-        address += settings.TSPort;
+        address += port;
     }
     // The oldest protocol the server must speak; the client connects to any newer one.
     address += "/?version=1.2.0";
@@ -143,8 +149,9 @@ std::string MumbleAddress(const LauncherSettings& settings) {
 }
 
 std::string TeamSpeak3Address(const LauncherSettings& settings) {
+    const ServerField server = SplitServerField(settings.TSServer);
     std::string address = "ts3server://";
-    address += settings.TSServer;
+    address += HostBeforePort(server.host);
     char separator = '?';
     const auto addValue = [&](std::string_view name, const std::string& value) {
         if (!value.empty()) {
@@ -155,7 +162,7 @@ std::string TeamSpeak3Address(const LauncherSettings& settings) {
             separator = '&';
         }
     };
-    addValue("port", settings.TSPort);
+    addValue("port", server.port.empty() ? settings.TSPort : server.port);
     addValue("nickname", UrlEncoded(settings.TSNick));
     addValue("password", UrlEncoded(settings.TSPassword));
     return address;
@@ -205,6 +212,9 @@ LaunchResult LaunchTeamSpeak(const LauncherSettings& stored, VoiceClient client,
         }
         case VoiceClient::TeamSpeak2:
             break;
+    }
+    if (IsIpv6Host(SplitServerField(settings.TSServer).host)) {
+        return std::string(kTeamSpeak2NoIpv6);
     }
     return run(kVoiceClientFileName, TeamSpeakAddress(settings), directory, settings.TSExecutable);
 }

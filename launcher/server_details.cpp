@@ -98,13 +98,17 @@ ServerDetailsLine NoGameServerLine(std::uint16_t port) {
     return {{}, "No game server on port " + std::to_string(port)};
 }
 
-std::string ServerDetailsHint(const std::optional<ServerStatus>& status) {
-    if (!status) {
-        return {};
-    }
+std::string ServerDetailsHint(const std::optional<ServerStatus>& status,
+                              std::string_view answeredFrom) {
     std::vector<std::string> lines;
-    if (status->hostName && !status->hostName->empty()) {
+    if (status && status->hostName && !status->hostName->empty()) {
         lines.push_back("Host name: " + Shown(*status->hostName));
+    }
+    if (!answeredFrom.empty()) {
+        lines.push_back("Address: " + std::string(answeredFrom));
+    }
+    if (!status) {
+        return Join(lines, "\n");
     }
     if (status->gameType) {
         const int type = *status->gameType;

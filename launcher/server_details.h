@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "launcher/server_status.h"
 
@@ -30,8 +31,10 @@ ServerDetailsLine NoGameServerLine(std::uint16_t port);
 inline constexpr std::size_t kMostPlayerLines = 16;
 
 // The rest, one item a line: host name, game type, mod, whether a password is needed; then the
-// players, highest score first, as "name · score · ping" ("bot" for a ping of 0). Empty when the
-// answer held none of these. UTF-8, long values cut.
-std::string ServerDetailsHint(const std::optional<ServerStatus>& status);
+// players, highest score first, as "name · score · ping" ("bot" for a ping of 0). After the host
+// name, "Address: " and answeredFrom, the address that answered ("[::1]:27960"), when given.
+// Empty when there is none of these. UTF-8, long values cut.
+std::string ServerDetailsHint(const std::optional<ServerStatus>& status,
+                              std::string_view answeredFrom = {});
 
 }  // namespace kestrune

@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "platform/ip_address.h"
 
 namespace kestrune {
 
@@ -17,36 +20,49 @@ inline constexpr std::int32_t kStatusQueryLength = 13;
 // How long the probe waits for an answer after sending, in milliseconds.
 inline constexpr int kProbeTimeoutMs = 750;
 
-// Where and when the latest query went, so that only that server's answer counts and the round
-// trip runs from the send itself (a name lookup before it is not counted).
+// How long the probe waits for an answer before it queries the host's address of the other
+// family too, in milliseconds.
+inline constexpr int kSecondFamilyDelayMs = 250;
+
+// Where and when the latest probe's queries went (the first, and one to the host's address of
+// the other family should the first go unanswered), so that only that server's answer counts,
+// the first valid one alone, and its round trip runs from the send of the query it answers (a
+// name lookup before it is not counted).
 class ProbeQuery {
 public:
     using Clock = std::chrono::steady_clock;
 
-    // A query left for address (network byte order) and port (its low 16 bits count) at sentAt.
-    void Sent(std::uint32_t address, std::int32_t port, Clock::time_point sentAt);
-    // Whether a datagram from fromIP and fromPort comes from where the latest query went. Before
-    // the first query nothing does.
-    bool IsAnswer(const std::string& fromIP, std::int32_t fromPort) const;
-    // The time from the latest query's send to receivedAt.
-    std::chrono::microseconds RoundTrip(Clock::time_point receivedAt) const;
+    // A new probe's query left for address and port (its low 16 bits count) at sentAt; earlier
+    // queries no longer count.
+    void Sent(const IpAddress& address, std::int32_t port, Clock::time_point sentAt);
+    // The same probe's query to its other address.
+    void AlsoSent(const IpAddress& address, std::int32_t port, Clock::time_point sentAt);
+    // Whether the latest probe has had its answer.
+    bool Answered() const { return answered_; }
+    // When a datagram from fromIP and fromPort, received at receivedAt, is the first answer to
+    // one of the latest probe's queries: the round trip from that query's send. Afterwards no
+    // datagram answers until the next probe. Before the first query nothing does.
+    std::optional<std::chrono::microseconds> Answer(const std::string& fromIP,
+                                                    std::int32_t fromPort,
+                                                    Clock::time_point receivedAt);
 
-    // A datagram to toIP:toPort found nothing listening there; it counts when that is where the
-    // latest query went.
+    // A datagram to toIP:toPort found nothing listening there; it counts when a query of the
+    // latest probe went there.
     void PortUnreachable(const std::string& toIP, std::int32_t toPort);
-    // The latest query's port, when the query found nothing listening there.
+    // The latest probe's port, when its queries found nothing listening there.
     std::optional<std::uint16_t> ClosedPort() const;
 
 private:
     struct Destination {
-        std::uint32_t address = 0;
+        IpAddress address;
         std::uint16_t port = 0;
         Clock::time_point sentAt;
         bool portClosed = false;
     };
-    bool IsLatest(const std::string& ip, std::int32_t port) const;
+    Destination* Find(const std::string& ip, std::int32_t port);
 
-    std::optional<Destination> latest_;
+    std::vector<Destination> queries_;  // the latest probe's, in the order they went
+    bool answered_ = false;
 };
 
 }  // namespace kestrune

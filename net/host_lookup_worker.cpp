@@ -25,7 +25,7 @@ void LookupMailbox::PostCompletion(std::uint64_t lookupId, const HostLookupResul
     if (!post_) {
         return;
     }
-    post_({kSocketMessageNumber, EventWordFor(result.error), lookupId, result.address});
+    post_({kSocketMessageNumber, EventWordFor(result.error), lookupId, result.addresses});
 }
 
 void LookupMailbox::Close() {
@@ -43,7 +43,7 @@ bool StartHostLookup(std::shared_ptr<LookupMailbox> mailbox, HostLookupFunction 
             try {
                 result = lookup(name);
             } catch (...) {
-                result = {EIO, 0};
+                result = {EIO, {}};
             }
             mailbox->PostCompletion(lookupId, result);
         }).detach();

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
+
+#include "platform/ip_address.h"
 
 namespace kestrune {
 
@@ -11,12 +14,12 @@ inline constexpr std::uint32_t kReadReadyEvent = 1;
 
 // A socket message as the endpoint receives it: its number, the event word (read readiness in
 // the low 16 bits, or a lookup's error number in the high 16 bits), and for a lookup its id and
-// the address found (network byte order).
+// the addresses found, in the order to try them.
 struct SocketMessage {
     std::uint32_t number = 0;
     std::uint32_t eventWord = 0;
     std::uint64_t lookupId = 0;
-    std::uint32_t address = 0;
+    std::vector<IpAddress> addresses;
 };
 
 }  // namespace kestrune

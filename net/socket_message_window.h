@@ -28,7 +28,7 @@ public:
     virtual bool IsWatchingReads() const = 0;
 
     // Runs lookup(name) away from the UI thread; its end comes back as message 1125 with the
-    // error number in the high 16 bits of the event word, lookupId and the address. False when
+    // error number in the high 16 bits of the event word, lookupId and the addresses. False when
     // no lookup could be started (then nothing will come).
     virtual bool StartLookup(HostLookupFunction lookup, std::string name,
                              std::uint64_t lookupId) = 0;

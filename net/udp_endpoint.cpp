@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <optional>
 #include <utility>
 
 namespace kestrune {
@@ -15,26 +16,12 @@ constexpr std::uint8_t kLevelErrorCheck = 16;
 
 const char* const kHostLookupCanceled = "Host Lookup Canceled";
 
-// "a.b.c.d" from an address in network byte order, into a reused string.
-void FormatAddress(std::uint32_t address, std::string& text) {
-    std::array<unsigned char, 4> bytes;
-    std::memcpy(bytes.data(), &address, bytes.size());
-    std::array<char, 16> formatted;  // "255.255.255.255" at most
-    std::size_t length = 0;
-    for (std::size_t part = 0; part < bytes.size(); ++part) {
-        const unsigned value = bytes[part];
-        if (part > 0) {
-            formatted[length++] = '.';
-        }
-        if (value >= 100) {
-            formatted[length++] = static_cast<char>('0' + value / 100);
-        }
-        if (value >= 10) {
-            formatted[length++] = static_cast<char>('0' + value / 10 % 10);
-        }
-        formatted[length++] = static_cast<char>('0' + value % 10);
+// The host text without the brackets that an IPv6 address may be written in ("[::1]").
+std::string WithoutBrackets(std::string name) {
+    if (name.size() >= 2 && name.front() == '[' && name.back() == ']') {
+        return name.substr(1, name.size() - 2);
     }
-    text.assign(formatted.data(), length);
+    return name;
 }
 
 }  // namespace
@@ -47,7 +34,7 @@ struct TUDPEndpoint::PendingLookup {
     bool succeeded = false;
     bool cancelled = false;
     bool endpointGone = false;  // the endpoint was destroyed by a handler during the wait
-    std::uint32_t address = 0;
+    std::vector<IpAddress> addresses;
 };
 
 #ifdef _WIN32
@@ -63,7 +50,7 @@ TUDPEndpoint::TUDPEndpoint(QObject* owner) : EndpointComponent(owner) {
 void TUDPEndpoint::Construct() {
     ready_ = false;
     notificationWindow_ = MakeSocketMessageWindow([this](const SocketMessage& message) {
-        HandleSocketMessage(message.number, message.eventWord, message.lookupId, message.address);
+        HandleSocketMessage(message.number, message.eventWord, message.lookupId, message.addresses);
     });
     reportLevel_ = 1;
     ReportStatus(kLevelDetail, "Initializing Winsock");
@@ -150,7 +137,9 @@ void TUDPEndpoint::BindLocalPort() {
         return;
     }
     // A second binding of the same socket fails and leaves the first one in force.
-    (void)socket_.Bind(ParseDottedAddress("0.0.0.0"), static_cast<std::uint16_t>(localPort_));
+    // Any address of both families, where the system has IPv6.
+    (void)socket_.Bind(IpAddress::V4(ParseDottedAddress("0.0.0.0")),
+                       static_cast<std::uint16_t>(localPort_));
     if (notificationWindow_->IsWatchingReads()) {
         return;  // already asked for read readiness on this socket
     }
@@ -176,12 +165,12 @@ void TUDPEndpoint::SendBuffer(std::span<const char> buff, std::int32_t length) {
         throw Exception("Invalid buffer");
     }
     ResolveRemoteHost();
-    if (remoteAddress_ == 0) {
+    if (RemoteAddress().IsNull()) {
         throw UDPSockError("Null Remote Address");
     }
     ReportStatus(kLevelSending, "Sending Data");
     // Only the low 16 bits of the port count. A failed send is not reported.
-    (void)socket_.SendTo(std::span(copy.data(), static_cast<std::size_t>(length)), remoteAddress_,
+    (void)socket_.SendTo(std::span(copy.data(), static_cast<std::size_t>(length)), RemoteAddress(),
                          static_cast<std::uint16_t>(remotePort_));
     if (onDataSend_) {
         onDataSend_(*this);
@@ -189,11 +178,18 @@ void TUDPEndpoint::SendBuffer(std::span<const char> buff, std::int32_t length) {
 }
 
 void TUDPEndpoint::ResolveRemoteHost() {
-    // The name ends at its first zero byte, for the parser and the lookup alike.
-    const std::string name(remoteHost_.c_str());
-    remoteAddress_ = ParseDottedAddress(name);
-    if (remoteAddress_ != kNoDottedAddress) {
+    // The name ends at its first zero byte, for the parsers and the lookup alike. An address
+    // costs no lookup: dotted IPv4 as the classic parser reads it, or IPv6.
+    const std::string name = WithoutBrackets(std::string(remoteHost_.c_str()));
+    if (const std::uint32_t dotted = ParseDottedAddress(name); dotted != kNoDottedAddress) {
+        remoteAddresses_ = {IpAddress::V4(dotted)};
         return;
+    }
+    if (name.find(':') != std::string::npos) {
+        if (const std::optional<IpAddress> address = ParseIpAddress(name)) {
+            remoteAddresses_ = {*address};
+            return;
+        }
     }
 
     PendingLookup pending;
@@ -220,8 +216,8 @@ void TUDPEndpoint::ResolveRemoteHost() {
         if (pending.endpointGone || pending.cancelled) {
             throw UDPSockError(kHostLookupCanceled);
         }
-        if (pending.succeeded) {
-            remoteAddress_ = pending.address;
+        if (pending.succeeded && !pending.addresses.empty()) {
+            remoteAddresses_ = std::move(pending.addresses);
             return;
         }
         if (retried) {
@@ -250,7 +246,8 @@ void TUDPEndpoint::StartLookup(PendingLookup& pending, const std::string& name) 
 }
 
 void TUDPEndpoint::HandleSocketMessage(std::uint32_t message, std::uint32_t eventWord,
-                                       std::uint64_t lookupId, std::uint32_t address) {
+                                       std::uint64_t lookupId,
+                                       const std::vector<IpAddress>& addresses) {
     if (!ready_ || message != kSocketMessage) {
         return;
     }
@@ -263,7 +260,7 @@ void TUDPEndpoint::HandleSocketMessage(std::uint32_t message, std::uint32_t even
         if (pending->id == lookupId) {
             pending->done = true;
             pending->succeeded = (eventWord >> 16) == 0;
-            pending->address = address;
+            pending->addresses = addresses;
             return;
         }
     }
@@ -278,7 +275,7 @@ void TUDPEndpoint::ReceiveDatagram() {
     const UdpReceiveResult result = socket_.ReceiveFrom(receiveBuffer_);
     if (result.portUnreachable) {
         if (onPortUnreachable_) {
-            FormatAddress(result.portUnreachable->address, fromIP_);
+            fromIP_ = FormatIpAddress(result.portUnreachable->address);
             onPortUnreachable_(*this, fromIP_, result.portUnreachable->port);
         }
         return;
@@ -291,7 +288,7 @@ void TUDPEndpoint::ReceiveDatagram() {
     if (!onDataReceived_) {
         return;
     }
-    FormatAddress(result.fromAddress, fromIP_);
+    fromIP_ = FormatIpAddress(result.fromAddress);
     onDataReceived_(*this, receivedLength_, fromIP_, result.fromPort);
 }
 

@@ -25,10 +25,11 @@ public:
     using Exception::Exception;
 };
 
-// One IPv4 datagram socket on the UI thread: sends a buffer to a host given as a dotted address
-// or a name, and reports every datagram reaching its local port through OnDataReceived. Its
-// socket messages come through the system's hidden window (socket_message_window.h); nothing
-// here depends on a toolkit.
+// One datagram socket for IPv4 and IPv6 on the UI thread: sends a buffer to a host given as an
+// address (dotted IPv4, or IPv6, bare or in brackets) or a name, and reports every datagram
+// reaching its local port through OnDataReceived, its sender as an address text of either
+// family (an IPv4 sender is always dotted, never IPv4-mapped). Its socket messages come through
+// the system's hidden window (socket_message_window.h); nothing here depends on a toolkit.
 class TUDPEndpoint : public EndpointComponent {
 public:
     using TOnReceive = std::function<void(TUDPEndpoint& sender, std::int32_t numberBytes,
@@ -77,7 +78,8 @@ public:
     // already bound socket fails unnoticed and leaves the first binding.
     void BindLocalPort();
     // Sends the first length bytes of buff as one datagram to RemoteHost:RemotePort. A name is
-    // looked up first; the UI thread's events are handled while the lookup runs.
+    // looked up first (both families); the UI thread's events are handled while the lookup
+    // runs. The datagram goes to the first address found.
     void SendBuffer(std::span<const char> buff, std::int32_t length);
     // Copies the last datagram read into buff (which must have room for it) and gives its length.
     void ReadBuffer(std::span<char> buff, std::int32_t& length) const;
@@ -87,8 +89,10 @@ public:
     // Properties
     const std::string& RemoteHost() const { return remoteHost_; }
     std::int32_t RemotePort() const { return remotePort_; }
-    // RemoteHost as the latest send resolved it, in network byte order (0 before any send).
-    std::uint32_t RemoteAddress() const { return remoteAddress_; }
+    // RemoteHost as the latest send resolved it: where the datagram went (0.0.0.0 before any
+    // send), and every address the host had, that one first, in the order to try them.
+    const IpAddress& RemoteAddress() const { return remoteAddresses_.front(); }
+    const std::vector<IpAddress>& RemoteAddresses() const { return remoteAddresses_; }
     std::int32_t LocalPort() const { return localPort_; }
     std::int32_t ReportLevel() const { return reportLevel_; }
     void SetOnDataSend(TNotifyEvent handler);
@@ -121,7 +125,8 @@ public:
     // A message for the endpoint: read readiness (low 16 bits of eventWord 1), or the end of
     // lookup lookupId with its error number in the high 16 bits.
     void HandleSocketMessage(std::uint32_t message, std::uint32_t eventWord,
-                             std::uint64_t lookupId = 0, std::uint32_t address = 0);
+                             std::uint64_t lookupId = 0,
+                             const std::vector<IpAddress>& addresses = {});
     void ReceiveDatagram();
 
 private:
@@ -138,7 +143,7 @@ private:
     std::string remoteHost_;
     std::int32_t remotePort_ = 0;
     std::int32_t localPort_ = 0;
-    std::uint32_t remoteAddress_ = 0;  // network byte order
+    std::vector<IpAddress> remoteAddresses_ = {IpAddress{}};  // never empty
     std::unique_ptr<SocketMessageWindow> notificationWindow_;
     THostLookup hostLookup_;
     std::uint64_t nextLookupId_ = 1;

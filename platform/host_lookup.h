@@ -2,14 +2,18 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "platform/ip_address.h"
 
 namespace kestrune {
 
-// The outcome of a name lookup. error is 0 on success, and then address holds the first IPv4
-// address of the host, in network byte order.
+// The outcome of a name lookup. error is 0 on success, and then addresses holds the host's
+// addresses of both families, in the order the system prefers them (the first is the one to
+// try first), never empty.
 struct HostLookupResult {
     int error = 0;
-    std::uint32_t address = 0;
+    std::vector<IpAddress> addresses;
 };
 
 // The value of ParseDottedAddress for a text that is not a dotted address (all ones).
@@ -19,10 +23,12 @@ inline constexpr std::uint32_t kNoDottedAddress = 0xFFFFFFFFu;
 // network byte order, or kNoDottedAddress. The text ends at its first zero byte.
 std::uint32_t ParseDottedAddress(const std::string& text);
 
-// Looks up the IPv4 address of a host name (getaddrinfo, AF_INET). Blocks, so it belongs on a
-// worker thread. An empty name and names under "invalid" fail, and "localhost" gives
-// 127.0.0.1, without asking the resolver. On failure error is the
-// resolver's error (or errno for a system failure) as a positive number.
+// Looks up the addresses of a host name (getaddrinfo, both families). Blocks, so it belongs on
+// a worker thread. A scoped IPv6 address naming its interface ("fe80::1%eth0") is read here too,
+// without asking a name server. An empty name and names under "invalid" fail, and "localhost"
+// gives 127.0.0.1 and ::1, without asking the resolver: every server listens on IPv4, so that
+// one comes first. On failure error is the resolver's error (or errno for a system failure) as a
+// positive number.
 HostLookupResult LookUpHost(const std::string& name);
 
 }  // namespace kestrune

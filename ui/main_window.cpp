@@ -113,7 +113,11 @@ TForm1::TForm1(std::string settingsPath, std::string modsListPath, QWidget* pare
     Guarded([this] { FormCreate(); });
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    // The fields lose the focus as the window goes; their steps must not run then.
+    edQ3Server->disconnect(this);
+    edTSServer->disconnect(this);
+}
 
 void TForm1::CreateControls() {
     auto* client = new QWidget(this);
@@ -314,6 +318,14 @@ void TForm1::CreateProbe() {
     // A coarse timer may fire up to 5 % early.
     Timer->setTimerType(Qt::PreciseTimer);
     connect(Timer, &QTimer::timeout, this, [this] { Guarded([this] { steps_.TimerTimer(); }); });
+
+    SecondFamilyTimer = new QTimer(this);
+    SecondFamilyTimer->setObjectName("SecondFamilyTimer");
+    SecondFamilyTimer->setInterval(kSecondFamilyDelayMs);
+    SecondFamilyTimer->setSingleShot(true);
+    SecondFamilyTimer->setTimerType(Qt::PreciseTimer);
+    connect(SecondFamilyTimer, &QTimer::timeout, this,
+            [this] { Guarded([this] { steps_.SecondFamilyTimerTimer(); }); });
 }
 
 void TForm1::SetTabOrder() {
@@ -339,6 +351,10 @@ void TForm1::ConnectHandlers() {
     };
     connect(btnLaunchQ3, &QPushButton::clicked, this, guarded(&MainWindowSteps::btnLaunchQ3Click));
     connect(btnTest, &QPushButton::clicked, this, guarded(&MainWindowSteps::btnTestClick));
+    connect(edQ3Server, &QLineEdit::editingFinished, this,
+            guarded(&MainWindowSteps::edQ3ServerExit));
+    connect(edTSServer, &QLineEdit::editingFinished, this,
+            guarded(&MainWindowSteps::edTSServerExit));
     connect(btnLaunchTS, &QPushButton::clicked, this, guarded(&MainWindowSteps::btnLaunchTSClick));
     connect(btnExit, &QPushButton::clicked, this, guarded(&MainWindowSteps::btnExitClick));
     connect(Image1, &ClickableLabel::clicked, this, guarded(&MainWindowSteps::Image1Click));
@@ -580,6 +596,14 @@ void TForm1::StartProbeTimer() {
 
 void TForm1::StopProbeTimer() {
     Timer->stop();
+}
+
+void TForm1::StartSecondFamilyTimer() {
+    SecondFamilyTimer->start();
+}
+
+void TForm1::StopSecondFamilyTimer() {
+    SecondFamilyTimer->stop();
 }
 
 bool TForm1::SendStatusQuery(const std::string& host, std::int32_t port) {

@@ -101,6 +101,8 @@ private:
     bool ProbeTimerActive() const override;
     void StartProbeTimer() override;
     void StopProbeTimer() override;
+    void StartSecondFamilyTimer() override;
+    void StopSecondFamilyTimer() override;
     bool SendStatusQuery(const std::string& host, std::int32_t port) override;
     std::string BrowseForExecutable(std::span<const FileFilter> filters) override;
     void ShowAboutWindow() override;
@@ -164,6 +166,7 @@ private:
     TUDPEndpoint* UDP = nullptr;
     std::unique_ptr<MainWindowProbe<TUDPEndpoint>> probe_;
     QTimer* Timer = nullptr;
+    QTimer* SecondFamilyTimer = nullptr;
 };
 
 }  // namespace kestrune

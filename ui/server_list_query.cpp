@@ -14,9 +14,16 @@ namespace {
 
 constexpr char kStatusQuery[] = "\xFF\xFF\xFF\xFFgetstatus";
 
-ServerAddress FromNetworkOrder(std::uint32_t address, std::uint16_t port) {
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(&address);
-    return ServerAddress::Ipv4(bytes[0], bytes[1], bytes[2], bytes[3], port);
+// The list speaks IPv4: the name's first IPv4 address, if it has one.
+std::optional<ServerAddress> FirstIpv4(const std::vector<IpAddress>& addresses,
+                                       std::uint16_t port) {
+    for (const IpAddress& address : addresses) {
+        if (!address.IsV6()) {
+            const auto& bytes = address.bytes;
+            return ServerAddress::Ipv4(bytes[0], bytes[1], bytes[2], bytes[3], port);
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -50,7 +57,7 @@ std::optional<ServerAddress> ServerListQuery::LookUp(const std::string& host,
     try {
         udp_->SetRemoteHost(host);
         udp_->ResolveRemoteHost();
-        return FromNetworkOrder(udp_->RemoteAddress(), port);
+        return FirstIpv4(udp_->RemoteAddresses(), port);
     } catch (const Exception& error) {
         qInfo("Server list: %s not found (%s)", host.c_str(), error.message().c_str());
         return std::nullopt;

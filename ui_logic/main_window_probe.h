@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -49,8 +50,9 @@ public:
         });
         // The round trip runs from the send itself, after any name lookup.
         udp_.SetOnDataSend([this](Endpoint& sender) {
-            steps_.UDPDataSent(sender.RemoteAddress(), sender.RemotePort(),
-                               ProbeQuery::Clock::now());
+            const auto sentAt = ProbeQuery::Clock::now();
+            steps_.UDPDataSent(sender.RemoteAddress(), sender.RemotePort(), sentAt,
+                               OtherFamilyAddress(sender));
         });
         udp_.BindLocalPort();
     }
@@ -95,6 +97,17 @@ public:
     }
 
 private:
+    // The first address of the host just queried whose family is not that of the query's.
+    static std::optional<IpAddress> OtherFamilyAddress(const Endpoint& sender) {
+        const IpAddress& sentTo = sender.RemoteAddress();
+        for (const IpAddress& address : sender.RemoteAddresses()) {
+            if (address.family != sentTo.family) {
+                return address;
+            }
+        }
+        return std::nullopt;
+    }
+
     void ReceiveDatagram(Endpoint& sender, std::int32_t numberBytes, const std::string& fromIP,
                          std::int32_t port) {
         const auto receivedAt = ProbeQuery::Clock::now();

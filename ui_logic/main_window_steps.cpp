@@ -5,11 +5,13 @@
 #include <utility>
 
 #include "launcher/integer_conversion.h"
+#include "launcher/server_address.h"
 #include "launcher/server_details.h"
 #include "launcher/server_status.h"
 #include "launcher/settings_store.h"
 #include "platform/exception.h"
 #include "server_list/server_list_settings.h"
+#include "platform/ip_address.h"
 #include "ui_logic/web_site_addresses.h"
 
 namespace kestrune {
@@ -291,9 +293,31 @@ void MainWindowSteps::Label10Click() {
 
 // --- The server probe ---------------------------------------------------------------------
 
+void MainWindowSteps::MovePortOutOfServerField(MainControl server, MainControl port) {
+    const ServerField field = SplitServerField(StoredBytesOf(server, {}));
+    if (field.port.empty()) {
+        return;
+    }
+    view_.SetText(server, DecodeStoredText(field.host));
+    view_.SetText(port, DecodeStoredText(field.port));
+}
+
+void MainWindowSteps::edQ3ServerExit() {
+    MovePortOutOfServerField(MainControl::edQ3Server, MainControl::edQ3Port);
+}
+
+void MainWindowSteps::edTSServerExit() {
+    MovePortOutOfServerField(MainControl::edTSServer, MainControl::edTSPort);
+}
+
 void MainWindowSteps::btnTestClick() {
+    // The menu entry runs this with the focus still in the field.
+    edQ3ServerExit();
     const LauncherSettings settings = SettingsFromControls();
-    if (!view_.SendStatusQuery(settings.Q3Server, ToInteger(settings.Q3Port))) {
+    const ServerField server = SplitServerField(settings.Q3Server);
+    view_.StopSecondFamilyTimer();
+    secondFamilyAddress_.reset();
+    if (!view_.SendStatusQuery(server.host, ToInteger(settings.Q3Port))) {
         return;
     }
     // A second test while waiting keeps the first deadline.
@@ -304,24 +328,57 @@ void MainWindowSteps::btnTestClick() {
     view_.ShowServerInfo({}, {});
 }
 
-void MainWindowSteps::UDPDataSent(std::uint32_t address, std::int32_t port,
-                                  ProbeQuery::Clock::time_point sentAt) {
+void MainWindowSteps::UDPDataSent(const IpAddress& address, std::int32_t port,
+                                  ProbeQuery::Clock::time_point sentAt,
+                                  const std::optional<IpAddress>& otherFamily) {
+    if (sendingSecondFamilyQuery_) {
+        probeQuery_.AlsoSent(address, port, sentAt);
+        return;
+    }
     probeQuery_.Sent(address, port, sentAt);
+    secondFamilyAddress_ = otherFamily;
+    secondFamilyPort_ = port;
+    if (otherFamily) {
+        view_.StartSecondFamilyTimer();
+    }
 }
 
-// Only the queried server's answer counts: a datagram from anywhere else is ignored and the
-// timer runs on. An empty one, or one beginning with a zero byte, is no answer either.
+void MainWindowSteps::SecondFamilyTimerTimer() {
+    view_.StopSecondFamilyTimer();
+    const std::optional<IpAddress> address = std::exchange(secondFamilyAddress_, std::nullopt);
+    if (!address || probeQuery_.Answered() || !view_.ProbeTimerActive()) {
+        return;
+    }
+    // An address needs no lookup: the query leaves at once.
+    sendingSecondFamilyQuery_ = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{sendingSecondFamilyQuery_};
+    view_.SendStatusQuery(FormatIpAddress(*address), secondFamilyPort_);
+}
+
+// Only the queried server's first answer counts: a datagram from anywhere else is ignored and
+// the timer runs on. An empty one, or one beginning with a zero byte, is no answer either.
 void MainWindowSteps::UDPDataReceived(std::string_view datagram, bool cutShort,
                                       const std::string& fromIP, std::int32_t port,
                                       ProbeQuery::Clock::time_point receivedAt) {
-    if (!probeQuery_.IsAnswer(fromIP, port) || datagram.empty() || datagram.front() == '\0') {
+    if (datagram.empty() || datagram.front() == '\0') {
         return;
     }
+    const auto roundTrip = probeQuery_.Answer(fromIP, port, receivedAt);
+    if (!roundTrip) {
+        return;
+    }
+    view_.StopSecondFamilyTimer();
     view_.SetMessage(kServerOnline);
     view_.StopProbeTimer();
     const auto status = ParseStatusResponse(datagram, cutShort);
-    view_.ShowServerInfo(MakeServerDetailsLine(status, probeQuery_.RoundTrip(receivedAt)),
-                         ServerDetailsHint(status));
+    const std::optional<IpAddress> from = ParseIpAddress(fromIP);
+    view_.ShowServerInfo(
+        MakeServerDetailsLine(status, *roundTrip),
+        ServerDetailsHint(
+            status, from ? FormatIpEndpoint(*from, static_cast<std::uint16_t>(port)) : fromIP));
 }
 
 // Told at once, shown only with the time-out: the probe's own steps stay as they are.
@@ -332,6 +389,7 @@ void MainWindowSteps::UDPPortUnreachable(const std::string& toIP, std::int32_t p
 void MainWindowSteps::TimerTimer() {
     view_.SetMessage(kServerTimeOut);
     view_.StopProbeTimer();
+    view_.StopSecondFamilyTimer();
     const std::optional<std::uint16_t> closedPort = probeQuery_.ClosedPort();
     view_.ShowServerInfo(closedPort ? NoGameServerLine(*closedPort) : ServerDetailsLine{}, {});
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -70,10 +71,19 @@ public:
     void ServerChosen(const ChosenServer& server);
     void Image1Click();
     void Label10Click();
+    // A server field loses the focus: a port typed after the host ("[::1]:27961",
+    // "host:27961") moves into the port field.
+    void edQ3ServerExit();
+    void edTSServerExit();
     void btnTestClick();
-    // The status query left for address (network byte order) and port at sentAt.
-    void UDPDataSent(std::uint32_t address, std::int32_t port,
-                     ProbeQuery::Clock::time_point sentAt);
+    // The status query left for address and port at sentAt; otherFamily is the queried host's
+    // first address of the other family, if it has one.
+    void UDPDataSent(const IpAddress& address, std::int32_t port,
+                     ProbeQuery::Clock::time_point sentAt,
+                     const std::optional<IpAddress>& otherFamily);
+    // kSecondFamilyDelayMs after a query to a host of both families: without an answer yet, the
+    // query goes to the other family's address too.
+    void SecondFamilyTimerTimer();
     // A datagram from fromIP:port, read at receivedAt; cutShort when the system gave only its
     // beginning.
     void UDPDataReceived(std::string_view datagram, bool cutShort, const std::string& fromIP,
@@ -93,6 +103,7 @@ private:
     void BrowseForPath(std::span<const FileFilter> filters, std::string& path,
                        MainControl launchButton);
     void RememberRecentServer();
+    void MovePortOutOfServerField(MainControl server, MainControl port);
 
     MainWindowView& view_;
     const std::string settingsPath_;
@@ -106,6 +117,10 @@ private:
     std::string FTSExecutable;
     ProgramRunner runProgram_ = RunProgram;
     ProbeQuery probeQuery_;
+    // The latest probe's address of the other family, while its query waits to be sent.
+    std::optional<IpAddress> secondFamilyAddress_;
+    std::int32_t secondFamilyPort_ = 0;
+    bool sendingSecondFamilyQuery_ = false;
 };
 
 }  // namespace kestrune

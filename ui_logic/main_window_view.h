@@ -78,6 +78,10 @@ public:
     virtual bool ProbeTimerActive() const = 0;
     virtual void StartProbeTimer() = 0;
     virtual void StopProbeTimer() = 0;
+    // The one-shot timer after which the probe queries the other family too
+    // (kSecondFamilyDelayMs; starting it again restarts it).
+    virtual void StartSecondFamilyTimer() = 0;
+    virtual void StopSecondFamilyTimer() = 0;
     // Sends the status query to host:port (the host is looked up first when it is a name).
     // False when the window closed during the lookup and there is no one left to tell.
     virtual bool SendStatusQuery(const std::string& host, std::int32_t port) = 0;

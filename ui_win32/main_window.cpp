@@ -44,6 +44,7 @@ constexpr ControlPlace kPartnerLogoPlace{171, 8, 89, 33};
 constexpr ControlPlace kModsPlace{16, 64, 89, 21};
 constexpr int kModsListHeight = 120;
 constexpr UINT_PTR kProbeTimerId = 1;
+constexpr UINT_PTR kSecondFamilyTimerId = 2;
 
 constexpr DWORD kLabel = SS_LEFTNOWORDWRAP | SS_NOPREFIX;
 constexpr DWORD kEdit = WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL;
@@ -377,6 +378,10 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 steps_.TimerTimer();
                 return 0;
             }
+            if (wParam == kSecondFamilyTimerId) {
+                steps_.SecondFamilyTimerTimer();
+                return 0;
+            }
             break;
         case WM_CTLCOLORSTATIC:
             return ColourStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
@@ -424,6 +429,16 @@ void TForm1::Command(int id, WORD code) {
             break;
         case kIdBtnTest:
             steps_.btnTestClick();
+            break;
+        case kIdEdQ3Server:
+            if (code == EN_KILLFOCUS) {
+                steps_.edQ3ServerExit();
+            }
+            break;
+        case kIdEdTSServer:
+            if (code == EN_KILLFOCUS) {
+                steps_.edTSServerExit();
+            }
             break;
         case kIdBtnLaunchTS:
         case kIdLaunchTS21:
@@ -617,6 +632,14 @@ void TForm1::StartProbeTimer() {
 void TForm1::StopProbeTimer() {
     ::KillTimer(Handle(), kProbeTimerId);
     timerActive_ = false;
+}
+
+void TForm1::StartSecondFamilyTimer() {
+    ::SetTimer(Handle(), kSecondFamilyTimerId, kSecondFamilyDelayMs, nullptr);
+}
+
+void TForm1::StopSecondFamilyTimer() {
+    ::KillTimer(Handle(), kSecondFamilyTimerId);
 }
 
 bool TForm1::SendStatusQuery(const std::string& host, std::int32_t port) {

@@ -141,6 +141,8 @@ private:
     bool ProbeTimerActive() const override;
     void StartProbeTimer() override;
     void StopProbeTimer() override;
+    void StartSecondFamilyTimer() override;
+    void StopSecondFamilyTimer() override;
     bool SendStatusQuery(const std::string& host, std::int32_t port) override;
     std::string BrowseForExecutable(std::span<const FileFilter> filters) override;
     void ShowAboutWindow() override;

@@ -52,7 +52,7 @@ public:
         StopWatchingReads();
         readNotifier_ = new QSocketNotifier(socket, QSocketNotifier::Read, target_.get());
         QObject::connect(readNotifier_, &QSocketNotifier::activated, target_.get(), [this] {
-            RunFromEventLoop([this] { receiver_({kSocketMessageNumber, kReadReadyEvent}); });
+            RunFromEventLoop([this] { receiver_({kSocketMessageNumber, kReadReadyEvent, 0, {}}); });
         });
     }
 

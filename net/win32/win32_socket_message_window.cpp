@@ -169,7 +169,7 @@ void Win32SocketMessageWindow::Receive(WPARAM wParam, LPARAM lParam) {
     if (WSAGETSELECTEVENT(lParam) == FD_READ) {
         // Read readiness of a socket that has been closed since finds nothing to read.
         if (static_cast<NativeSocket>(wParam) == watched_) {
-            Deliver({kSocketMessageNumber, eventWord});
+            Deliver({kSocketMessageNumber, eventWord, 0, {}});
         }
         return;
     }

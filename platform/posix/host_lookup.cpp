@@ -5,8 +5,11 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include "platform/reserved_host_names.h"
@@ -27,32 +30,55 @@ HostLookupResult LookUpHost(const std::string& name) {
     // A zero byte ends the name, as it would for any C caller.
     const char* const zeroTerminated = name.c_str();
     if (*zeroTerminated == '\0') {
-        return {kNoSuchName, 0};
+        return {kNoSuchName, {}};
     }
     switch (ClassifyReservedHostName(zeroTerminated)) {
         case ReservedHostName::Invalid:
-            return {kNoSuchName, 0};
-        case ReservedHostName::Loopback:
-            return {0, htonl(INADDR_LOOPBACK)};
+            return {kNoSuchName, {}};
+        case ReservedHostName::Loopback: {
+            std::array<std::uint8_t, 16> loopback6{};
+            loopback6[15] = 1;
+            return {0, {IpAddress::V4(htonl(INADDR_LOOPBACK)), IpAddress::V6(loopback6)}};
+        }
         case ReservedHostName::None:
             break;
     }
     addrinfo hints{};
-    hints.ai_family = AF_INET;
+    // Both families, in the order of the system's address selection (RFC 6724). No
+    // AI_ADDRCONFIG: it counts no loopback address, so a machine on loopback alone would lose
+    // every name.
+    hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_DGRAM;
     addrinfo* found = nullptr;
     const int status = ::getaddrinfo(zeroTerminated, nullptr, &hints, &found);
     if (status != 0) {
         const int error = status == EAI_SYSTEM ? errno : std::abs(status);
-        return {error != 0 ? error : EIO, 0};
+        return {error != 0 ? error : EIO, {}};
     }
     const std::unique_ptr<addrinfo, decltype(&::freeaddrinfo)> owner(found, &::freeaddrinfo);
+    HostLookupResult result;
     for (const addrinfo* entry = found; entry != nullptr; entry = entry->ai_next) {
+        IpAddress address;
         if (entry->ai_family == AF_INET && entry->ai_addr != nullptr) {
-            return {0, reinterpret_cast<const sockaddr_in*>(entry->ai_addr)->sin_addr.s_addr};
+            const auto* v4 = reinterpret_cast<const sockaddr_in*>(entry->ai_addr);
+            address = IpAddress::V4(v4->sin_addr.s_addr);
+        } else if (entry->ai_family == AF_INET6 && entry->ai_addr != nullptr) {
+            const auto* v6 = reinterpret_cast<const sockaddr_in6*>(entry->ai_addr);
+            std::array<std::uint8_t, 16> bytes;
+            std::memcpy(bytes.data(), &v6->sin6_addr, bytes.size());
+            address = IpAddress::V6(bytes, v6->sin6_scope_id);
+        } else {
+            continue;
+        }
+        if (std::find(result.addresses.begin(), result.addresses.end(), address) ==
+            result.addresses.end()) {
+            result.addresses.push_back(address);
         }
     }
-    return {kNoSuchName, 0};
+    if (result.addresses.empty()) {
+        return {kNoSuchName, {}};
+    }
+    return result;
 }
 
 }  // namespace kestrune

@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <linux/errqueue.h>
+#include <netinet/icmp6.h>
 #include <netinet/in.h>
 #include <netinet/ip_icmp.h>
 #include <sys/socket.h>
@@ -16,24 +17,81 @@ namespace kestrune {
 
 namespace {
 
-sockaddr_in MakeAddress(std::uint32_t address, std::uint16_t port) {
-    sockaddr_in result{};
-    result.sin_family = AF_INET;
-    result.sin_port = htons(port);
-    result.sin_addr.s_addr = address;
-    return result;
+// A socket address of the socket's family for address and port. False when an IPv4 socket is
+// asked for an IPv6 address.
+bool MakeAddress(bool ipv6Socket, const IpAddress& address, std::uint16_t port,
+                 sockaddr_storage& result, socklen_t& length) {
+    result = {};
+    if (ipv6Socket) {
+        auto& v6 = reinterpret_cast<sockaddr_in6&>(result);
+        v6.sin6_family = AF_INET6;
+        v6.sin6_port = htons(port);
+        // "Any address" of IPv4 is any address of both families.
+        if (!address.IsV6() && address.IsNull()) {
+            v6.sin6_addr = in6addr_any;
+        } else {
+            const auto bytes = address.V6Bytes();
+            std::memcpy(&v6.sin6_addr, bytes.data(), bytes.size());
+            v6.sin6_scope_id = address.scopeId;
+        }
+        length = sizeof v6;
+        return true;
+    }
+    if (address.IsV6()) {
+        return false;
+    }
+    auto& v4 = reinterpret_cast<sockaddr_in&>(result);
+    v4.sin_family = AF_INET;
+    v4.sin_port = htons(port);
+    v4.sin_addr.s_addr = address.V4NetworkOrder();
+    length = sizeof v4;
+    return true;
+}
+
+// The address and port of a socket address of either family; an IPv4-mapped one is IPv4.
+bool ReadAddress(const sockaddr_storage& from, socklen_t length, IpAddress& address,
+                 std::uint16_t& port) {
+    if (from.ss_family == AF_INET6 && length >= sizeof(sockaddr_in6)) {
+        const auto& v6 = reinterpret_cast<const sockaddr_in6&>(from);
+        std::array<std::uint8_t, 16> bytes;
+        std::memcpy(bytes.data(), &v6.sin6_addr, bytes.size());
+        address = IpAddress::V6(bytes, v6.sin6_scope_id);
+        port = ntohs(v6.sin6_port);
+        return true;
+    }
+    if (from.ss_family == AF_INET && length >= sizeof(sockaddr_in)) {
+        const auto& v4 = reinterpret_cast<const sockaddr_in&>(from);
+        address = IpAddress::V4(v4.sin_addr.s_addr);
+        port = ntohs(v4.sin_port);
+        return true;
+    }
+    return false;
 }
 
 // Reports waiting on the socket's error queue read at most by one read, so that a flood of them
 // cannot hold the caller.
 constexpr int kMostErrorReportsPerRead = 64;
 
+// Whether an error report says that a datagram met a closed port: ICMP's port unreachable for
+// IPv4 (also on a dual-stack socket), ICMPv6's for IPv6.
+bool IsPortUnreachable(const cmsghdr& header, const sock_extended_err& error) {
+    const bool ipv4 = header.cmsg_level == SOL_IP && header.cmsg_type == IP_RECVERR;
+    const bool ipv6 = header.cmsg_level == SOL_IPV6 && header.cmsg_type == IPV6_RECVERR;
+    if (!ipv4 && !ipv6) {
+        return false;
+    }
+    return (error.ee_origin == SO_EE_ORIGIN_ICMP && error.ee_type == ICMP_DEST_UNREACH &&
+            error.ee_code == ICMP_PORT_UNREACH) ||
+           (error.ee_origin == SO_EE_ORIGIN_ICMP6 && error.ee_type == ICMP6_DST_UNREACH &&
+            error.ee_code == ICMP6_DST_UNREACH_NOPORT);
+}
+
 // Takes reports off the socket's error queue until one says that a datagram met a closed port,
 // and gives that datagram's destination. Other reports (a host unreachable, a local send error)
 // are dropped. While a report waits the socket stays readable (POLLERR), so each must be taken.
 std::optional<UdpDestination> TakePortUnreachable(int fd) {
     for (int report = 0; report < kMostErrorReportsPerRead; ++report) {
-        sockaddr_in destination{};
+        sockaddr_storage destination{};
         std::array<char, 512> control;
         msghdr message{};
         message.msg_name = &destination;
@@ -45,15 +103,12 @@ std::optional<UdpDestination> TakePortUnreachable(int fd) {
         }
         for (cmsghdr* header = CMSG_FIRSTHDR(&message); header != nullptr;
              header = CMSG_NXTHDR(&message, header)) {
-            if (header->cmsg_level != SOL_IP || header->cmsg_type != IP_RECVERR) {
-                continue;
-            }
             sock_extended_err error{};
             std::memcpy(&error, CMSG_DATA(header), sizeof error);
-            if (error.ee_origin == SO_EE_ORIGIN_ICMP && error.ee_type == ICMP_DEST_UNREACH &&
-                error.ee_code == ICMP_PORT_UNREACH && message.msg_namelen >= sizeof destination &&
-                destination.sin_family == AF_INET) {
-                return UdpDestination{destination.sin_addr.s_addr, ntohs(destination.sin_port)};
+            UdpDestination found;
+            if (IsPortUnreachable(*header, error) &&
+                ReadAddress(destination, message.msg_namelen, found.address, found.port)) {
+                return found;
             }
         }
     }
@@ -66,48 +121,83 @@ UdpSocket::~UdpSocket() {
     Close();
 }
 
-UdpSocket::UdpSocket(UdpSocket&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+UdpSocket::UdpSocket(UdpSocket&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), ipv6_(other.ipv6_) {}
 
 UdpSocket& UdpSocket::operator=(UdpSocket&& other) noexcept {
     if (this != &other) {
         Close();
         fd_ = std::exchange(other.fd_, -1);
+        ipv6_ = other.ipv6_;
     }
     return *this;
 }
 
 UdpSocket UdpSocket::Make(int& error) {
-    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    const int on = 1;
+    const int off = 0;
+    int fd = ::socket(AF_INET6, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd >= 0) {
+        // Both families on one socket, whatever the system's default (net.ipv6.bindv6only).
+        if (::setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &off, sizeof off) != 0) {
+            ::close(fd);
+            fd = -1;
+            errno = EAFNOSUPPORT;  // IPv6 alone would lose IPv4
+        }
+    }
+    if (fd >= 0) {
+        // Without them an unconnected socket never hears that its datagram met a closed port:
+        // IPV6_RECVERR for IPv6 destinations, IP_RECVERR for IPv4-mapped ones.
+        ::setsockopt(fd, SOL_IPV6, IPV6_RECVERR, &on, sizeof on);
+        ::setsockopt(fd, SOL_IP, IP_RECVERR, &on, sizeof on);
+        error = 0;
+        return UdpSocket(fd, true);
+    }
+    // A system without IPv6 still has IPv4; any other failure (no descriptor left) is reported.
+    if (errno != EAFNOSUPPORT && errno != EPROTONOSUPPORT && errno != 0) {
+        error = errno;
+        return UdpSocket(-1, false);
+    }
+    fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     error = fd < 0 ? errno : 0;
     if (fd >= 0) {
-        // Without it an unconnected socket never hears that its datagram met a closed port.
-        const int on = 1;
         ::setsockopt(fd, SOL_IP, IP_RECVERR, &on, sizeof on);
     }
-    return UdpSocket(fd);
+    return UdpSocket(fd, false);
 }
 
-int UdpSocket::Bind(std::uint32_t address, std::uint16_t port) {
-    const sockaddr_in local = MakeAddress(address, port);
-    if (::bind(fd_, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
+int UdpSocket::Bind(const IpAddress& address, std::uint16_t port) {
+    sockaddr_storage local;
+    socklen_t length = 0;
+    if (!MakeAddress(ipv6_, address, port, local, length)) {
+        return EAFNOSUPPORT;
+    }
+    if (::bind(fd_, reinterpret_cast<const sockaddr*>(&local), length) != 0) {
         return errno;
     }
     return 0;
 }
 
 std::uint16_t UdpSocket::LocalPort() const {
-    sockaddr_in local{};
+    sockaddr_storage local{};
     socklen_t length = sizeof local;
-    if (fd_ < 0 || ::getsockname(fd_, reinterpret_cast<sockaddr*>(&local), &length) != 0) {
+    IpAddress address;
+    std::uint16_t port = 0;
+    if (fd_ < 0 || ::getsockname(fd_, reinterpret_cast<sockaddr*>(&local), &length) != 0 ||
+        !ReadAddress(local, length, address, port)) {
         return 0;
     }
-    return ntohs(local.sin_port);
+    return port;
 }
 
-int UdpSocket::SendTo(std::span<const char> data, std::uint32_t address, std::uint16_t port) {
-    const sockaddr_in remote = MakeAddress(address, port);
+int UdpSocket::SendTo(std::span<const char> data, const IpAddress& address, std::uint16_t port) {
+    sockaddr_storage remote;
+    socklen_t length = 0;
+    if (!MakeAddress(ipv6_, address, port, remote, length)) {
+        return EAFNOSUPPORT;
+    }
     if (::sendto(fd_, data.data(), data.size(), 0, reinterpret_cast<const sockaddr*>(&remote),
-                 sizeof remote) < 0) {
+                 length) < 0) {
         return errno;
     }
     return 0;
@@ -115,7 +205,7 @@ int UdpSocket::SendTo(std::span<const char> data, std::uint32_t address, std::ui
 
 UdpReceiveResult UdpSocket::ReceiveFrom(std::span<char> buffer) {
     UdpReceiveResult result;
-    sockaddr_in from{};
+    sockaddr_storage from{};
     socklen_t fromLength = sizeof from;
     // MSG_TRUNC makes the call give the datagram's real length, so a cut datagram is known.
     const ssize_t length = ::recvfrom(fd_, buffer.data(), buffer.size(), MSG_TRUNC,
@@ -130,10 +220,7 @@ UdpReceiveResult UdpSocket::ReceiveFrom(std::span<char> buffer) {
     const auto size = static_cast<std::size_t>(length);
     result.truncated = size > buffer.size();
     result.count = static_cast<std::ptrdiff_t>(result.truncated ? buffer.size() : size);
-    if (fromLength >= sizeof from && from.sin_family == AF_INET) {
-        result.fromAddress = from.sin_addr.s_addr;
-        result.fromPort = ntohs(from.sin_port);
-    }
+    ReadAddress(from, fromLength, result.fromAddress, result.fromPort);
     return result;
 }
 

@@ -4,6 +4,8 @@
 // need winsock2.h first
 #include <ws2tcpip.h>
 
+#include <array>
+#include <cstring>
 #include <utility>
 
 #include "platform/win32/winsock.h"
@@ -12,12 +14,55 @@ namespace kestrune {
 
 namespace {
 
-sockaddr_in MakeAddress(std::uint32_t address, std::uint16_t port) {
-    sockaddr_in result{};
-    result.sin_family = AF_INET;
-    result.sin_port = htons(port);
-    result.sin_addr.s_addr = address;
-    return result;
+// A socket address of the socket's family for address and port. False when an IPv4 socket is
+// asked for an IPv6 address.
+bool MakeAddress(bool ipv6Socket, const IpAddress& address, std::uint16_t port,
+                 sockaddr_storage& result, int& length) {
+    result = {};
+    if (ipv6Socket) {
+        auto& v6 = reinterpret_cast<sockaddr_in6&>(result);
+        v6.sin6_family = AF_INET6;
+        v6.sin6_port = htons(port);
+        // "Any address" of IPv4 is any address of both families.
+        if (!address.IsV6() && address.IsNull()) {
+            v6.sin6_addr = in6addr_any;
+        } else {
+            const auto bytes = address.V6Bytes();
+            std::memcpy(&v6.sin6_addr, bytes.data(), bytes.size());
+            v6.sin6_scope_id = address.scopeId;
+        }
+        length = sizeof v6;
+        return true;
+    }
+    if (address.IsV6()) {
+        return false;
+    }
+    auto& v4 = reinterpret_cast<sockaddr_in&>(result);
+    v4.sin_family = AF_INET;
+    v4.sin_port = htons(port);
+    v4.sin_addr.s_addr = address.V4NetworkOrder();
+    length = sizeof v4;
+    return true;
+}
+
+// The address and port of a socket address of either family; an IPv4-mapped one is IPv4.
+bool ReadAddress(const sockaddr_storage& from, int length, IpAddress& address,
+                 std::uint16_t& port) {
+    if (from.ss_family == AF_INET6 && length >= static_cast<int>(sizeof(sockaddr_in6))) {
+        const auto& v6 = reinterpret_cast<const sockaddr_in6&>(from);
+        std::array<std::uint8_t, 16> bytes;
+        std::memcpy(bytes.data(), &v6.sin6_addr, bytes.size());
+        address = IpAddress::V6(bytes, v6.sin6_scope_id);
+        port = ntohs(v6.sin6_port);
+        return true;
+    }
+    if (from.ss_family == AF_INET && length >= static_cast<int>(sizeof(sockaddr_in))) {
+        const auto& v4 = reinterpret_cast<const sockaddr_in&>(from);
+        address = IpAddress::V4(v4.sin_addr.s_addr);
+        port = ntohs(v4.sin_port);
+        return true;
+    }
+    return false;
 }
 
 SOCKET Native(NativeSocket socket) {
@@ -31,12 +76,15 @@ UdpSocket::~UdpSocket() {
 }
 
 UdpSocket::UdpSocket(UdpSocket&& other) noexcept
-    : fd_(std::exchange(other.fd_, kNoSocket)), lastSent_(std::exchange(other.lastSent_, {})) {}
+    : fd_(std::exchange(other.fd_, kNoSocket)),
+      ipv6_(other.ipv6_),
+      lastSent_(std::exchange(other.lastSent_, {})) {}
 
 UdpSocket& UdpSocket::operator=(UdpSocket&& other) noexcept {
     if (this != &other) {
         Close();
         fd_ = std::exchange(other.fd_, kNoSocket);
+        ipv6_ = other.ipv6_;
         lastSent_ = std::exchange(other.lastSent_, {});
     }
     return *this;
@@ -47,8 +95,26 @@ UdpSocket UdpSocket::Make(int& error) {
     if (error != 0) {
         return UdpSocket();
     }
-    const SOCKET socket =
-        ::WSASocketW(AF_INET, SOCK_DGRAM, IPPROTO_UDP, nullptr, 0, WSA_FLAG_NO_HANDLE_INHERIT);
+    // One dual-stack socket for both families; IPv4 alone where the system has no IPv6.
+    bool ipv6 = true;
+    SOCKET socket =
+        ::WSASocketW(AF_INET6, SOCK_DGRAM, IPPROTO_UDP, nullptr, 0, WSA_FLAG_NO_HANDLE_INHERIT);
+    bool noIpv6 = socket == INVALID_SOCKET && ::WSAGetLastError() == WSAEAFNOSUPPORT;
+    if (socket != INVALID_SOCKET) {
+        DWORD off = 0;
+        if (::setsockopt(socket, IPPROTO_IPV6, IPV6_V6ONLY, reinterpret_cast<const char*>(&off),
+                         sizeof off) != 0) {
+            ::closesocket(socket);
+            socket = INVALID_SOCKET;
+            noIpv6 = true;  // IPv6 alone would lose IPv4
+        }
+    }
+    // A system without IPv6 still has IPv4; any other failure is reported.
+    if (noIpv6) {
+        ipv6 = false;
+        socket =
+            ::WSASocketW(AF_INET, SOCK_DGRAM, IPPROTO_UDP, nullptr, 0, WSA_FLAG_NO_HANDLE_INHERIT);
+    }
     if (socket == INVALID_SOCKET) {
         error = ::WSAGetLastError();
         return UdpSocket();
@@ -57,34 +123,45 @@ UdpSocket UdpSocket::Make(int& error) {
     ::ioctlsocket(socket, FIONBIO, &nonBlocking);
     // Port-unreachable reports stay on (SIO_UDP_CONNRESET's default): the read that fails with
     // WSAECONNRESET is how a query is known to have met a closed port.
-    return UdpSocket(static_cast<NativeSocket>(socket));
+    return UdpSocket(static_cast<NativeSocket>(socket), ipv6);
 }
 
-int UdpSocket::Bind(std::uint32_t address, std::uint16_t port) {
-    const sockaddr_in local = MakeAddress(address, port);
-    if (::bind(Native(fd_), reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
+int UdpSocket::Bind(const IpAddress& address, std::uint16_t port) {
+    sockaddr_storage local;
+    int length = 0;
+    if (!MakeAddress(ipv6_, address, port, local, length)) {
+        return WSAEAFNOSUPPORT;
+    }
+    if (::bind(Native(fd_), reinterpret_cast<const sockaddr*>(&local), length) != 0) {
         return ::WSAGetLastError();
     }
     return 0;
 }
 
 std::uint16_t UdpSocket::LocalPort() const {
-    sockaddr_in local{};
+    sockaddr_storage local{};
     int length = sizeof local;
+    IpAddress address;
+    std::uint16_t port = 0;
     if (!IsValid() ||
-        ::getsockname(Native(fd_), reinterpret_cast<sockaddr*>(&local), &length) != 0) {
+        ::getsockname(Native(fd_), reinterpret_cast<sockaddr*>(&local), &length) != 0 ||
+        !ReadAddress(local, length, address, port)) {
         return 0;
     }
-    return ntohs(local.sin_port);
+    return port;
 }
 
-int UdpSocket::SendTo(std::span<const char> data, std::uint32_t address, std::uint16_t port) {
-    const sockaddr_in remote = MakeAddress(address, port);
+int UdpSocket::SendTo(std::span<const char> data, const IpAddress& address, std::uint16_t port) {
+    sockaddr_storage remote;
+    int length = 0;
+    if (!MakeAddress(ipv6_, address, port, remote, length)) {
+        return WSAEAFNOSUPPORT;
+    }
     if (data.size() > 0x7FFFFFFF) {
         return WSAEMSGSIZE;
     }
     if (::sendto(Native(fd_), data.data(), static_cast<int>(data.size()), 0,
-                 reinterpret_cast<const sockaddr*>(&remote), sizeof remote) == SOCKET_ERROR) {
+                 reinterpret_cast<const sockaddr*>(&remote), length) == SOCKET_ERROR) {
         return ::WSAGetLastError();
     }
     lastSent_ = UdpDestination{address, port};
@@ -93,7 +170,7 @@ int UdpSocket::SendTo(std::span<const char> data, std::uint32_t address, std::ui
 
 UdpReceiveResult UdpSocket::ReceiveFrom(std::span<char> buffer) {
     UdpReceiveResult result;
-    sockaddr_in from{};
+    sockaddr_storage from{};
     int fromLength = sizeof from;
     const int room = buffer.size() > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(buffer.size());
     const int length = win32::ReceiveFrom(Native(fd_), buffer.data(), room,
@@ -118,10 +195,7 @@ UdpReceiveResult UdpSocket::ReceiveFrom(std::span<char> buffer) {
     } else {
         result.count = length;
     }
-    if (fromLength >= static_cast<int>(sizeof from) && from.sin_family == AF_INET) {
-        result.fromAddress = from.sin_addr.s_addr;
-        result.fromPort = ntohs(from.sin_port);
-    }
+    ReadAddress(from, fromLength, result.fromAddress, result.fromPort);
     return result;
 }
 

@@ -246,7 +246,7 @@ TEST_F(HostileFields, ANulByteEndsTheParameters) {
 // ---------------------------------------------------------------------------------------------
 // A flood of datagrams while a send waits for a slow name lookup.
 
-constexpr std::uint32_t kLoopback = 0x0100007Fu;  // 127.0.0.1 in network byte order
+const IpAddress kLoopback = IpAddress::V4(0x0100007Fu);  // 127.0.0.1
 
 TEST(HostileNetwork, DatagramFloodDuringASlowLookup) {
     TUDPEndpoint endpoint;
@@ -277,7 +277,7 @@ TEST(HostileNetwork, DatagramFloodDuringASlowLookup) {
         for (int i = 0; i < 300 && received < 200; ++i) {
             std::this_thread::sleep_for(10ms);
         }
-        return HostLookupResult{0, kLoopback};
+        return HostLookupResult{0, {kLoopback}};
     });
 
     const std::uint16_t target = endpoint.BoundPort();

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "launcher/program_launching.h"
@@ -72,6 +73,23 @@ TEST(GameParameters, IsBuiltByteForByte) {
         {lettersInPort, "cpma",
          "+connect q3.example.invalid:abc +password secret +set fs_game cpma"},
     };
+    // Every form of the server field: IPv6 in brackets, a port typed after the host winning
+    // over the port field, a name as typed.
+    const std::pair<std::string, std::string> servers[] = {
+        {"2001:db8::1", "+connect [2001:db8::1]:27960"},
+        {"[2001:db8::1]", "+connect [2001:db8::1]:27960"},
+        {"[::1]:27961", "+connect [::1]:27961"},
+        {"::ffff:10.0.0.10", "+connect [::ffff:10.0.0.10]:27960"},
+        {"fe80::1%eth0", "+connect [fe80::1%eth0]:27960"},
+        {"10.0.0.10:27961", "+connect 10.0.0.10:27961"},
+        {"Q3.Example.Invalid:27961", "+connect Q3.Example.Invalid:27961"},
+        {"host:port", "+connect host:port:27960"},
+    };
+    for (const auto& [server, expected] : servers) {
+        LauncherSettings settings = plain;
+        settings.Q3Server = server;
+        EXPECT_EQ(GameParameters(settings, ""), expected + " +password secret") << server;
+    }
     for (const Case& c : cases) {
         EXPECT_EQ(GameParameters(c.settings, c.mod), c.expected);
     }
@@ -153,6 +171,12 @@ TEST(VoiceAddresses, LeaveOutWhatIsEmptyAndTakeServerAndPortAsTheyAre) {
         {"h", "", "", "p", "mumble://:p@h/?version=1.2.0", "ts3server://h?password=p"},
         {"a b", "x&y", "n", "p", "mumble://n:p@a b:x&y/?version=1.2.0",
          "ts3server://a b?port=x&y&nickname=n&password=p"},
+        {"2001:db8::10", "64738", "n", "", "mumble://n@[2001:db8::10]:64738/?version=1.2.0",
+         "ts3server://[2001:db8::10]?port=64738&nickname=n"},
+        {"[::1]:9987", "1", "", "", "mumble://[::1]:9987/?version=1.2.0",
+         "ts3server://[::1]?port=9987"},
+        {"voice.test:9988", "", "", "", "mumble://voice.test:9988/?version=1.2.0",
+         "ts3server://voice.test?port=9988"},
     };
     for (const Case& c : cases) {
         LauncherSettings settings;
@@ -223,6 +247,17 @@ TEST(LaunchGame, HandsFileParametersAndFolderToTheRunner) {
               "quake3.exe|+connect q3.example.invalid:27960 +password secret +set fs_game osp|" +
                   gameFolder + "|" + settings.Q3Executable);
     EXPECT_EQ(calls[1], "TeamSpeak.exe|teamspeak://:/nickname=?loginname=?password=||0");
+
+    // TeamSpeak 2 cannot join an IPv6 server: it is not started, and says so.
+    for (const char* server : {"::1", "[2001:db8::1]:8767"}) {
+        settings.TSServer = server;
+        EXPECT_EQ(LaunchTeamSpeak(settings, recorder), "TeamSpeak 2 cannot join an IPv6 server");
+    }
+    EXPECT_EQ(calls.size(), 2u);
+    settings.TSServer = "10.0.0.10:8768";
+    LaunchTeamSpeak(settings, recorder);
+    EXPECT_EQ(calls.back(),
+              "TeamSpeak.exe|teamspeak://10.0.0.10:8768/nickname=?loginname=?password=||0");
 }
 
 // Real starts of stand-in programs named like the real ones (Windows: test_win32_programs.cpp).

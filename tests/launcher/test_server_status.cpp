@@ -13,6 +13,7 @@
 #include "launcher/server_details.h"
 #include "launcher/server_probe.h"
 #include "launcher/server_status.h"
+#include "platform/ip_address.h"
 
 namespace kestrune {
 namespace {
@@ -190,26 +191,76 @@ TEST(ServerDetails, LineAndHint) {
         EXPECT_EQ(ServerDetailsHint(s.status), s.hint);
     }
     EXPECT_EQ(NoGameServerLine(27960).Text(), "No game server on port 27960");
+    // The address that answered follows the host name, or stands alone.
+    EXPECT_EQ(ServerDetailsHint(Status("Arena", "q3dm17", {}, {}, 0, {}, {}), "[::1]:27960"),
+              "Host name: Arena\nAddress: [::1]:27960\nGame type: Free for all");
+    EXPECT_EQ(ServerDetailsHint(std::nullopt, "127.0.0.10:27960"), "Address: 127.0.0.10:27960");
 }
 
-TEST(ProbeQuery, OnlyTheQueriedAddressAndPortAnswer) {
+// A query to an address that holds a byte of 10 shows a fault in reading or comparing the
+// sender's text that 127.0.0.1 alone would hide; an IPv4-mapped sender is its IPv4 address.
+TEST(ProbeQuery, OnlyTheFirstAnswerFromAQueriedAddressAndPortCounts) {
+    struct Case {
+        const char* queriedAt;
+        const char* from;
+        std::int32_t fromPort;
+        bool answers;
+    };
+    const Case cases[] = {
+        {"127.0.0.10", "127.0.0.10", 27960, true},
+        {"127.0.0.1", "127.0.0.10", 27960, false},
+        {"127.0.0.10", "127.0.0.1", 27960, false},
+        {"127.0.0.10", "127.0.0.10", 27961, false},
+        {"10.0.0.1", "1.0.0.10", 27960, false},
+        {"::1", "::1", 27960, true},
+        {"::1", "127.0.0.1", 27960, false},
+        {"127.0.0.1", "::1", 27960, false},
+        {"::ffff:127.0.0.10", "127.0.0.10", 27960, true},
+        {"127.0.0.10", "::ffff:127.0.0.10", 27960, true},
+        {"2001:db8::a", "2001:db8::a", 27960, true},
+        {"2001:db8::a", "2001:db8::a0", 27960, false},
+        {"2001:db8::a", "2001:db8::10", 27960, false},
+        {"fe80::1%2", "fe80::1%3", 27960, false},
+        {"127.0.0.1", "not an address", 27960, false},
+    };
+    const auto sent = ProbeQuery::Clock::now();
+    for (const Case& c : cases) {
+        ProbeQuery query;
+        query.Sent(*ParseIpAddress(c.queriedAt), 65536 + 27960, sent);  // low 16 bits count
+        const auto roundTrip = query.Answer(c.from, c.fromPort, sent + 12ms);
+        EXPECT_EQ(roundTrip.has_value(), c.answers) << c.queriedAt << " from " << c.from;
+        if (c.answers) {
+            EXPECT_EQ(*roundTrip, 12'000us);
+            EXPECT_EQ(query.Answer(c.from, c.fromPort, sent + 13ms), std::nullopt)
+                << "only the first answer counts";
+        }
+    }
+    EXPECT_EQ(ProbeQuery().Answer("127.0.0.1", 27960, sent), std::nullopt) << "before any query";
+}
+
+TEST(ProbeQuery, BothFamiliesOfOneProbeAnswerWithTheirOwnRoundTrip) {
     const auto sent = ProbeQuery::Clock::now();
     ProbeQuery query;
-    EXPECT_FALSE(query.IsAnswer("127.0.0.1", 27960)) << "before any query";
-    query.Sent(0x0100007F, 65536 + 27960, sent);  // 127.0.0.1; only the low 16 bits count
-    EXPECT_TRUE(query.IsAnswer("127.0.0.1", 27960));
-    EXPECT_FALSE(query.IsAnswer("127.0.0.1", 27961));
-    EXPECT_FALSE(query.IsAnswer("127.0.0.2", 27960));
-    EXPECT_EQ(query.RoundTrip(sent + 12ms), 12'000us);
+    query.Sent(*ParseIpAddress("::1"), 27960, sent);
+    query.AlsoSent(*ParseIpAddress("127.0.0.1"), 27960, sent + 250ms);
+    EXPECT_FALSE(query.Answered());
+    EXPECT_EQ(query.Answer("127.0.0.1", 27960, sent + 251ms), 1'000us);
+    EXPECT_TRUE(query.Answered());
+    EXPECT_EQ(query.Answer("::1", 27960, sent + 252ms), std::nullopt);
 
-    // Only a closed port at the latest query's destination counts, and only for that query.
-    EXPECT_EQ(query.ClosedPort(), std::nullopt);
-    query.PortUnreachable("127.0.0.2", 27960);
-    query.PortUnreachable("127.0.0.1", 27961);
+    // A new probe forgets the old one's queries.
+    query.Sent(*ParseIpAddress("::1"), 27960, sent);
+    EXPECT_FALSE(query.Answered());
+    EXPECT_EQ(query.Answer("127.0.0.1", 27960, sent + 5ms), std::nullopt);
+
+    // Only a closed port where one of the latest probe's queries went counts.
     EXPECT_EQ(query.ClosedPort(), std::nullopt);
     query.PortUnreachable("127.0.0.1", 27960);
+    query.PortUnreachable("::1", 27961);
+    EXPECT_EQ(query.ClosedPort(), std::nullopt);
+    query.PortUnreachable("::1", 27960);
     EXPECT_EQ(query.ClosedPort(), 27960);
-    query.Sent(0x0100007F, 27960, sent);
+    query.Sent(*ParseIpAddress("127.0.0.1"), 27960, sent);
     EXPECT_EQ(query.ClosedPort(), std::nullopt);
 }
 

@@ -13,6 +13,7 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -28,7 +29,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr std::uint32_t kLoopback = 0x0100007Fu;  // 127.0.0.1 in network byte order
+const IpAddress kLoopback = IpAddress::V4(0x0100007Fu);  // 127.0.0.1
 
 // Handles events until pred holds or the time is up.
 template <typename Pred>
@@ -49,19 +50,31 @@ void Settle(std::chrono::milliseconds time = 150ms) {
     WaitFor([] { return false; }, time);
 }
 
-// The other end of the conversation: a datagram socket on a loopback address.
+const IpAddress kLoopback6 = *ParseIpAddress("::1");
+
+// Whether this machine has the IPv6 loopback address.
+bool HasIpv6Loopback() {
+    int error = 0;
+    UdpSocket socket = UdpSocket::Make(error);
+    return socket.HasIpv6() && socket.Bind(kLoopback6, 0) == 0;
+}
+
+// The other end of the conversation: a datagram socket on a loopback address of either family
+// (an IPv4-mapped one sends as its IPv4 address).
 class LoopbackPeer {
 public:
-    explicit LoopbackPeer(const char* address = "127.0.0.1", std::uint16_t port = 0) {
+    explicit LoopbackPeer(const char* address = "127.0.0.1", std::uint16_t port = 0)
+        : address_(*ParseIpAddress(address)) {
         int error = 0;
         socket_ = UdpSocket::Make(error);
-        bindError_ = socket_.Bind(ParseDottedAddress(address), port);
+        bindError_ = socket_.Bind(address_, port);
     }
     bool Bound() const { return bindError_ == 0; }
     std::uint16_t Port() const { return socket_.LocalPort(); }
 
+    // Sends to port on the loopback address of the peer's own family.
     void SendTo(std::uint16_t port, const std::string& bytes) {
-        ASSERT_EQ(0, socket_.SendTo(bytes, kLoopback, port));
+        ASSERT_EQ(0, socket_.SendTo(bytes, address_.IsV6() ? kLoopback6 : kLoopback, port));
     }
 
     // The next datagram, or nothing within the time. fromPort gets the sender's port.
@@ -83,6 +96,7 @@ public:
     }
 
 private:
+    IpAddress address_;
     UdpSocket socket_;
     int bindError_ = -1;
 };
@@ -120,7 +134,7 @@ struct ListeningEndpoint {
 // A lookup the test controls: counts its calls and answers from a list (the last answer
 // repeats), after an optional delay.
 struct ScriptedLookup {
-    std::vector<HostLookupResult> answers{{0, kLoopback}};
+    std::vector<HostLookupResult> answers{{0, {kLoopback}}};
     std::chrono::milliseconds delay{0};
     std::shared_ptr<std::atomic<int>> calls = std::make_shared<std::atomic<int>>(0);
     std::shared_ptr<std::vector<std::string>> names = std::make_shared<std::vector<std::string>>();
@@ -137,7 +151,7 @@ struct ScriptedLookup {
     }
 };
 
-const HostLookupResult kNotFound{2, 0};
+const HostLookupResult kNotFound{2, {}};
 
 std::string ErrorOf(const std::function<void()>& action) {
     try {
@@ -247,11 +261,10 @@ TEST(UdpEndpointLookup, LocalhostIsResolvedBySystemLookup) {
 }
 
 TEST(UdpEndpointLookup, ReservedHostNamesNeverReachANameServer) {
-    const std::uint32_t loopback = ParseDottedAddress("127.0.0.1");
     for (const char* name : {"localhost", "LocalHost.", "game.localhost"}) {
         const HostLookupResult found = LookUpHost(name);
         EXPECT_EQ(found.error, 0) << name;
-        EXPECT_EQ(found.address, loopback) << name;
+        EXPECT_EQ(found.addresses, (std::vector<IpAddress>{kLoopback, kLoopback6})) << name;
     }
     for (const char* name : {"no-such-host.invalid", "X.INVALID.", "invalid", ""}) {
         EXPECT_NE(LookUpHost(name).error, 0) << name;
@@ -297,7 +310,7 @@ TEST(UdpEndpointLookup, OnInvalidHostBuysExactlyOneMoreLookup) {
     EXPECT_EQ(*failsTwice.names, (std::vector<std::string>{"flaky.test", "flaky.test"}));
 
     ScriptedLookup failsOnce;
-    failsOnce.answers = {kNotFound, {0, kLoopback}};
+    failsOnce.answers = {kNotFound, {0, {kLoopback}}};
     local.endpoint.SetHostLookup(failsOnce.Function());
     local.endpoint.SendBuffer(std::string("second"), 6);
     EXPECT_EQ(peer.Receive(), "second");
@@ -313,7 +326,7 @@ TEST(UdpEndpointLookup, TheWaitReportsDatagramsBeforeTheSendReturns) {
     local.endpoint.SetHostLookup([&earlyAnswer, port](const std::string&) {
         earlyAnswer.SendTo(port, "early");
         std::this_thread::sleep_for(200ms);
-        return HostLookupResult{0, kLoopback};
+        return HostLookupResult{0, {kLoopback}};
     });
     local.endpoint.SetRemoteHost("slow.test");
     local.endpoint.SetRemotePort(peer.Port());
@@ -335,7 +348,7 @@ TEST(UdpEndpointLookup, ASendStartedDuringAnotherWaitKeepsItsOwnResult) {
         // The outer lookup ends while the inner one still runs.
         const bool outer = name == "outer.test";
         std::this_thread::sleep_for(outer ? 50ms : 300ms);
-        return HostLookupResult{0, outer ? 0x0200007Fu : 0x0300007Fu};
+        return HostLookupResult{0, {IpAddress::V4(outer ? 0x0200007Fu : 0x0300007Fu)}};
     });
     local.endpoint.SetRemotePort(outerPeer.Port());
     local.endpoint.SetRemoteHost("outer.test");
@@ -377,7 +390,7 @@ TEST(UdpEndpointLookup, CancelAndDestructionEndTheWait) {
         for (int waited = 0; !release && waited < 3000; ++waited) {
             std::this_thread::sleep_for(1ms);
         }
-        return HostLookupResult{0, kLoopback};
+        return HostLookupResult{0, {kLoopback}};
     };
 
     ListeningEndpoint local;
@@ -443,17 +456,89 @@ TEST(UdpEndpointReceiving, EveryDatagramArrivesWholeUpToTheLargest) {
 }
 
 TEST(UdpEndpointReceiving, AClosedPortsReportIsReadOnceAndNamesTheDestination) {
-    const std::uint16_t closedPort = LoopbackPeer().Port();
-    int error = 0;
-    UdpSocket socket = UdpSocket::Make(error);
-    ASSERT_EQ(socket.SendTo(std::string("x"), kLoopback, closedPort), 0);
-    pollfd wait{socket.Descriptor(), POLLIN, 0};
-    ASSERT_EQ(::poll(&wait, 1, 2000), 1);
-    std::array<char, 16> buffer;
-    const UdpReceiveResult report = socket.ReceiveFrom(buffer);
-    EXPECT_EQ(report.count, -1);
-    EXPECT_EQ(report.portUnreachable, (UdpDestination{kLoopback, closedPort}));
-    EXPECT_EQ(::poll(&wait, 1, 0), 0) << "the report stays and keeps the socket readable";
+    for (const IpAddress& destination : {kLoopback, kLoopback6}) {
+        if (destination.IsV6() && !HasIpv6Loopback()) {
+            std::cout << "no IPv6 loopback here: the IPv6 case is not run\n";
+            continue;
+        }
+        const std::uint16_t closedPort =
+            LoopbackPeer(destination.IsV6() ? "::1" : "127.0.0.1").Port();
+        int error = 0;
+        UdpSocket socket = UdpSocket::Make(error);
+        ASSERT_EQ(socket.SendTo(std::string("x"), destination, closedPort), 0);
+        pollfd wait{socket.Descriptor(), POLLIN, 0};
+        ASSERT_EQ(::poll(&wait, 1, 2000), 1);
+        std::array<char, 16> buffer;
+        const UdpReceiveResult report = socket.ReceiveFrom(buffer);
+        EXPECT_EQ(report.count, -1);
+        EXPECT_EQ(report.portUnreachable, (UdpDestination{destination, closedPort}))
+            << FormatIpAddress(destination);
+        EXPECT_EQ(::poll(&wait, 1, 0), 0) << "the report stays and keeps the socket readable";
+    }
+}
+
+// An address holding a byte of 10 shows a fault in writing or reading senders that 127.0.0.1
+// alone would hide; an IPv4-mapped sender is named by its IPv4 address.
+TEST(UdpEndpointReceiving, EachFamilysPeerIsReachedAndNamedByItsOwnAddress) {
+    struct Case {
+        const char* peerAt;
+        const char* remoteHost;  // as typed
+        const char* fromIP;      // as reported
+    };
+    const Case cases[] = {
+        {"127.0.0.10", "127.0.0.10", "127.0.0.10"},
+        {"127.0.10.1", "127.0.10.1", "127.0.10.1"},
+        {"::ffff:127.0.0.10", "::ffff:127.0.0.10", "127.0.0.10"},
+        {"127.0.0.10", "[::ffff:127.0.0.10]", "127.0.0.10"},
+        {"::1", "::1", "::1"},
+        {"::1", "[::1]", "::1"},
+        {"::1", "0:0:0:0:0:0:0:1", "::1"},
+    };
+    const bool ipv6 = HasIpv6Loopback();
+    for (const Case& c : cases) {
+        if (!ipv6 && std::string(c.fromIP) == "::1") {
+            std::cout << "no IPv6 loopback here: " << c.remoteHost << " is not tried\n";
+            continue;
+        }
+        LoopbackPeer peer(c.peerAt);
+        ASSERT_TRUE(peer.Bound()) << c.peerAt;
+        ListeningEndpoint local;
+        local.endpoint.SetRemoteHost(c.remoteHost);
+        local.endpoint.SetRemotePort(peer.Port());
+        local.endpoint.SendBuffer(std::string("query"), 5);
+        EXPECT_EQ(FormatIpAddress(local.endpoint.RemoteAddress()), c.fromIP) << c.remoteHost;
+        std::uint16_t fromPort = 0;
+        EXPECT_EQ(peer.Receive(2000ms, &fromPort), "query") << c.remoteHost;
+        peer.SendTo(local.Port(), "answer");
+        ASSERT_TRUE(WaitFor([&] { return local.received.size() == 1; })) << c.remoteHost;
+        EXPECT_EQ(local.received[0].fromIP, c.fromIP) << c.peerAt;
+        EXPECT_EQ(local.received[0].port, peer.Port());
+    }
+}
+
+TEST(UdpEndpointLookup, ANameOfBothFamiliesKeepsTheirOrderAndSendsToTheFirst) {
+    if (!HasIpv6Loopback()) {
+        GTEST_SKIP() << "no IPv6 loopback here";
+    }
+    LoopbackPeer peer6("::1");
+    LoopbackPeer peer4("127.0.0.1", peer6.Port());
+    ASSERT_TRUE(peer4.Bound());
+    ListeningEndpoint local;
+    ScriptedLookup lookup;
+    lookup.answers = {{0, {kLoopback6, kLoopback}}};
+    local.endpoint.SetHostLookup(lookup.Function());
+    local.endpoint.SetRemoteHost("both.test");
+    local.endpoint.SetRemotePort(peer6.Port());
+    local.endpoint.SendBuffer(std::string("x"), 1);
+    EXPECT_EQ(peer6.Receive(), "x");
+    EXPECT_EQ(peer4.Receive(100ms), std::nullopt);
+    EXPECT_EQ(local.endpoint.RemoteAddresses(), (std::vector<IpAddress>{kLoopback6, kLoopback}));
+
+    // An IPv6 address costs no lookup, and "::" is the null address.
+    local.endpoint.SetRemoteHost("::");
+    EXPECT_EQ(ErrorOf([&] { local.endpoint.SendBuffer(std::string("x"), 1); }),
+              "UDPSockError: Null Remote Address");
+    EXPECT_EQ(*lookup.calls, 1);
 }
 
 TEST(UdpEndpointReceiving, ReadBufferCopiesNothingBeforeTheFirstDatagramOrAnEmptyOne) {

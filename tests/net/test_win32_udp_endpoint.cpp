@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <iostream>
 #include <optional>
 #include <string>
 #include <thread>
@@ -28,18 +29,23 @@ namespace {
 using namespace std::chrono_literals;
 using test_support::PumpUntil;
 
-constexpr std::uint32_t kLoopback = 0x0100007Fu;  // 127.0.0.1 in network byte order
+const IpAddress kLoopback = IpAddress::V4(0x0100007Fu);  // 127.0.0.1
 
+const IpAddress kLoopback6 = *ParseIpAddress("::1");
+
+// A peer on a loopback address of either family (an IPv4-mapped one sends as its IPv4 address).
 class LoopbackPeer {
 public:
-    LoopbackPeer() {
+    explicit LoopbackPeer(const char* address = "127.0.0.1") : address_(*ParseIpAddress(address)) {
         int error = 0;
         socket_ = UdpSocket::Make(error);
-        EXPECT_EQ(socket_.Bind(kLoopback, 0), 0);
+        bound_ = socket_.Bind(address_, 0) == 0;
     }
+    bool Bound() const { return bound_; }
     std::uint16_t Port() const { return socket_.LocalPort(); }
+    // Sends to port on the loopback address of the peer's own family.
     void SendTo(std::uint16_t port, const std::string& bytes) {
-        ASSERT_EQ(0, socket_.SendTo(bytes, kLoopback, port));
+        ASSERT_EQ(0, socket_.SendTo(bytes, address_.IsV6() ? kLoopback6 : kLoopback, port));
     }
     // The next datagram within the time, or nothing.
     std::optional<std::string> Receive() {
@@ -55,8 +61,14 @@ public:
     }
 
 private:
+    IpAddress address_;
     UdpSocket socket_;
+    bool bound_ = false;
 };
+
+bool HasIpv6Loopback() {
+    return LoopbackPeer("::1").Bound();
+}
 
 struct Received {
     std::int32_t numberBytes;
@@ -148,38 +160,80 @@ TEST(Win32UdpEndpoint, SendsTheQueryAndReportsEveryDatagramWithItsSender) {
 }
 
 TEST(Win32UdpEndpoint, AReadFailingWithConnectionResetReportsTheLatestDestinationClosed) {
-    LoopbackPeer peer;
-    ListeningEndpoint local;
-    std::vector<std::pair<std::string, std::int32_t>> unreachable;
-    local.endpoint.SetOnPortUnreachable(
-        [&](TUDPEndpoint&, const std::string& toIP, std::int32_t port) {
-            unreachable.emplace_back(toIP, port);
-        });
-    local.endpoint.SetRemoteHost("127.0.0.1");
-    local.endpoint.SetRemotePort(peer.Port());
-    local.endpoint.SendBuffer(std::string("query"), 5);
-    ASSERT_EQ(peer.Receive(), "query");
+    for (const char* address : {"127.0.0.10", "::1"}) {
+        if (std::string(address) == "::1" && !HasIpv6Loopback()) {
+            std::cout << "no IPv6 loopback here: the IPv6 case is not run\n";
+            continue;
+        }
+        LoopbackPeer peer(address);
+        ListeningEndpoint local;
+        std::vector<std::pair<std::string, std::int32_t>> unreachable;
+        local.endpoint.SetOnPortUnreachable(
+            [&](TUDPEndpoint&, const std::string& toIP, std::int32_t port) {
+                unreachable.emplace_back(toIP, port);
+            });
+        local.endpoint.SetRemoteHost(address);
+        local.endpoint.SetRemotePort(peer.Port());
+        local.endpoint.SendBuffer(std::string("query"), 5);
+        ASSERT_EQ(peer.Receive(), "query");
 
-    // Windows tells of a closed port by failing the next read with WSAECONNRESET; Wine tells
-    // nothing, so the read that a datagram's arrival brings fails here as Windows's would.
-    bool failed = false;
-    win32::SetReceiveFromForTests(
-        [&](SOCKET socket, char* buffer, int size, sockaddr* from, int* fromLength) {
-            const int count = ::recvfrom(socket, buffer, size, 0, from, fromLength);
-            if (count == SOCKET_ERROR || std::exchange(failed, true)) {
-                return count;
-            }
-            ::WSASetLastError(WSAECONNRESET);
-            return SOCKET_ERROR;
-        });
-    peer.SendTo(local.Port(), "taken by the failing read");
-    peer.SendTo(local.Port(), "next");
-    const bool delivered = PumpUntil([&] { return local.received.size() == 1; });
-    win32::SetReceiveFromForTests({});
-    ASSERT_TRUE(delivered);
-    EXPECT_EQ(unreachable,
-              (std::vector<std::pair<std::string, std::int32_t>>{{"127.0.0.1", peer.Port()}}));
-    EXPECT_EQ(local.received[0].bytes, "next");
+        // Windows tells of a closed port by failing the next read with WSAECONNRESET; Wine tells
+        // nothing, so the read that a datagram's arrival brings fails here as Windows's would.
+        bool failed = false;
+        win32::SetReceiveFromForTests(
+            [&](SOCKET socket, char* buffer, int size, sockaddr* from, int* fromLength) {
+                const int count = ::recvfrom(socket, buffer, size, 0, from, fromLength);
+                if (count == SOCKET_ERROR || std::exchange(failed, true)) {
+                    return count;
+                }
+                ::WSASetLastError(WSAECONNRESET);
+                return SOCKET_ERROR;
+            });
+        peer.SendTo(local.Port(), "taken by the failing read");
+        peer.SendTo(local.Port(), "next");
+        const bool delivered = PumpUntil([&] { return local.received.size() == 1; });
+        win32::SetReceiveFromForTests({});
+        ASSERT_TRUE(delivered);
+        EXPECT_EQ(unreachable,
+                  (std::vector<std::pair<std::string, std::int32_t>>{{address, peer.Port()}}));
+        EXPECT_EQ(local.received[0].bytes, "next");
+        EXPECT_EQ(local.received[0].fromIP, address);
+    }
+}
+
+// An address holding a byte of 10 shows a fault in writing or reading senders that 127.0.0.1
+// alone would hide; an IPv4-mapped sender is named by its IPv4 address.
+TEST(Win32UdpEndpoint, EachFamilysPeerIsReachedAndNamedByItsOwnAddress) {
+    struct Case {
+        const char* peerAt;
+        const char* remoteHost;
+        const char* fromIP;
+    };
+    const Case cases[] = {
+        {"127.0.0.10", "127.0.0.10", "127.0.0.10"},
+        {"::ffff:127.0.0.10", "::ffff:127.0.0.10", "127.0.0.10"},
+        {"127.0.0.10", "[::ffff:127.0.0.10]", "127.0.0.10"},
+        {"::1", "::1", "::1"},
+        {"::1", "[::1]", "::1"},
+    };
+    const bool ipv6 = HasIpv6Loopback();
+    for (const Case& c : cases) {
+        if (!ipv6 && std::string(c.fromIP) == "::1") {
+            std::cout << "no IPv6 loopback here: " << c.remoteHost << " is not tried\n";
+            continue;
+        }
+        LoopbackPeer peer(c.peerAt);
+        ASSERT_TRUE(peer.Bound()) << c.peerAt;
+        ListeningEndpoint local;
+        local.endpoint.SetRemoteHost(c.remoteHost);
+        local.endpoint.SetRemotePort(peer.Port());
+        local.endpoint.SendBuffer(std::string("query"), 5);
+        EXPECT_EQ(peer.Receive(), "query") << c.remoteHost;
+        peer.SendTo(local.Port(), "answer");
+        ASSERT_TRUE(PumpUntil([&] { return local.received.size() == 1; })) << c.remoteHost;
+        EXPECT_EQ(local.received[0].fromIP, c.fromIP) << c.peerAt;
+        EXPECT_EQ(local.received[0].port, peer.Port());
+    }
 }
 
 TEST(Win32UdpEndpoint, NamesAndAddressesThatSendNothing) {
@@ -207,7 +261,7 @@ TEST(Win32UdpEndpoint, TheLookupWaitDispatchesMessagesAndSleepsBetweenThem) {
     local.endpoint.SetHostLookup([&early, port](const std::string&) {
         early.SendTo(port, "early");
         std::this_thread::sleep_for(1500ms);
-        return HostLookupResult{0, kLoopback};
+        return HostLookupResult{0, {kLoopback}};
     });
     timerTicks = 0;
     const UINT_PTR timer = ::SetTimer(nullptr, 0, 100, CountTick);
@@ -230,7 +284,7 @@ TEST(Win32UdpEndpoint, TheLookupWaitHandsEachMessageToTheInstalledStep) {
     ListeningEndpoint local;
     local.endpoint.SetHostLookup([](const std::string&) {
         std::this_thread::sleep_for(300ms);
-        return HostLookupResult{0, kLoopback};
+        return HostLookupResult{0, {kLoopback}};
     });
     std::vector<UINT> stepped;
     SetLookupWaitStep([&stepped](MSG& message) {
@@ -251,7 +305,7 @@ TEST(Win32UdpEndpoint, AQuitRequestEndsTheWaitAndStaysForTheMessageLoop) {
     ListeningEndpoint local;
     local.endpoint.SetHostLookup([](const std::string&) {
         std::this_thread::sleep_for(2000ms);
-        return HostLookupResult{0, kLoopback};
+        return HostLookupResult{0, {kLoopback}};
     });
     const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, AskToQuit);
     local.endpoint.SetRemoteHost("slow.test");

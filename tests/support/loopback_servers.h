@@ -36,7 +36,7 @@ public:
     explicit LoopbackPeer(Handler handler) : handler_(std::move(handler)) {
         int error = 0;
         socket_ = UdpSocket::Make(error);
-        socket_.Bind(LoopbackAddress(), 0);
+        socket_.Bind(IpAddress::V4(LoopbackAddress()), 0);
         notifier_ = std::make_unique<QSocketNotifier>(socket_.Descriptor(), QSocketNotifier::Read);
         QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { Serve(); });
     }
@@ -53,13 +53,14 @@ public:
             if (got.count >= 0) {
                 ++received_;
                 handler_(*this, std::string_view(buffer.data(), static_cast<std::size_t>(got.count)),
-                         got.fromAddress, got.fromPort);
+                         got.fromAddress.V4NetworkOrder(), got.fromPort);
             }
         }
     }
 
     void SendTo(std::string_view datagram, std::uint32_t address, std::uint16_t port) {
-        socket_.SendTo(std::span<const char>(datagram.data(), datagram.size()), address, port);
+        socket_.SendTo(std::span<const char>(datagram.data(), datagram.size()),
+                       IpAddress::V4(address), port);
     }
 
     int Received() const { return received_; }

@@ -16,6 +16,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -23,39 +24,35 @@
 
 #include "launcher/server_probe.h"
 #include "net/udp_endpoint.h"
+#include "platform/ip_address.h"
+#include "platform/udp_socket.h"
 #include "tests/ui/main_window_fixture.h"
 
 namespace kestrune::test_support {
 namespace {
 
-// A UDP socket on 127.0.0.1 that records queries and answers them on request.
+// A UDP socket on a loopback address of either family (127.0.0.1 unless told) that records
+// queries and answers them on request.
 class LoopbackResponder {
 public:
-    LoopbackResponder() {
-        fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        socklen_t length = sizeof address;
-        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
-        port_ = ntohs(address.sin_port);
+    explicit LoopbackResponder(const char* address = "127.0.0.1", int port = 0) {
+        int error = 0;
+        socket_ = UdpSocket::Make(error);
+        bound_ = socket_.Bind(*ParseIpAddress(address), static_cast<std::uint16_t>(port)) == 0;
+        port_ = socket_.LocalPort();
     }
-    ~LoopbackResponder() { ::close(fd_); }
-    LoopbackResponder(const LoopbackResponder&) = delete;
-    LoopbackResponder& operator=(const LoopbackResponder&) = delete;
 
+    bool Bound() const { return bound_; }
     int Port() const { return port_; }
 
     // The next datagram, waiting at most timeoutMs while the window's events run.
     std::optional<std::string> Receive(int timeoutMs = 2000) {
         for (int waited = 0; waited <= timeoutMs; waited += 5) {
             char buffer[2048];
-            socklen_t length = sizeof peer_;
-            const ssize_t got = ::recvfrom(fd_, buffer, sizeof buffer, 0,
-                                           reinterpret_cast<sockaddr*>(&peer_), &length);
-            if (got >= 0) {
-                return std::string(buffer, static_cast<std::size_t>(got));
+            const UdpReceiveResult got = socket_.ReceiveFrom(buffer);
+            if (got.count >= 0) {
+                peer_ = {got.fromAddress, got.fromPort};
+                return std::string(buffer, static_cast<std::size_t>(got.count));
             }
             QTest::qWait(5);
         }
@@ -70,15 +67,19 @@ public:
     }
 
 private:
-    void SendTo(const sockaddr_in& to, const std::string& bytes) {
-        ::sendto(fd_, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&to),
-                 sizeof to);
+    void SendTo(const UdpDestination& to, const std::string& bytes) {
+        (void)socket_.SendTo(bytes, to.address, to.port);
     }
 
-    int fd_ = -1;
+    UdpSocket socket_;
+    bool bound_ = false;
     int port_ = 0;
-    sockaddr_in peer_{};
+    UdpDestination peer_;
 };
+
+bool HasIpv6Loopback() {
+    return LoopbackResponder("::1").Bound();
+}
 
 class ProbeTest : public MainWindowTest {
 protected:
@@ -213,7 +214,7 @@ TEST_F(ProbeTest, ClosingDuringASlowLookupEndsTheWaitAndTheProgramAtOnce) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
         lookup->finished = true;
-        return HostLookupResult{0, htonl(INADDR_LOOPBACK)};
+        return HostLookupResult{0, {IpAddress::V4(htonl(INADDR_LOOPBACK))}};
     });
     Get<QLineEdit>("edQ3Server").setText("slow.test");
     // The program's own loop: it ends once the main window has closed.
@@ -253,10 +254,11 @@ TEST_F(ProbeTest, TheAnswerFillsTheServerDetails) {
         {"\\sv_hostname\\^1<b>Test</b>\\mapname\\oa_dm1\\sv_maxclients\\16\\g_gametype\\4"
          "\\g_needpass\\1\n0 5 \"a\"\n3 0 \"b\"\n1 0 \"c\"\n",
          "oa_dm1 \u00B7 3/16 players (2 bots) \u00B7 N ms",
-         "Host name: <b>Test</b>\nGame type: Capture the flag\nPassword needed: yes\n"
+         "Host name: <b>Test</b>\nAddress: 127.0.0.1:@\nGame type: Capture the flag\n"
+         "Password needed: yes\n"
          "b \u00B7 3 \u00B7 bot\nc \u00B7 1 \u00B7 bot\na \u00B7 0 \u00B7 5 ms"},
         {"\\mapname\\" + std::string(300, 'm') + "\n", QString(), QString()},
-        {"", "N ms", ""},
+        {"", "N ms", "Address: 127.0.0.1:@"},
     };
     for (const Answer& answer : answers) {
         ClickTest();
@@ -275,7 +277,9 @@ TEST_F(ProbeTest, TheAnswerFillsTheServerDetails) {
             EXPECT_EQ(line, answer.line);
             // The hint shows the server's words as they are, never as markup.
             QString hint = QTextDocumentFragment::fromHtml(info.toolTip()).toPlainText();
-            EXPECT_EQ(hint.replace(QChar::LineSeparator, '\n'), answer.hint);
+            // The address that answered, with the responder's port for "@".
+            EXPECT_EQ(hint.replace(QChar::LineSeparator, '\n'),
+                      QString(answer.hint).replace("@", QString::number(responder_.Port())));
         }
     }
 }
@@ -329,6 +333,81 @@ TEST_F(ProbeTest, ADatagramFromElsewhereIsIgnored) {
     stray.SendToPeerOf(responder_, "x");
     QTest::qWait(100);
     EXPECT_EQ(Message(), "Server time out");
+}
+
+// An address holding a byte of 10 shows a fault in reading or comparing senders that
+// 127.0.0.1 alone would hide. The stray answers from the queried port of another address.
+TEST_F(ProbeTest, OnlyTheQueriedAddressAnswersOnEitherFamily) {
+    struct Case {
+        const char* typed;
+        const char* serverAt;
+        const char* answerFrom;  // nullptr: the server itself answers
+        bool online;
+    };
+    const Case cases[] = {
+        {"127.0.0.10", "127.0.0.10", nullptr, true},
+        {"127.0.0.1", "127.0.0.1", "127.0.0.10", false},
+        {"::ffff:127.0.0.10", "127.0.0.10", nullptr, true},
+        {"127.0.0.10", "::ffff:127.0.0.10", nullptr, true},
+        {"::1", "::1", nullptr, true},
+        {"[::1]", "::1", nullptr, true},
+        {"::1", "::1", "127.0.0.1", false},
+        {"127.0.0.1", "127.0.0.1", "::1", false},
+        {"::ffff:127.0.0.1", "127.0.0.1", "::ffff:127.0.0.10", false},
+    };
+    const bool ipv6 = HasIpv6Loopback();
+    for (const Case& c : cases) {
+        const std::string all =
+            std::string(c.typed) + c.serverAt + (c.answerFrom ? c.answerFrom : "");
+        if (!ipv6 && all.find("::1") != std::string::npos) {
+            std::cout << "no IPv6 loopback here: " << c.typed << " is not tried\n";
+            continue;
+        }
+        LoopbackResponder server(c.serverAt);
+        ASSERT_TRUE(server.Bound()) << c.serverAt;
+        std::optional<LoopbackResponder> stray;
+        if (c.answerFrom != nullptr) {
+            stray.emplace(c.answerFrom, server.Port());
+            ASSERT_TRUE(stray->Bound()) << c.answerFrom;
+        }
+        Get<QLineEdit>("edQ3Server").setText(c.typed);
+        Get<QLineEdit>("edQ3Port").setText(QString::number(server.Port()));
+        ClickTest();
+        ASSERT_EQ(server.Receive(), kQuery) << c.typed;
+        const std::string answer = "\xFF\xFF\xFF\xFFstatusResponse\n\\mapname\\oa_dm1\n";
+        stray ? stray->SendToPeerOf(server, answer) : server.Answer(answer);
+        if (c.online) {
+            EXPECT_TRUE(WaitForMessage("Server is online")) << c.typed;
+        } else {
+            QTest::qWait(100);
+            EXPECT_EQ(Message(), "Waiting for server") << c.typed << " from " << c.answerFrom;
+            EXPECT_TRUE(WaitForMessage("Server time out"));
+        }
+    }
+}
+
+// A host of both families: the query goes to the first address, and 250 ms later to the other
+// one; the first answer wins, and the hint names who gave it.
+TEST_F(ProbeTest, AHostOfBothFamiliesIsAskedOnTheOtherAfterAQuarterSecond) {
+    if (!HasIpv6Loopback()) {
+        GTEST_SKIP() << "no IPv6 loopback here";
+    }
+    LoopbackResponder server("127.0.0.10");
+    Get<TUDPEndpoint>("UDP").SetHostLookup([](const std::string&) {
+        return HostLookupResult{0, {*ParseIpAddress("::1"), *ParseIpAddress("127.0.0.10")}};
+    });
+    Get<QLineEdit>("edQ3Server").setText(QString("both.test:%1").arg(server.Port()));
+    QElapsedTimer clock;
+    clock.start();
+    ClickTest();
+    ASSERT_EQ(server.Receive(), kQuery);
+    EXPECT_GE(clock.elapsed(), 250);
+    EXPECT_EQ(Get<QLineEdit>("edQ3Server").text(), "both.test");
+    server.Answer("\xFF\xFF\xFF\xFFstatusResponse\n\\mapname\\oa_dm1\n");
+    ASSERT_TRUE(WaitForMessage("Server is online"));
+    EXPECT_EQ(QTextDocumentFragment::fromHtml(ServerInfo().toolTip()).toPlainText(),
+              QString("Address: 127.0.0.10:%1").arg(server.Port()));
+    EXPECT_LT(clock.elapsed(), 750);
 }
 
 }  // namespace

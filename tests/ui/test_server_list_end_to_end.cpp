@@ -63,7 +63,7 @@ private:
 std::uint16_t FreeUdpPort() {
     int error = 0;
     UdpSocket socket = UdpSocket::Make(error);
-    socket.Bind(LoopbackAddress(), 0);
+    socket.Bind(IpAddress::V4(LoopbackAddress()), 0);
     return socket.LocalPort();
 }
 

@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "platform/exception.h"
+#include "platform/ip_address.h"
 #include "tests/support/files.h"
 #include "ui_logic/exception_message.h"
 #include "ui_logic/main_window_steps.h"
@@ -17,6 +20,7 @@ namespace kestrune {
 namespace {
 
 using test_support::ReadFile;
+using namespace std::chrono_literals;
 using test_support::TempFolder;
 using test_support::WriteFile;
 
@@ -48,14 +52,20 @@ public:
     std::string StoredModName() const override { return "cpma"; }
     void SetMessage(std::u16string_view text) override { message = text; }
     void SetStatusPanel(int panel, std::u16string_view text) override { panels[panel] = text; }
-    void ShowServerInfo(const ServerDetailsLine& line, const std::string&) override {
+    void ShowServerInfo(const ServerDetailsLine& line, const std::string& shownHint) override {
         serverInfo = line.Text();
+        hint = shownHint;
     }
     bool ProbeTimerActive() const override { return timerActive; }
     void StartProbeTimer() override { timerActive = true, ++timerStarts; }
     void StopProbeTimer() override { timerActive = false; }
+    void StartSecondFamilyTimer() override { secondFamilyTimerActive = true; }
+    void StopSecondFamilyTimer() override { secondFamilyTimerActive = false; }
     bool SendStatusQuery(const std::string& host, std::int32_t port) override {
-        queries.push_back(host + ":" + std::to_string(port));
+        queries.push_back(host + " " + std::to_string(port));
+        if (sent) {
+            sent(host, port);
+        }
         return true;
     }
     std::string BrowseForExecutable(std::span<const FileFilter> filters) override {
@@ -71,9 +81,11 @@ public:
     std::map<MainControl, bool> checked, enabled;
     int gameType = 1, modsIndex = -1, timerStarts = 0;
     ModsList mods;
-    bool modsUnread = false, timerActive = false;
+    bool modsUnread = false, timerActive = false, secondFamilyTimerActive = false;
     std::u16string message, panels[2];
-    std::string serverInfo, dialogAnswer = "0";
+    std::string serverInfo, hint, dialogAnswer = "0";
+    // What the endpoint would report once the query has left.
+    std::function<void(const std::string& host, std::int32_t port)> sent;
     std::vector<std::string> queries, browsed, log;
 };
 
@@ -218,12 +230,12 @@ TEST_F(MainWindowStepsTest, OnlyTheQueriedServersAnswerEndsTheWait) {
     view_.texts[MainControl::edQ3Port] = u"27960";
     steps_.btnTestClick();
     steps_.btnTestClick();  // keeps the first deadline
-    EXPECT_EQ(view_.queries, (std::vector<std::string>{"127.0.0.1:27960", "127.0.0.1:27960"}));
+    EXPECT_EQ(view_.queries, (std::vector<std::string>{"127.0.0.1 27960", "127.0.0.1 27960"}));
     EXPECT_EQ(view_.timerStarts, 1);
     EXPECT_EQ(view_.message, u"Waiting for server");
 
     const auto now = ProbeQuery::Clock::now();
-    steps_.UDPDataSent(0x0100007F, 27960, now);  // 127.0.0.1 in network byte order
+    steps_.UDPDataSent(*ParseIpAddress("127.0.0.1"), 27960, now, std::nullopt);
     steps_.UDPDataReceived("\xFF\xFF\xFF\xFFstatusResponse", false, "127.0.0.2", 27960, now);
     steps_.UDPDataReceived("", false, "127.0.0.1", 27960, now);
     steps_.UDPDataReceived(std::string_view("\0x", 2), false, "127.0.0.1", 27960, now);
@@ -235,7 +247,12 @@ TEST_F(MainWindowStepsTest, OnlyTheQueriedServersAnswerEndsTheWait) {
     EXPECT_EQ(view_.message, u"Server is online");
     EXPECT_FALSE(view_.timerActive);
     EXPECT_EQ(view_.serverInfo, "q3dm17 \u00B7 1 player \u00B7 <1 ms");
-    // An answer the system cut short still shows the server online, but no count.
+    EXPECT_EQ(view_.hint, "Address: 127.0.0.1:27960\na \u00B7 1 \u00B7 20 ms");
+    // Only the first answer counts; to the next query, an answer the system cut short still
+    // shows the server online, but no count.
+    steps_.UDPDataReceived(answer + "2 20 \"b\"\n", false, "127.0.0.1", 27960, now);
+    EXPECT_EQ(view_.serverInfo, "q3dm17 \u00B7 1 player \u00B7 <1 ms");
+    steps_.UDPDataSent(*ParseIpAddress("127.0.0.1"), 27960, now, std::nullopt);
     steps_.UDPDataReceived(answer, true, "127.0.0.1", 27960, now);
     EXPECT_EQ(view_.serverInfo, "q3dm17 \u00B7 <1 ms");
 
@@ -283,6 +300,59 @@ TEST_F(MainWindowStepsTest, AChosenServerFillsTheFieldsAndLeavesTheListAndPasswo
         EXPECT_EQ(view.texts[MainControl::edQ3Password], c.password) << c.what;
         EXPECT_EQ(view.panels[1], c.panel) << c.what;
     }
+}
+
+// A host of both families is queried on the first; 250 ms without an answer, on the other too,
+// and the first valid answer wins with its own round trip and address.
+TEST_F(MainWindowStepsTest, TheOtherFamilyIsQueriedAfterItsDelayAndTheFirstAnswerWins) {
+    const auto t0 = ProbeQuery::Clock::now();
+    view_.sent = [&](const std::string& host, std::int32_t port) {
+        if (host == "both.test") {
+            steps_.UDPDataSent(*ParseIpAddress("::1"), port, t0, ParseIpAddress("127.0.0.10"));
+        } else {
+            steps_.UDPDataSent(*ParseIpAddress(host), port, t0 + 250ms, std::nullopt);
+        }
+    };
+    const std::string answer = "\xFF\xFF\xFF\xFFstatusResponse\n\\mapname\\q3dm17\n";
+    struct Case {
+        const char* answeredFrom;  // nullptr: no answer before the delay
+        std::vector<std::string> queries;
+        std::string hint;
+    };
+    const Case cases[] = {
+        {nullptr, {"both.test 27961", "127.0.0.10 27961"}, "Address: 127.0.0.10:27961"},
+        {"::1", {"both.test 27961"}, "Address: [::1]:27961"},
+    };
+    for (const Case& c : cases) {
+        view_.queries.clear();
+        view_.texts[MainControl::edQ3Server] = u"both.test:27961";
+        view_.texts[MainControl::edQ3Port] = u"27960";
+        steps_.btnTestClick();
+        EXPECT_EQ(view_.texts[MainControl::edQ3Server], u"both.test");
+        EXPECT_EQ(view_.texts[MainControl::edQ3Port], u"27961");
+        EXPECT_TRUE(view_.secondFamilyTimerActive);
+        if (c.answeredFrom != nullptr) {
+            steps_.UDPDataReceived(answer, false, c.answeredFrom, 27961, t0 + 100ms);
+            EXPECT_FALSE(view_.secondFamilyTimerActive);
+            EXPECT_EQ(view_.serverInfo, "q3dm17 \u00B7 0 players \u00B7 100 ms");
+        }
+        steps_.SecondFamilyTimerTimer();
+        EXPECT_EQ(view_.queries, c.queries);
+        // Both answer now: the first one counts, the other is ignored.
+        steps_.UDPDataReceived(answer, false, "127.0.0.10", 27961, t0 + 262ms);
+        steps_.UDPDataReceived(answer, false, "::1", 27961, t0 + 263ms);
+        EXPECT_EQ(view_.message, u"Server is online");
+        EXPECT_EQ(view_.hint, c.hint);
+        EXPECT_EQ(view_.serverInfo, c.answeredFrom ? "q3dm17 \u00B7 0 players \u00B7 100 ms"
+                                                   : "q3dm17 \u00B7 0 players \u00B7 12 ms");
+        EXPECT_FALSE(view_.timerActive);
+    }
+    // A time-out before the delay ends the wait for good: nothing more is sent.
+    view_.queries.clear();
+    steps_.btnTestClick();
+    steps_.TimerTimer();
+    steps_.SecondFamilyTimerTimer();
+    EXPECT_EQ(view_.queries, std::vector<std::string>{"both.test 27961"});
 }
 
 TEST(ExceptionMessageTest, AFullStopFollowsOnlyBytesAfterIt) {

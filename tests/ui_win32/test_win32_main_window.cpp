@@ -44,7 +44,7 @@ using test_support::ReadFile;
 using test_support::TempFolder;
 using test_support::WriteFile;
 
-constexpr std::uint32_t kLoopback = 0x0100007Fu;  // 127.0.0.1 in network byte order
+const IpAddress kLoopback = IpAddress::V4(0x0100007Fu);  // 127.0.0.1
 
 class Win32MainWindow : public NativeMainWindowTest {
 protected:
@@ -434,7 +434,7 @@ TEST_F(Win32MainWindow, TabWorksWhileANameLookupIsAwaited) {
     TUDPEndpoint endpoint;
     endpoint.SetHostLookup([](const std::string&) {
         std::this_thread::sleep_for(300ms);
-        return HostLookupResult{0, kLoopback};
+        return HostLookupResult{0, {kLoopback}};
     });
     endpoint.SetRemoteHost("slow.test");
     ::PostMessageW(Control(kIdEdQ3Server), WM_KEYDOWN, VK_TAB, 1);
