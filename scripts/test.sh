@@ -13,6 +13,7 @@ ensure_packages "${BUILD_PACKAGES[@]}" desktop-file-utils appstream file
 ensure_fuzz_toolchain
 ensure_packages "${VOICE_TEST_PACKAGES[@]}"
 ensure_packages "${SERVER_LIST_TEST_PACKAGES[@]}"
+ensure_packages "${GAME_SERVER_TEST_PACKAGES[@]}"
 
 # The benchmarks are built too, so that they keep compiling; they are run by bench/run.sh.
 configure_and_build build/test -DCMAKE_BUILD_TYPE=Debug -DKESTRUNE_WERROR=ON -DKESTRUNE_BENCH=ON
