@@ -49,8 +49,9 @@ WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest
 # The end-to-end voice test: Debian's Mumble server and client, and what settles the client's
 # first run and clicks the launcher on a private X server.
 VOICE_TEST_PACKAGES=(mumble-server mumble xvfb xdotool openssl sqlite3)
-# The real dedicated game server that "Test server" asks over IPv6, with its game data.
-GAME_SERVER_TEST_PACKAGES=(ioquake3-server openarena-server)
+# The real dedicated game server that "Test server" asks over IPv6, and the game client that
+# joins it, with their game data.
+GAME_SERVER_TEST_PACKAGES=(ioquake3-server openarena-server ioquake3 openarena xvfb)
 
 # The server list's end-to-end test: Debian's dedicated game server with the free game's data.
 SERVER_LIST_TEST_PACKAGES=(ioquake3-server openarena-server)

@@ -1,13 +1,23 @@
 #!/usr/bin/env bash
 # Starts Debian's dedicated game server (ioq3ded, with the OpenArena data) on the IPv6 loopback
 # address alone, on a port free at the time, then runs the given test command with the port in
-# KESTRUNE_GAME_SERVER_PORT, and ends the server however the test ends. The server's IPv4 socket
-# stays on 127.0.0.1, and it announces itself to no master.
+# KESTRUNE_GAME_SERVER_PORT and the server's log in KESTRUNE_GAME_SERVER_LOG, and ends the server
+# and every program the test started (a game client the launcher started included) however the
+# test ends. The server's IPv4 socket stays on 127.0.0.1, and it announces itself to no master.
+# With --with-game-client, a private X server is started too, for a real game client, and named
+# in KESTRUNE_GAME_CLIENT_DISPLAY.
 #
-# Usage: real_game_server.sh TEST_COMMAND [ARGUMENTS...]
+# Usage: real_game_server.sh [--with-game-client] TEST_COMMAND [ARGUMENTS...]
 # Exits 77 (skipped) when the server or its data is not installed (the test command installs
 # both), or when this machine has no IPv6 loopback address, saying which in one line.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/common.sh"
+
+with_client=0
+if [ "${1:-}" = --with-game-client ]; then
+    with_client=1
+    shift
+fi
 
 server=/usr/lib/ioquake3/ioq3ded
 data=/usr/lib/openarena-server
@@ -26,24 +36,35 @@ port=$(perl -MSocket=:all -e '
 }
 
 work=$(mktemp -d /tmp/kestrune-game-server.XXXXXX)
-server_pid=
+marker="KESTRUNE_GAME_SERVER_TEST=$work"
+# Every program started here gets the marker in its environment, and so do the ones they start
+# (the game client the launcher starts): the marker finds them all, and nothing else.
+started_here() {
+    grep -lsxzF "$marker" /proc/[0-9]*/environ | cut -d/ -f3 || true
+}
 cleanup() {
-    if [ -n "$server_pid" ]; then
-        kill "$server_pid" 2>/dev/null || true
+    local pids pid
+    pids=$(started_here)
+    if [ -n "$pids" ]; then
+        kill $pids 2>/dev/null || true
         for _ in $(seq 30); do
-            kill -0 "$server_pid" 2>/dev/null || break
+            pids=$(started_here)
+            [ -z "$pids" ] && break
             sleep 0.1
         done
-        kill -KILL "$server_pid" 2>/dev/null || true
+        for pid in $pids; do kill -KILL "$pid" 2>/dev/null || true; done
     fi
+    stop_private_x_server
     rm -rf "$work"
 }
 trap cleanup EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
-# IPv6 is off on a dedicated server unless net_enabled has its bit (3: both families).
-"$server" +set dedicated 1 +set com_basegame baseoa +set fs_basepath "$data" \
+export "$marker"
+# IPv6 is off on a dedicated server unless net_enabled has its bit (3: both families). Developer
+# messages name each client's address in the log.
+"$server" +set dedicated 1 +set developer 1 +set com_basegame baseoa +set fs_basepath "$data" \
     +set fs_homepath "$work/home" +set com_legacyprotocol 71 +set com_protocol 71 \
     +set sv_master1 "" +set sv_master2 "" +set sv_master3 "" +set sv_master4 "" \
     +set sv_master5 "" +set net_enabled 3 +set net_ip6 ::1 +set net_port6 "$port" \
@@ -66,10 +87,15 @@ if ! grep -qF "Opening IP6 socket: [::1]:$port" "$work/server.log"; then
     exit 1
 fi
 
+if [ "$with_client" = 1 ]; then
+    start_private_x_server
+    export KESTRUNE_GAME_CLIENT_DISPLAY=$PRIVATE_DISPLAY
+fi
+
 status=0
 KESTRUNE_GAME_SERVER_PORT=$port KESTRUNE_GAME_SERVER_LOG=$work/server.log "$@" || status=$?
 if [ "$status" -ne 0 ] && [ "$status" -ne 77 ]; then
     echo "--- the server's log:"
-    cat "$work/server.log"
+    grep -vE '\.pk3 \(|^\^' "$work/server.log" || true
 fi
 exit "$status"
