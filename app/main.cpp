@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "launcher/settings_location.h"
+#include "ui_logic/language_choice.h"
 #include "launcher/settings_store.h"
 #include "ui/about_window.h"
 #include "ui/add_mod_window.h"
@@ -47,6 +48,8 @@ int main(int argc, char* argv[]) {
     Guarded([&] {
         // Beside the program, or for an installed one in the user's configuration folder.
         const SettingsFiles files = SettingsFilesOfThisProgram();
+        // The windows speak the player's language from the start.
+        StartInChosenLanguage(files.settingsPath);
         form1 = std::make_unique<TForm1>(files.settingsPath, files.modsListPath);
         form2 = std::make_unique<TForm2>(*form1);
         form3 = std::make_unique<TForm3>(*form1);

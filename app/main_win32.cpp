@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "launcher/settings_location.h"
+#include "ui_logic/language_choice.h"
 #include "ui_win32/about_window.h"
 #include "ui_win32/add_mod_window.h"
 #include "ui_win32/exception_display.h"
@@ -30,6 +31,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         // Beside the program, or for an installed one in the user's own folder.
         const SettingsFiles files = SettingsFilesOfThisProgram();
         StartupCheckpoint("settings_location");
+        // The windows speak the player's language from the start.
+        StartInChosenLanguage(files.settingsPath);
         TForm1 form1(files.settingsPath, files.modsListPath);
         // About and Add-mod are hidden until the menu shows them: made then, nothing can tell.
         MadeOnFirstShow<TForm2> form2([&] { return std::make_unique<TForm2>(form1.Handle()); });

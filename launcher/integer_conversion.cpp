@@ -1,4 +1,5 @@
 #include "launcher/integer_conversion.h"
+#include "i18n/translate.h"
 
 #include <cstdint>
 #include <limits>
@@ -95,7 +96,7 @@ int IntegerOr(std::string_view text, int fallback) {
 int ToInteger(std::string_view text) {
     std::optional<int> value = ParseInteger(text);
     if (!value) {
-        throw ConvertError("'" + std::string(text) + "' is not a valid integer value");
+        throw ConvertError(Format(Tr("'%1' is not a valid integer value"), {text}));
     }
     return *value;
 }

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "i18n/translate.h"
 #include "launcher/display_text.h"
 
 namespace kestrune {
@@ -16,9 +17,9 @@ constexpr std::string_view kSeparator = ServerDetailsLine::kSeparator;
 constexpr std::size_t kMostHintCharacters = 80;
 
 // The game types every engine of the family knows; mods number theirs beyond.
-constexpr std::array<std::string_view, 8> kGameTypes = {
-    "Free for all",     "Tournament",   "Single player", "Team deathmatch",
-    "Capture the flag", "One flag CTF", "Overload",      "Harvester"};
+constexpr std::array<const char*, 8> kGameTypes = {
+    N_("Free for all"),     N_("Tournament"),   N_("Single player"), N_("Team deathmatch"),
+    N_("Capture the flag"), N_("One flag CTF"), N_("Overload"),      N_("Harvester")};
 
 std::string Join(const std::vector<std::string>& parts, std::string_view separator) {
     std::string joined;
@@ -37,11 +38,14 @@ bool IsBot(const ServerPlayer& player) {
 
 std::string Players(const std::vector<ServerPlayer>& players, std::optional<int> slots) {
     const std::string count = std::to_string(players.size());
-    std::string text = slots ? count + "/" + std::to_string(*slots) + " players"
-                             : count + (players.size() == 1 ? " player" : " players");
-    const auto bots = std::count_if(players.begin(), players.end(), IsBot);
+    const auto bots = static_cast<unsigned long>(std::count_if(players.begin(), players.end(), IsBot));
+    const std::string botCount = std::to_string(bots);
+    // TRANSLATORS: %1 players of %2 slots; reads e.g. "3/16 players".
+    std::string text = slots ? Format(Tr("%1/%2 players"), {count, std::to_string(*slots)})
+                             : Format(TrN("%1 player", "%1 players", players.size()), {count});
     if (bots > 0) {
-        text += " (" + std::to_string(bots) + (bots == 1 ? " bot)" : " bots)");
+        // TRANSLATORS: the players, then how many of them are bots: "3 players (1 bot)".
+        text = Format(TrN("%1 (%2 bot)", "%1 (%2 bots)", bots), {text, botCount});
     }
     return text;
 }
@@ -59,22 +63,25 @@ std::vector<std::string> PlayerLines(std::vector<ServerPlayer> players) {
     std::vector<std::string> lines;
     for (const ServerPlayer& player : players) {
         if (lines.size() == kMostPlayerLines) {
-            lines.push_back("and " + std::to_string(players.size() - kMostPlayerLines) + " more");
+            const std::size_t more = players.size() - kMostPlayerLines;
+            // TRANSLATORS: the players the list has no room for.
+            lines.push_back(Format(TrN("and %1 more", "and %1 more", more), {std::to_string(more)}));
             break;
         }
         lines.push_back(Shown(player.name) + std::string(kSeparator) +
                         std::to_string(player.score) + std::string(kSeparator) +
-                        (IsBot(player) ? "bot" : std::to_string(player.ping) + " ms"));
+                        (IsBot(player) ? std::string(Tr("bot"))
+                                       : Format(Tr("%1 ms"), {std::to_string(player.ping)})));
     }
     return lines;
 }
 
 std::string RoundTrip(std::chrono::microseconds roundTrip) {
     if (roundTrip < std::chrono::milliseconds(1)) {
-        return "<1 ms";
+        return std::string(Tr("<1 ms"));
     }
     const auto ms = (roundTrip.count() + 500) / 1000;
-    return std::to_string(ms) + " ms";
+    return Format(Tr("%1 ms"), {std::to_string(ms)});
 }
 
 }  // namespace
@@ -95,32 +102,34 @@ ServerDetailsLine MakeServerDetailsLine(const std::optional<ServerStatus>& statu
 }
 
 ServerDetailsLine NoGameServerLine(std::uint16_t port) {
-    return {{}, "No game server on port " + std::to_string(port)};
+    return {{}, Format(Tr("No game server on port %1"), {std::to_string(port)})};
 }
 
 std::string ServerDetailsHint(const std::optional<ServerStatus>& status,
                               std::string_view answeredFrom) {
     std::vector<std::string> lines;
     if (status && status->hostName && !status->hostName->empty()) {
-        lines.push_back("Host name: " + Shown(*status->hostName));
+        lines.push_back(Format(Tr("Host name: %1"), {Shown(*status->hostName)}));
     }
     if (!answeredFrom.empty()) {
-        lines.push_back("Address: " + std::string(answeredFrom));
+        lines.push_back(Format(Tr("Address: %1"), {answeredFrom}));
     }
     if (!status) {
         return Join(lines, "\n");
     }
     if (status->gameType) {
         const int type = *status->gameType;
-        lines.push_back("Game type: " + (type < static_cast<int>(kGameTypes.size())
-                                             ? std::string(kGameTypes[type])
-                                             : std::to_string(type)));
+        const std::string name = type >= 0 && type < static_cast<int>(kGameTypes.size())
+                                     ? std::string(Tr(kGameTypes[type]))
+                                     : std::to_string(type);
+        lines.push_back(Format(Tr("Game type: %1"), {name}));
     }
     if (status->mod && !status->mod->empty()) {
-        lines.push_back("Mod: " + Shown(*status->mod));
+        lines.push_back(Format(Tr("Mod: %1"), {Shown(*status->mod)}));
     }
     if (status->needsPassword) {
-        lines.push_back(std::string("Password needed: ") + (*status->needsPassword ? "yes" : "no"));
+        lines.push_back(*status->needsPassword ? std::string(Tr("Password needed: yes"))
+                                               : std::string(Tr("Password needed: no")));
     }
     if (status->players) {
         const std::vector<std::string> players = PlayerLines(*status->players);

@@ -7,6 +7,7 @@
 #include "platform/file_moving.h"
 #include "platform/path_separators.h"
 #include "platform/user_config_folder.h"
+#include "i18n/translate.h"
 
 namespace kestrune {
 
@@ -62,7 +63,7 @@ SettingsFiles SettingsFilesFor(const std::string& executablePath,
 SettingsFiles SettingsFilesOfThisProgram() {
     const std::string executable = ExecutablePath();
     if (executable.empty()) {
-        throw Exception("Cannot find the path of the running program");
+        throw Exception(std::string(Tr("Cannot find the path of the running program")));
     }
 #ifdef KESTRUNE_INSTALLED_FOLDER
     return SettingsFilesFor(executable, KESTRUNE_INSTALLED_FOLDER);

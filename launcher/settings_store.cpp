@@ -10,6 +10,7 @@
 #include "platform/executable_path.h"
 #include "platform/path_separators.h"
 #include "platform/profile_file.h"
+#include "i18n/translate.h"
 
 namespace kestrune {
 
@@ -80,7 +81,7 @@ std::string SettingsPath() {
     std::string executable = ExecutablePath();
     if (executable.empty()) {
         // Without it the settings would land in whatever folder is current; better to say so.
-        throw Exception("Cannot find the path of the running program");
+        throw Exception(std::string(Tr("Cannot find the path of the running program")));
     }
     return SettingsPathFor(executable);
 }
@@ -119,7 +120,7 @@ void LoadSettings(LauncherSettings& settings, ModsList& mods, const std::string&
     settingsEncoding = EncodingOf(profile.content());
 
     if (!modsListRead) {
-        throw FileOpenError("Cannot open file " + modsListPath);
+        throw FileOpenError(Format(Tr("Cannot open file %1"), {modsListPath}));
     }
     mods = ParseModsList(modsFile.bytes);
 }
@@ -131,7 +132,7 @@ void SaveSettings(const LauncherSettings& settings, const ModsList& mods,
 }
 
 void SaveSettingsFile(const LauncherSettings& settings, const std::string& settingsPath) {
-    const std::string failure = "Unable to write to " + settingsPath;
+    const std::string failure = Format(Tr("Unable to write to %1"), {settingsPath});
     ProfileFile profile(settingsPath);
     // Writing over a file that exists but could not be read would lose everything else in it.
     if (profile.readError() != 0 && profile.readError() != ENOENT) {
@@ -159,14 +160,29 @@ void SaveSettingsFile(const LauncherSettings& settings, const std::string& setti
     }
 }
 
+std::string LoadLanguageChoice(const std::string& settingsPath) {
+    return ProfileFile(settingsPath).value("Main", "Language").value_or(std::string());
+}
+
+void SaveLanguageChoice(std::string_view language, const std::string& settingsPath) {
+    ProfileFile profile(settingsPath);
+    if (profile.readError() != 0 && profile.readError() != ENOENT) {
+        throw ProfileWriteError(Format(Tr("Unable to write to %1"), {settingsPath}));
+    }
+    profile.setValue("Main", "Language", language);
+    if (!profile.save(kNewSettingsFileMode)) {
+        throw ProfileWriteError(Format(Tr("Unable to write to %1"), {settingsPath}));
+    }
+}
+
 void SaveModsList(const ModsList& mods, const std::string& modsListPath) {
     ReplaceResult result =
         ReplaceFileContent(modsListPath, FormatModsList(mods), kNewModsListFileMode);
     if (result.failure == ReplaceFailure::Write) {
-        throw StreamWriteError("Stream write error");
+        throw StreamWriteError(std::string(Tr("Stream write error")));
     }
     if (result.failure == ReplaceFailure::Create) {
-        throw FileCreateError("Cannot create file " + modsListPath);
+        throw FileCreateError(Format(Tr("Cannot create file %1"), {modsListPath}));
     }
 }
 

@@ -59,6 +59,12 @@ void SaveSettings(const LauncherSettings& settings, const ModsList& mods,
 void SaveSettingsFile(const LauncherSettings& settings,
                       const std::string& settingsPath = SettingsPath());
 
+// The language the player chose in the Language menu ("de", "en"...), empty for the system's.
+std::string LoadLanguageChoice(const std::string& settingsPath = SettingsPath());
+// Stores the choice under a key of its own; nothing else in the file changes. Raises
+// ProfileWriteError when the file cannot be written.
+void SaveLanguageChoice(std::string_view language, const std::string& settingsPath = SettingsPath());
+
 // Writes the mods list alone.
 void SaveModsList(const ModsList& mods, const std::string& modsListPath = kModsListFileName);
 

@@ -1,4 +1,5 @@
 #include "net/udp_endpoint.h"
+#include "i18n/translate.h"
 
 #include <algorithm>
 #include <array>
@@ -151,22 +152,22 @@ void TUDPEndpoint::SendBuffer(std::span<const char> buff, std::int32_t length) {
     bool asked = false;
     while (length == 0) {
         if (asked || !onBufferInvalid_) {
-            throw Exception("Invalid buffer");
+            throw Exception(std::string(Tr("Invalid buffer")));
         }
         bool handled = false;
         onBufferInvalid_(handled, copy, length);
         if (!handled) {
-            throw Exception("Invalid buffer");
+            throw Exception(std::string(Tr("Invalid buffer")));
         }
         asked = true;
     }
     // Never read past the copy, whatever length the caller or the handler gave.
     if (length < 0 || static_cast<std::size_t>(length) > copy.size()) {
-        throw Exception("Invalid buffer");
+        throw Exception(std::string(Tr("Invalid buffer")));
     }
     ResolveRemoteHost();
     if (RemoteAddress().IsNull()) {
-        throw UDPSockError("Null Remote Address");
+        throw UDPSockError(std::string(Tr("Null Remote Address")));
     }
     ReportStatus(kLevelSending, "Sending Data");
     // Only the low 16 bits of the port count. A failed send is not reported.

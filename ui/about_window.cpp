@@ -1,5 +1,6 @@
 #include "ui/about_window.h"
 
+#include <QEvent>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
@@ -8,8 +9,13 @@
 #include "ui/exception_display.h"
 #include "ui/owned_window.h"
 #include "ui/secondary_window_style.h"
+#include "ui/hint.h"
+#include "ui/shown_text.h"
 #include "ui/window_placement.h"
 #include "ui_logic/web_sites.h"
+#include "i18n/translate.h"
+#include "ui_logic/application_title.h"
+#include "ui_logic/maker_texts.h"
 
 namespace kestrune {
 
@@ -17,10 +23,9 @@ namespace {
 
 constexpr QSize kClientSize(382, 310);
 
-QLabel* TextLabel(QWidget& parent, const char* name, const QString& text, QPoint position) {
-    auto* label = new QLabel(text, &parent);
+QLabel* TextLabel(QWidget& parent, const char* name, QPoint position) {
+    auto* label = new QLabel(&parent);
     label->setObjectName(name);
-    label->adjustSize();
     label->move(position);
     return label;
 }
@@ -35,7 +40,6 @@ TForm2::TForm2(QWidget& mainWindow) : mainWindow_(mainWindow) {
                     EscapeKey::ClosesWindow);
     setObjectName("Form2");
     setAttribute(Qt::WA_QuitOnClose, false);
-    setWindowTitle("About Kestrune");
     setFont(SecondaryWindowFont());
     setFixedSize(kClientSize);
 
@@ -57,18 +61,51 @@ TForm2::TForm2(QWidget& mainWindow) : mainWindow_(mainWindow) {
     connect(Image1, &ClickableLabel::clicked, this,
             [this] { Guarded([this] { steps_.Image1Click(); }); });
 
-    Label5 = TextLabel(*this, "Label5", "Kestrune version 2.0", {240, 200});
-    Label2 = TextLabel(*this, "Label2", QString::fromUtf8(kMakerNotice), {192, 224});
-    Label1 = TextLabel(*this, "Label1", QString::fromUtf8(kMakerCredit), {32, 248});
-    Label4 = TextLabel(*this, "Label4", QString::fromUtf8(kMakerOrigin), {264, 248});
+    Label5 = TextLabel(*this, "Label5", {240, 200});
+    Label2 = TextLabel(*this, "Label2", {192, 224});
+    Label1 = TextLabel(*this, "Label1", {32, 248});
+    Label4 = TextLabel(*this, "Label4", {264, 248});
 
-    Button1 = new QPushButton("OK", this);
+    Button1 = new QPushButton(this);
     Button1->setObjectName("Button1");
     Button1->setGeometry(152, 272, 75, 25);
     connect(Button1, &QPushButton::clicked, this,
             [this] { Guarded([this] { steps_.Button1Click(); }); });
     // The only control that takes the focus, first in the tab order.
     setFocusProxy(Button1);
+    Retranslate();
+}
+
+void TForm2::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        Retranslate();
+    }
+    QWidget::changeEvent(event);
+}
+
+void TForm2::Retranslate() {
+    setWindowTitle(Utf8(Tr("About Kestrune")));
+    SetHint(*Image1, Utf8(Tr("Visit website")));
+    SetHint(*Image2, Utf8(Tr("Visit website")));
+    const std::pair<QLabel*, const char*> lines[] = {
+        {Label5, kApplicationTitle},
+        {Label2, kMakerNotice},
+        {Label1, kMakerCredit},
+        {Label4, kMakerOrigin},
+    };
+    for (const auto& [label, english] : lines) {
+        label->setText(Utf8(Tr(english)));
+        // A line wraps within the window rather than running past its edge.
+        label->setWordWrap(false);
+        label->adjustSize();
+        const int room = width() - label->x() - 8;
+        if (label->width() > room) {
+            label->setWordWrap(true);
+            label->setFixedWidth(room);
+            label->setFixedHeight(label->heightForWidth(room));
+        }
+    }
+    Button1->setText(Utf8(Tr("OK")));
 }
 
 void TForm2::setVisible(bool visible) {

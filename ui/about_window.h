@@ -25,7 +25,12 @@ public:
     // Placed, when first shown, centred on the main window; later where it was left.
     void setVisible(bool visible) override;
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    void Retranslate();
+
     // SecondaryWindowView
     void BringMainWindowForward() override;
     void CloseWindow() override;

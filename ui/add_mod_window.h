@@ -28,7 +28,13 @@ public:
     // Placed, when first shown, at its fixed place on the screen; later where it was left.
     void setVisible(bool visible) override;
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    void Retranslate();
+    void LayOut();
+
     // SecondaryWindowView
     void BringMainWindowForward() override;
     void CloseWindow() override;

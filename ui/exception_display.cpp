@@ -35,7 +35,7 @@ void ShowMessageBox(const QString& text) {
     if (!owner) {
         owner = BoxOwnerWhenNoneIsActive();
     }
-    QMessageBox box(QMessageBox::Critical, QString::fromUtf8(kApplicationTitle), text,
+    QMessageBox box(QMessageBox::Critical, Utf8(Tr(kApplicationTitle)), text,
                     QMessageBox::Ok, owner);
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();

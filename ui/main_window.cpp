@@ -1,5 +1,6 @@
 #include "ui/main_window.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -14,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStyle>
 #include <QStatusBar>
 #include <QTextDocument>
 #include <QTimer>
@@ -35,7 +37,10 @@
 #include "ui/shown_text.h"
 #include "ui/window_font.h"
 #include "ui/window_placement.h"
+#include "i18n/translate.h"
 #include "ui_logic/application_title.h"
+#include "ui_logic/grown_layout.h"
+#include "ui_logic/language_choice.h"
 #include "ui_logic/web_sites.h"
 
 namespace kestrune {
@@ -46,7 +51,6 @@ constexpr int kClientWidth = 425;
 constexpr int kClientHeight = 279;
 constexpr int kStatusBarHeight = 19;
 constexpr int kStatusPanel0Width = 216;
-constexpr int kMessageLineRight = 16 + 393;
 
 // The system's messages and the program's own texts; settings go through ShownText.
 QString FromLocal(std::string_view text) {
@@ -64,11 +68,6 @@ void PlaceLabel(QLabel& label, const char* name, QRect geometry) {
     const QSize needed = label.sizeHint();
     label.resize(std::max(geometry.width(), needed.width()),
                  std::max(geometry.height(), needed.height()));
-}
-
-// Check boxes likewise widen to their caption.
-void GrowToCaption(QWidget& widget) {
-    widget.resize(std::max(widget.width(), widget.sizeHint().width()), widget.height());
 }
 
 // Password fields show "*" for each character, whatever the desktop's style would show.
@@ -94,7 +93,6 @@ void MakeBlue(QWidget& widget) {
 TForm1::TForm1(std::string settingsPath, std::string modsListPath, QWidget* parent)
     : QMainWindow(parent), steps_(*this, std::move(settingsPath), std::move(modsListPath)) {
     setObjectName("Form1");
-    setWindowTitle(QString::fromUtf8(kApplicationTitle));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
@@ -104,7 +102,7 @@ TForm1::TForm1(std::string settingsPath, std::string modsListPath, QWidget* pare
     CreateStatusBar();
     SetTabOrder();
     ConnectHandlers();
-    setFixedSize(kClientWidth, menuBar()->sizeHint().height() + kClientHeight);
+    Retranslate();
     CreateProbe();
     // A box shown while the window is not yet active (FormCreate's own) or no longer is belongs to
     // it all the same.
@@ -124,21 +122,20 @@ void TForm1::CreateControls() {
     client->setObjectName("ClientArea");
     setCentralWidget(client);
 
-    blMods = new QLabel("Q3 Mods", client);
-    PlaceLabel(*blMods, "blMods", {16, 48, 43, 13});
+    blMods = new QLabel(client);
+    Place(*blMods, "blMods", {16, 48, 43, 13});
     cbMods = new CompletingComboBox(client);
     Place(*cbMods, "cbMods", {16, 64, 89, 21});
     cbMods->addItem(QString());
     cbMods->SelectKeepingText(-1);
     cbMods->setEditText("Mods");
 
-    Group = new QGroupBox("Game type", client);
+    Group = new QGroupBox(client);
     Place(*Group, "Group", {16, 96, 81, 65});
-    SetHint(*Group, "Game type");
     Group->setCursor(Qt::PointingHandCursor);
     groupButtons_ = new QButtonGroup(Group);
     for (int item = 0; item < 2; ++item) {
-        auto* button = new QRadioButton(kGameTypeCaptions[item], Group);
+        auto* button = new QRadioButton(Group);
         button->setObjectName(QString("GroupItem%1").arg(item));
         button->setGeometry(8, 16 + 22 * item, 71, 20);
         groupButtons_->addButton(button, item);
@@ -147,24 +144,21 @@ void TForm1::CreateControls() {
     groupItems_[1]->setChecked(true);
     UpdateGroupTabStop();
 
-    cbAutosave = new QCheckBox("AutoSave", client);
+    cbAutosave = new QCheckBox(client);
     Place(*cbAutosave, "cbAutosave", {16, 176, 81, 17});
     cbAutosave->setChecked(true);
-    cbAutojoin = new QCheckBox("Auto join Teamspeak", client);
+    cbAutojoin = new QCheckBox(client);
     Place(*cbAutojoin, "cbAutojoin", {120, 176, 121, 17});
     cbAutojoin->setChecked(true);
-    cbExit = new QCheckBox("Exit on launch game", client);
+    cbExit = new QCheckBox(client);
     Place(*cbExit, "cbExit", {256, 176, 153, 17});
     for (QCheckBox* box : {cbAutosave, cbAutojoin, cbExit}) {
-        GrowToCaption(*box);
-        SetHint(*box, box->text());
         box->setCursor(Qt::PointingHandCursor);
     }
 
     struct Field {
         QLabel*& label;
         const char* labelName;
-        const char* caption;
         QRect labelGeometry;
         QLineEdit*& edit;
         const char* editName;
@@ -173,14 +167,14 @@ void TForm1::CreateControls() {
     };
     // clang-format off
     const Field fields[] = {
-        {Label2, "Label2", "Q3/UT Server", {112, 48, 68, 13}, edQ3Server, "edQ3Server", {112, 64, 97, 21}, false},
-        {Label8, "Label8", "Port", {208, 48, 41, 13}, edQ3Port, "edQ3Port", {208, 64, 49, 21}, false},
-        {Label6, "Label6", "Q3/UT password", {264, 48, 82, 13}, edQ3Password, "edQ3Password", {264, 64, 145, 21}, true},
-        {Label4, "Label4", "Teamspeak server", {112, 88, 97, 13}, edTSServer, "edTSServer", {112, 104, 97, 21}, false},
-        {Label9, "Label9", "Port", {208, 88, 32, 13}, edTSPort, "edTSPort", {208, 104, 49, 21}, false},
-        {Label3, "Label3", "Nick name", {264, 88, 73, 13}, edTSNick, "edTSNick", {264, 104, 145, 21}, false},
-        {Label5, "Label5", "Login name", {112, 128, 65, 13}, edTSLogin, "edTSLogin", {112, 144, 145, 21}, false},
-        {Label7, "Label7", "User Password", {264, 128, 71, 13}, edTSPassword, "edTSPassword", {264, 144, 145, 21}, true},
+        {Label2, "Label2", {112, 48, 68, 13}, edQ3Server, "edQ3Server", {112, 64, 97, 21}, false},
+        {Label8, "Label8", {208, 48, 41, 13}, edQ3Port, "edQ3Port", {208, 64, 49, 21}, false},
+        {Label6, "Label6", {264, 48, 82, 13}, edQ3Password, "edQ3Password", {264, 64, 145, 21}, true},
+        {Label4, "Label4", {112, 88, 97, 13}, edTSServer, "edTSServer", {112, 104, 97, 21}, false},
+        {Label9, "Label9", {208, 88, 32, 13}, edTSPort, "edTSPort", {208, 104, 49, 21}, false},
+        {Label3, "Label3", {264, 88, 73, 13}, edTSNick, "edTSNick", {264, 104, 145, 21}, false},
+        {Label5, "Label5", {112, 128, 65, 13}, edTSLogin, "edTSLogin", {112, 144, 145, 21}, false},
+        {Label7, "Label7", {264, 128, 71, 13}, edTSPassword, "edTSPassword", {264, 144, 145, 21}, true},
     };
     // clang-format on
     // A widget does not own its style: the window does, and, made after the client area, the
@@ -188,8 +182,8 @@ void TForm1::CreateControls() {
     auto* passwordStyle = new StarPasswordStyle;
     passwordStyle->setParent(this);
     for (const Field& field : fields) {
-        field.label = new QLabel(field.caption, client);
-        PlaceLabel(*field.label, field.labelName, field.labelGeometry);
+        field.label = new QLabel(client);
+        Place(*field.label, field.labelName, field.labelGeometry);
         field.edit = new QLineEdit(client);
         Place(*field.edit, field.editName, field.editGeometry);
         if (field.secret) {
@@ -201,21 +195,19 @@ void TForm1::CreateControls() {
     struct Button {
         QPushButton*& button;
         const char* name;
-        const char* caption;
         int left;
         bool enabled;
         bool handCursor;
     };
     const Button buttons[] = {
-        {btnLaunchQ3, "btnLaunchQ3", "Launch game", 16, false, true},
-        {btnTest, "btnTest", "Test server", 96, true, false},
-        {btnLaunchTS, "btnLaunchTS", "Launch TS2", 176, false, true},
-        {btnExit, "btnExit", "Exit", 336, true, true},
+        {btnLaunchQ3, "btnLaunchQ3", 16, false, true},
+        {btnTest, "btnTest", 96, true, false},
+        {btnLaunchTS, "btnLaunchTS", 176, false, true},
+        {btnExit, "btnExit", 336, true, true},
     };
     for (const Button& entry : buttons) {
-        entry.button = new QPushButton(entry.caption, client);
+        entry.button = new QPushButton(client);
         Place(*entry.button, entry.name, {entry.left, 200, 75, 25});
-        SetHint(*entry.button, entry.caption);
         entry.button->setEnabled(entry.enabled);
         entry.button->setAutoDefault(false);
         if (entry.handCursor) {
@@ -230,17 +222,9 @@ void TForm1::CreateControls() {
     Label1->setMinimumHeight(Label1->sizeHint().height());
     MakeBlue(*Label1);
 
-    // The server's details share the message line's row, right of its longest text.
+    // The server's details share the message line's row, right of its longest text (LayOut).
     lblServerInfo = new QLabel(client);
-    int widestMessage = 0;
-    for (const std::u16string_view message : kMessageLineTexts) {
-        const QString text =
-            QString::fromUtf16(message.data(), static_cast<qsizetype>(message.size()));
-        widestMessage = std::max(widestMessage, Label1->fontMetrics().horizontalAdvance(text));
-    }
-    const int infoLeft = std::min(16 + widestMessage + 12, kMessageLineRight - 120);
-    Place(*lblServerInfo, "lblServerInfo",
-          {infoLeft, 240, kMessageLineRight - infoLeft, Label1->height()});
+    lblServerInfo->setObjectName("lblServerInfo");
     lblServerInfo->setTextFormat(Qt::PlainText);
     lblServerInfo->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
@@ -249,7 +233,6 @@ void TForm1::CreateControls() {
     Image1->setPixmap(QPixmap(":/pictures/partner_logo.png"));
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Image1->setCursor(Qt::PointingHandCursor);
-    SetHint(*Image1, "Visit website");
 
     Label10 = new ClickableLabel(client);
     Label10->setText(FromLocal(kMakerHost));
@@ -259,31 +242,185 @@ void TForm1::CreateControls() {
     MakeBlue(*Label10);
     PlaceLabel(*Label10, "Label10", {280, 16, 125, 16});
     Label10->setCursor(Qt::PointingHandCursor);
-    SetHint(*Label10, "Visit website");
+}
+
+// Every text of the window in the language in use, then the places that the texts need.
+void TForm1::Retranslate() {
+    setWindowTitle(Utf8(Tr(kApplicationTitle)));
+    blMods->setText(Utf8(Tr("Q3 Mods")));
+    Group->setTitle(Utf8(Tr("Game type")));
+    SetHint(*Group, Utf8(Tr("Game type")));
+    for (int item = 0; item < 2; ++item) {
+        groupItems_[item]->setText(Utf8(Tr(kGameTypeCaptions[item])));
+    }
+    const std::pair<QAbstractButton*, const char*> captioned[] = {
+        {cbAutosave, N_("AutoSave")},
+        {cbAutojoin, N_("Auto join Teamspeak")},
+        {cbExit, N_("Exit on launch game")},
+        {btnLaunchQ3, N_("Launch game")},
+        {btnTest, N_("Test server")},
+        {btnLaunchTS, N_("Launch TS2")},
+        {btnExit, N_("Exit")},
+    };
+    for (const auto& [control, english] : captioned) {
+        control->setText(Utf8(Tr(english)));
+        SetHint(*control, control->text());
+    }
+    const std::pair<QLabel*, const char*> labels[] = {
+        {Label2, N_("Q3/UT Server")}, {Label8, N_("Port")},
+        {Label6, N_("Q3/UT password")}, {Label4, N_("Teamspeak server")},
+        {Label9, N_("Port")}, {Label3, N_("Nick name")},
+        {Label5, N_("Login name")}, {Label7, N_("User Password")},
+    };
+    for (const auto& [label, english] : labels) {
+        label->setText(Utf8(Tr(english)));
+    }
+    SetHint(*Image1, Utf8(Tr("Visit website")));
+    SetHint(*Label10, Utf8(Tr("Visit website")));
+
+    Files1->setTitle(Utf8(Tr("Files")));
+    Options1->setTitle(Utf8(Tr("Options")));
+    const std::pair<QAction*, const char*> entries[] = {
+        {Save1, N_("Save")},          {Exit1, N_("Exit")},
+        {Q3Path, N_("Q3 Path")},      {LinkTS21, N_("TS2 Path")},
+        {LaunchGame1, N_("Launch game")}, {LaunchTS21, N_("Launch TS2")},
+        {TestServer1, N_("Test server")}, {AddMod1, N_("Add Mod")},
+        {FindServer1, N_("Find server...")},
+        {About2, N_("About")},
+    };
+    for (const auto& [action, english] : entries) {
+        action->setText(Utf8(Tr(english)));
+    }
+    Language1->setTitle(Utf8(Tr("Language")));
+    languageEntries_.front()->setText(Utf8(Tr("System default")));
+    for (QAction* entry : languageEntries_) {
+        entry->setChecked(entry->data().toString().toStdString() == steps_.LanguageChoice());
+    }
+    LayOut();
+    steps_.Retranslate();
+}
+
+// The window's layout; a text that needs more room than its place has grows it, and the window
+// grows with it (GrowToTexts). Texts that fit leave every place as it is.
+void TForm1::LayOut() {
+    enum Row { kLinks, kFields, kSwitches, kButtons, kMessages };
+    const LayoutRow rows[] = {{}, {408}, {408}, {300}, {408}};
+    const auto label = [](const QLabel& label) { return label.sizeHint().width(); };
+    const auto check = [](const QAbstractButton& box) { return box.sizeHint().width(); };
+    const auto button = [](const QPushButton& button) {
+        const QStyle& style = *button.style();
+        return button.fontMetrics().horizontalAdvance(button.text()) +
+               style.pixelMetric(QStyle::PM_ButtonMargin, nullptr, &button) +
+               2 * style.pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, &button);
+    };
+    const int groupNeeds =
+        std::max({Group->fontMetrics().horizontalAdvance(Group->title()) + 16,
+                  check(*groupItems_[0]) + 10, check(*groupItems_[1]) + 10});
+    struct Entry {
+        QWidget* widget;
+        LayoutControl control;
+    };
+    // clang-format off
+    const Entry entries[] = {
+        {Image1, {{171, 8, 89, 33}, 0, kLinks}},
+        {Label10, {{280, 16, 125, 16}, label(*Label10), kLinks}},
+        {blMods, {{16, 48, 43, 13}, label(*blMods), kFields}},
+        {cbMods, {{16, 64, 89, 21}, 0, kFields}},
+        {Group, {{16, 96, 81, 65}, groupNeeds, kFields}},
+        {Label2, {{112, 48, 68, 13}, label(*Label2), kFields}},
+        {edQ3Server, {{112, 64, 97, 21}, 0, kFields}},
+        {Label8, {{208, 48, 41, 13}, label(*Label8), kFields}},
+        {edQ3Port, {{208, 64, 49, 21}, 0, kFields}},
+        {Label6, {{264, 48, 82, 13}, label(*Label6), kFields}},
+        {edQ3Password, {{264, 64, 145, 21}, 0, kFields}},
+        {Label4, {{112, 88, 97, 13}, label(*Label4), kFields}},
+        {edTSServer, {{112, 104, 97, 21}, 0, kFields}},
+        {Label9, {{208, 88, 32, 13}, label(*Label9), kFields}},
+        {edTSPort, {{208, 104, 49, 21}, 0, kFields}},
+        {Label3, {{264, 88, 73, 13}, label(*Label3), kFields}},
+        {edTSNick, {{264, 104, 145, 21}, 0, kFields}},
+        {Label5, {{112, 128, 65, 13}, label(*Label5), kFields}},
+        {edTSLogin, {{112, 144, 145, 21}, 0, kFields}},
+        {Label7, {{264, 128, 71, 13}, label(*Label7), kFields}},
+        {edTSPassword, {{264, 144, 145, 21}, 0, kFields}},
+        {cbAutosave, {{16, 176, 81, 17}, check(*cbAutosave), kSwitches}},
+        {cbAutojoin, {{120, 176, 121, 17}, check(*cbAutojoin), kSwitches}},
+        {cbExit, {{256, 176, 153, 17}, check(*cbExit), kSwitches}},
+        {btnLaunchQ3, {{16, 200, 75, 25}, button(*btnLaunchQ3), kButtons}},
+        {btnTest, {{96, 200, 75, 25}, button(*btnTest), kButtons}},
+        {btnLaunchTS, {{176, 200, 75, 25}, button(*btnLaunchTS), kButtons}},
+        {btnExit, {{336, 200, 75, 25}, button(*btnExit), kButtons}},
+        {Label1, {{16, 240, 393, 13}, 0, kMessages}},
+    };
+    // clang-format on
+    std::vector<LayoutControl> controls;
+    for (const Entry& entry : entries) {
+        controls.push_back(entry.control);
+    }
+    const int menuNeeds = menuBar()->sizeHint().width() - kClientWidth;
+    const GrownLayout layout = GrowToTexts(controls, rows, menuNeeds);
+    for (std::size_t i = 0; i < std::size(entries); ++i) {
+        const LayoutPlace& place = layout.places[i];
+        int height = place.height;
+        // A label is as high as its text too.
+        if (auto* text = qobject_cast<QLabel*>(entries[i].widget); text && text != Label1) {
+            height = std::max(height, text->sizeHint().height());
+        }
+        entries[i].widget->setGeometry(place.left, place.top, place.width, height);
+    }
+    Label1->setFixedWidth(layout.places.back().width);
+    for (QRadioButton* item : groupItems_) {
+        item->resize(Group->width() - 10, item->height());
+    }
+    setFixedSize(kClientWidth + layout.extraWidth, menuBar()->sizeHint().height() + kClientHeight);
+
+    // The server's details share the message line's row, right of its longest text.
+    int widestMessage = 0;
+    for (const char* message : kMessageLineTexts) {
+        widestMessage =
+            std::max(widestMessage, Label1->fontMetrics().horizontalAdvance(Utf8(Tr(message))));
+    }
+    const int lineRight = Label1->geometry().right() + 1;
+    const int infoLeft = std::min(16 + widestMessage + 12, lineRight - 120);
+    lblServerInfo->setGeometry(infoLeft, 240, lineRight - infoLeft, Label1->height());
 }
 
 void TForm1::CreateMenu() {
     QMenuBar* bar = menuBar();
     bar->setObjectName("MainMenu1");
-    auto add = [](QMenu* menu, QAction*& action, const char* name, const char* caption) {
-        action = menu->addAction(QString::fromLatin1(caption));
+    auto add = [](QMenu* menu, QAction*& action, const char* name) {
+        action = menu->addAction(QString());
         action->setObjectName(QString::fromLatin1(name));
     };
-    QMenu* files = bar->addMenu("Files");
-    files->setObjectName("Files1");
-    add(files, Save1, "Save1", "Save");
-    add(files, Exit1, "Exit1", "Exit");
-    QMenu* options = bar->addMenu("Options");
-    options->setObjectName("Options1");
-    add(options, Q3Path, "Q3Path", "Q3 Path");
-    add(options, LinkTS21, "LinkTS21", "TS2 Path");
-    add(options, LaunchGame1, "LaunchGame1", "Launch game");
-    add(options, LaunchTS21, "LaunchTS21", "Launch TS2");
-    add(options, TestServer1, "TestServer1", "Test server");
-    add(options, AddMod1, "AddMod1", "Add Mod");
-    add(options, FindServer1, "FindServer1", "Find server...");
+    Files1 = bar->addMenu(QString());
+    Files1->setObjectName("Files1");
+    add(Files1, Save1, "Save1");
+    add(Files1, Exit1, "Exit1");
+    Options1 = bar->addMenu(QString());
+    Options1->setObjectName("Options1");
+    add(Options1, Q3Path, "Q3Path");
+    add(Options1, LinkTS21, "LinkTS21");
+    add(Options1, LaunchGame1, "LaunchGame1");
+    add(Options1, LaunchTS21, "LaunchTS21");
+    add(Options1, TestServer1, "TestServer1");
+    add(Options1, AddMod1, "AddMod1");
+    add(Options1, FindServer1, "FindServer1");
     FindServer1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
-    About2 = bar->addAction("About");
+    Language1 = Options1->addMenu(QString());
+    Language1->setObjectName("Language1");
+    auto* languages = new QActionGroup(Language1);
+    for (const LanguageEntry& entry : LanguageMenuEntries()) {
+        QAction* action = Language1->addAction(Utf8(entry.name));
+        action->setObjectName(QString("Language_%1").arg(QString::fromStdString(entry.code)));
+        action->setData(QString::fromStdString(entry.code));
+        action->setCheckable(true);
+        languages->addAction(action);
+        languageEntries_.push_back(action);
+        connect(action, &QAction::triggered, this, [this, code = entry.code] {
+            Guarded([this, &code] { steps_.LanguageClick(code); });
+        });
+    }
+    About2 = bar->addAction(QString());
     About2->setObjectName("About2");
 }
 
@@ -415,6 +552,13 @@ void TForm1::FormCreate() {
         }
     } cursorsToStart{*this};
     steps_.FormCreate();
+}
+
+void TForm1::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        Retranslate();
+    }
+    QMainWindow::changeEvent(event);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
@@ -617,7 +761,7 @@ std::string TForm1::BrowseForExecutable(std::span<const FileFilter> filters) {
     // Qt's form of a filter: "name (pattern pattern ...)".
     QStringList dialogFilters;
     for (const FileFilter& filter : filters) {
-        dialogFilters.push_back(utf8(filter.name) + " (" + utf8(filter.patterns) + ")");
+        dialogFilters.push_back(utf8(Tr(filter.name)) + " (" + utf8(filter.patterns) + ")");
     }
     return QFile::encodeName(Open.BrowseForExecutable(dialogFilters)).toStdString();
 }
@@ -655,6 +799,14 @@ void TForm1::OpenWebSite(std::string_view url) {
 
 void TForm1::CloseWindow() {
     close();
+}
+
+// Every window hears of it as of a new translator, and shows its texts again.
+void TForm1::RetranslateWindows() {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        QEvent change(QEvent::LanguageChange);
+        QCoreApplication::sendEvent(window, &change);
+    }
 }
 
 }  // namespace kestrune

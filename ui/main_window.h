@@ -9,6 +9,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "launcher/launcher_settings.h"
 #include "launcher/program_launching.h"
@@ -25,6 +26,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QRadioButton;
 class QTimer;
@@ -64,12 +66,15 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void CreateControls();
     void CreateMenu();
     void CreateStatusBar();
     void CreateProbe();
+    void Retranslate();
+    void LayOut();
     void SetTabOrder();
     void ConnectHandlers();
 
@@ -110,6 +115,7 @@ private:
     void ShowServerListWindow() override;
     void OpenWebSite(std::string_view url) override;
     void CloseWindow() override;
+    void RetranslateWindows() override;
 
     MainWindowSteps steps_;
     QPointer<QWidget> aboutWindow_;
@@ -152,6 +158,8 @@ private:
     ClickableLabel* Label10 = nullptr;
     QLabel* statusPanels_[2] = {nullptr, nullptr};
 
+    QMenu* Files1 = nullptr;
+    QMenu* Options1 = nullptr;
     QAction* Save1 = nullptr;
     QAction* Exit1 = nullptr;
     QAction* Q3Path = nullptr;
@@ -161,6 +169,9 @@ private:
     QAction* TestServer1 = nullptr;
     QAction* AddMod1 = nullptr;
     QAction* FindServer1 = nullptr;
+    QMenu* Language1 = nullptr;
+    // The Language menu's entries, "System default" first; each action's data is its code.
+    std::vector<QAction*> languageEntries_;
     QAction* About2 = nullptr;
 
     TUDPEndpoint* UDP = nullptr;

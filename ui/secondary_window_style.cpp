@@ -6,6 +6,8 @@
 #include <QStyle>
 
 #include "ui/hint.h"
+#include "ui/shown_text.h"
+#include "i18n/translate.h"
 
 namespace kestrune {
 
@@ -36,7 +38,7 @@ void FitCaption(QPushButton& button) {
 
 void MakeWebLink(QWidget& widget) {
     widget.setCursor(Qt::PointingHandCursor);
-    SetHint(widget, "Visit website");
+    SetHint(widget, Utf8(Tr("Visit website")));
 }
 
 }  // namespace kestrune

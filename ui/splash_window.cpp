@@ -10,8 +10,11 @@
 #include "ui/exception_display.h"
 #include "ui/owned_window.h"
 #include "ui/secondary_window_style.h"
+#include "ui/hint.h"
+#include "ui/shown_text.h"
 #include "ui/window_placement.h"
 #include "ui_logic/web_sites.h"
+#include "i18n/translate.h"
 
 namespace kestrune {
 
@@ -36,8 +39,9 @@ TForm3::TForm3(QWidget& mainWindow) : mainWindow_(mainWindow) {
     KeepOuterSize(*this, kOuterSize);
     move(CentredTopLeft(ScreenOf(mainWindow), kOuterSize));
 
-    Label1 = new QLabel("Kestrune 2.0 by", this);
+    Label1 = new QLabel(this);
     Label1->setObjectName("Label1");
+    Label1->setText(Utf8(Tr("Kestrune 2.0 by")));
     MakeHeadingLabel(*Label1, {56, 8});
 
     Image1 = new ClickableLabel(this);
@@ -68,6 +72,16 @@ TForm3::TForm3(QWidget& mainWindow) : mainWindow_(mainWindow) {
     show();
     // The interval runs from creation on.
     Guarded([this] { steps_.FormActivate(); });
+}
+
+void TForm3::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        Label1->setText(Utf8(Tr("Kestrune 2.0 by")));
+        Label1->adjustSize();
+        SetHint(*Image1, Utf8(Tr("Visit website")));
+        SetHint(*Label2, Utf8(Tr("Visit website")));
+    }
+    QWidget::changeEvent(event);
 }
 
 bool TForm3::event(QEvent* event) {

@@ -24,6 +24,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     // SecondaryWindowView

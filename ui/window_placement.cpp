@@ -17,8 +17,17 @@ class OuterSizeKeeper : public QObject {
 public:
     OuterSizeKeeper(QWidget& window, QSize outer)
         : QObject(&window), window_(window), outer_(outer) {
+        setObjectName(kName);
         Apply(FrameExtra(window));
         window.installEventFilter(this);
+    }
+
+    static constexpr const char* kName = "OuterSizeKeeper";
+
+    // Another size (the window's texts need more room): applied now and kept as the first.
+    void Change(QSize outer) {
+        outer_ = outer;
+        Apply(FrameExtra(window_));
     }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -45,7 +54,7 @@ private:
     void Apply(QSize extra) { window_.resize((outer_ - extra).expandedTo(QSize(1, 1))); }
 
     QWidget& window_;
-    const QSize outer_;
+    QSize outer_;
     bool done_ = false;
 };
 
@@ -69,6 +78,11 @@ QSize FrameExtra(const QWidget& window) {
 }
 
 void KeepOuterSize(QWidget& window, QSize outer) {
+    if (auto* keeper = window.findChild<QObject*>(OuterSizeKeeper::kName,
+                                                  Qt::FindDirectChildrenOnly)) {
+        static_cast<OuterSizeKeeper*>(keeper)->Change(outer);
+        return;
+    }
     new OuterSizeKeeper(window, outer);
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "i18n/translate.h"
+
 namespace kestrune {
 
 // What the main window's caption, the task switcher and every error box show.
-inline constexpr char kApplicationTitle[] = "Kestrune version 2.0";
+inline constexpr const char* kApplicationTitle = N_("Kestrune version 2.0");
 
 }  // namespace kestrune

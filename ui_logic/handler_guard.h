@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "platform/exception.h"
+#include "i18n/translate.h"
 
 namespace kestrune {
 
@@ -18,7 +19,7 @@ void RunGuarded(Handler&& handler, Show&& show) noexcept {
     } catch (const std::exception& error) {
         show(std::string_view(error.what()));
     } catch (...) {
-        show(std::string_view("Unknown exception"));
+        show(Tr("Unknown exception"));
     }
 }
 

@@ -14,6 +14,7 @@
 #include "launcher/server_probe.h"
 #include "ui_logic/handler_guard.h"
 #include "ui_logic/main_window_steps.h"
+#include "i18n/translate.h"
 
 namespace kestrune {
 
@@ -38,7 +39,7 @@ public:
             udp_.SetLocalPort(0);
         } catch (const Exception& error) {
             // Reported as a stored property of the window that could not be applied.
-            throw Exception("Error reading UDP.LocalPort: " + error.message());
+            throw Exception(Format(Tr("Error reading UDP.LocalPort: %1"), {error.message()}));
         }
         udp_.SetReportLevel(1);
         udp_.SetOnDataReceived([this](Endpoint& sender, std::int32_t numberBytes,

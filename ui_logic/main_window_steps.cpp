@@ -12,6 +12,9 @@
 #include "platform/exception.h"
 #include "server_list/server_list_settings.h"
 #include "platform/ip_address.h"
+#include "platform/ui_languages.h"
+#include "i18n/language.h"
+#include "ui_logic/language_choice.h"
 #include "ui_logic/web_site_addresses.h"
 
 namespace kestrune {
@@ -26,8 +29,8 @@ constexpr FileFilter kGameFilters[] = {{"quake3.exe", "quake3.exe"}};
 #else
 constexpr FileFilter kGameFilters[] = {
     {"quake3.exe", "quake3.exe"},
-    {"Linux game", "ioquake3.* ioquake3 quake3"},
-    {"All files", "*"},
+    {N_("Linux game"), "ioquake3.* ioquake3 quake3"},
+    {N_("All files"), "*"},
 };
 #endif
 constexpr FileFilter kVoiceClientFilters[] = {
@@ -35,26 +38,38 @@ constexpr FileFilter kVoiceClientFilters[] = {
     {"TeamSpeak 2", "TeamSpeak TeamSpeak.exe"},
     {"Mumble", "mumble mumble.exe"},
     {"TeamSpeak 3", "ts3client*"},
-    {"All files", "*"},
+    {N_("All files"), "*"},
 };
 
-std::u16string_view VoiceClientStartedText(VoiceClient client) {
+std::string_view VoiceClientStartedText(VoiceClient client) {
     switch (client) {
         case VoiceClient::Mumble:
-            return u"Mumble started";
+            return Tr("Mumble started");
         case VoiceClient::TeamSpeak3:
-            return u"TeamSpeak 3 started";
+            return Tr("TeamSpeak 3 started");
         case VoiceClient::TeamSpeak2:
             break;
     }
-    return u"TeamSpeak started";
+    return Tr("TeamSpeak started");
+}
+
+// A text the system or the player wrote: the same in every language.
+std::function<std::u16string()> Unchanging(std::u16string text) {
+    return [text = std::move(text)] { return text; };
 }
 
 }  // namespace
 
+std::u16string ShownUtf8(std::string_view utf8) {
+    return DecodeStoredText(utf8);
+}
+
 MainWindowSteps::MainWindowSteps(MainWindowView& view, std::string settingsPath,
                                  std::string modsListPath)
-    : view_(view), settingsPath_(std::move(settingsPath)), modsListPath_(std::move(modsListPath)) {}
+    : view_(view),
+      settingsPath_(std::move(settingsPath)),
+      modsListPath_(std::move(modsListPath)),
+      languageChoice_(LoadLanguageChoice(settingsPath_)) {}
 
 void MainWindowSteps::SetProgramRunner(ProgramRunner run) {
     runProgram_ = std::move(run);
@@ -138,9 +153,9 @@ void MainWindowSteps::FormCreate() {
     stored_ = settings;
     modsListRead_ = !modsListError;
     CopySettingsToControls(settings, modsListRead_ ? &mods : nullptr);
-    view_.SetMessage(kProgramReady);
-    view_.SetStatusPanel(0, DecodeStoredText(kPartnerHost));
-    view_.SetStatusPanel(1, u"Ready");
+    ShowMessage(kProgramReady);
+    ShowStatusPanel(0, Unchanging(DecodeStoredText(kPartnerHost)));
+    ShowStatusPanel(1, [] { return ShownUtf8(Tr("Ready")); });
     if (modsListError) {
         throw *modsListError;
     }
@@ -175,10 +190,12 @@ void MainWindowSteps::btnLaunchQ3Click() {
         RememberRecentServer();
         // With no game type selected the plain game was started.
         const int gameType = std::max(view_.GameTypeIndex(), 0);
-        view_.SetStatusPanel(
-            0, DecodeStoredText(std::string(kGameTypeCaptions[gameType]) + " started"));
+        // One whole sentence a game type, so that each language can agree its words.
+        static constexpr const char* kStarted[2] = {N_("Quake III started"),
+                                                    N_("Q3 Mods started")};
+        ShowStatusPanel(0, [gameType] { return ShownUtf8(Tr(kStarted[gameType])); });
     } else {
-        view_.SetStatusPanel(0, DecodeStoredText(result));
+        ShowStatusPanel(0, Unchanging(DecodeStoredText(result)));
     }
     if (view_.Checked(MainControl::cbExit)) {
         view_.CloseWindow();
@@ -189,8 +206,11 @@ void MainWindowSteps::btnLaunchTSClick() {
     const LauncherSettings settings = SettingsFromControls();
     const VoiceClient client = VoiceClientToStart(settings);
     const LaunchResult result = LaunchTeamSpeak(settings, client, runProgram_);
-    view_.SetStatusPanel(1, result.empty() ? std::u16string(VoiceClientStartedText(client))
-                                           : DecodeStoredText(result));
+    if (result.empty()) {
+        ShowStatusPanel(1, [client] { return ShownUtf8(VoiceClientStartedText(client)); });
+    } else {
+        ShowStatusPanel(1, Unchanging(DecodeStoredText(result)));
+    }
 }
 
 void MainWindowSteps::Q3PathClick() {
@@ -209,7 +229,7 @@ void MainWindowSteps::BrowseForPath(std::span<const FileFilter> filters, std::st
     if (path != "0") {
         view_.SetEnabled(launchButton, true);
     } else {
-        view_.SetMessage(kPathNotFound);
+        ShowMessage(kPathNotFound);
         view_.SetEnabled(launchButton, false);
     }
 }
@@ -219,7 +239,7 @@ void MainWindowSteps::GroupClick() {
 }
 
 void MainWindowSteps::cbModsChange() {
-    view_.SetStatusPanel(1, view_.Text(MainControl::cbMods));
+    ShowStatusPanel(1, Unchanging(view_.Text(MainControl::cbMods)));
 }
 
 void MainWindowSteps::AddMod1Click() {
@@ -291,6 +311,14 @@ void MainWindowSteps::Label10Click() {
     view_.OpenWebSite(kMakerUrl);
 }
 
+// The choice is stored at once, whatever "AutoSave" says, and the windows change with it.
+void MainWindowSteps::LanguageClick(const std::string& code) {
+    SaveLanguageChoice(code, settingsPath_);
+    languageChoice_ = code;
+    SetLanguage(ChosenLanguage(code, PreferredUiLanguages()));
+    view_.RetranslateWindows();
+}
+
 // --- The server probe ---------------------------------------------------------------------
 
 void MainWindowSteps::MovePortOutOfServerField(MainControl server, MainControl port) {
@@ -324,8 +352,8 @@ void MainWindowSteps::btnTestClick() {
     if (!view_.ProbeTimerActive()) {
         view_.StartProbeTimer();
     }
-    view_.SetMessage(kWaitingForServer);
-    view_.ShowServerInfo({}, {});
+    ShowMessage(kWaitingForServer);
+    ShowDetails(nullptr);
 }
 
 void MainWindowSteps::UDPDataSent(const IpAddress& address, std::int32_t port,
@@ -371,14 +399,15 @@ void MainWindowSteps::UDPDataReceived(std::string_view datagram, bool cutShort,
         return;
     }
     view_.StopSecondFamilyTimer();
-    view_.SetMessage(kServerOnline);
+    ShowMessage(kServerOnline);
     view_.StopProbeTimer();
-    const auto status = ParseStatusResponse(datagram, cutShort);
     const std::optional<IpAddress> from = ParseIpAddress(fromIP);
-    view_.ShowServerInfo(
-        MakeServerDetailsLine(status, *roundTrip),
-        ServerDetailsHint(
-            status, from ? FormatIpEndpoint(*from, static_cast<std::uint16_t>(port)) : fromIP));
+    ShowDetails([status = ParseStatusResponse(datagram, cutShort), roundTrip = *roundTrip,
+                 answeredFrom = from ? FormatIpEndpoint(*from, static_cast<std::uint16_t>(port))
+                                     : fromIP] {
+        return std::pair(MakeServerDetailsLine(status, roundTrip),
+                         ServerDetailsHint(status, answeredFrom));
+    });
 }
 
 // Told at once, shown only with the time-out: the probe's own steps stay as they are.
@@ -387,11 +416,53 @@ void MainWindowSteps::UDPPortUnreachable(const std::string& toIP, std::int32_t p
 }
 
 void MainWindowSteps::TimerTimer() {
-    view_.SetMessage(kServerTimeOut);
+    ShowMessage(kServerTimeOut);
     view_.StopProbeTimer();
     view_.StopSecondFamilyTimer();
-    const std::optional<std::uint16_t> closedPort = probeQuery_.ClosedPort();
-    view_.ShowServerInfo(closedPort ? NoGameServerLine(*closedPort) : ServerDetailsLine{}, {});
+    if (const std::optional<std::uint16_t> closedPort = probeQuery_.ClosedPort()) {
+        ShowDetails([port = *closedPort] {
+            return std::pair(NoGameServerLine(port), std::string());
+        });
+    } else {
+        ShowDetails(nullptr);
+    }
+}
+
+// --- The language -------------------------------------------------------------------------
+
+void MainWindowSteps::ShowMessage(const char* english) {
+    message_ = english;
+    view_.SetMessage(ShownUtf8(Tr(english)));
+}
+
+void MainWindowSteps::ShowStatusPanel(int panel, std::function<std::u16string()> text) {
+    panels_[panel] = std::move(text);
+    view_.SetStatusPanel(panel, panels_[panel]());
+}
+
+void MainWindowSteps::ShowDetails(
+    std::function<std::pair<ServerDetailsLine, std::string>()> details) {
+    details_ = std::move(details);
+    if (details_) {
+        const auto [line, hint] = details_();
+        view_.ShowServerInfo(line, hint);
+    } else {
+        view_.ShowServerInfo({}, {});
+    }
+}
+
+void MainWindowSteps::Retranslate() {
+    if (message_) {
+        ShowMessage(message_);
+    }
+    for (int panel = 0; panel < 2; ++panel) {
+        if (panels_[panel]) {
+            view_.SetStatusPanel(panel, panels_[panel]());
+        }
+    }
+    if (details_) {
+        ShowDetails(details_);
+    }
 }
 
 }  // namespace kestrune

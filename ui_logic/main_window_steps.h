@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <optional>
+#include <functional>
+#include <utility>
 #include <span>
 #include <string>
 #include <string_view>
@@ -11,21 +13,22 @@
 #include "launcher/server_probe.h"
 #include "launcher/settings_store.h"
 #include "launcher/stored_text.h"
+#include "i18n/translate.h"
 #include "ui_logic/main_window_view.h"
 
 namespace kestrune {
 
-// The captions of the game type's two items.
-inline constexpr const char* kGameTypeCaptions[2] = {"Quake III", "Q3 Mods"};
+// The captions of the game type's two items, in English (shown through Tr).
+inline constexpr const char* kGameTypeCaptions[2] = {N_("Quake III"), N_("Q3 Mods")};
 
-// The message line's texts.
-inline constexpr std::u16string_view kProgramReady = u"Program ready";
-inline constexpr std::u16string_view kWaitingForServer = u"Waiting for server";
-inline constexpr std::u16string_view kServerOnline = u"Server is online";
-inline constexpr std::u16string_view kServerTimeOut = u"Server time out";
-inline constexpr std::u16string_view kPathNotFound = u"The specified path was not found.";
+// The message line's texts, in English (shown through Tr).
+inline constexpr const char* kProgramReady = N_("Program ready");
+inline constexpr const char* kWaitingForServer = N_("Waiting for server");
+inline constexpr const char* kServerOnline = N_("Server is online");
+inline constexpr const char* kServerTimeOut = N_("Server time out");
+inline constexpr const char* kPathNotFound = N_("The specified path was not found.");
 // All of them, for a front-end that lays out what shares the message line's row.
-inline constexpr std::u16string_view kMessageLineTexts[] = {
+inline constexpr const char* kMessageLineTexts[] = {
     kProgramReady, kWaitingForServer, kServerOnline, kServerTimeOut, kPathNotFound};
 
 // The status panel's word when the chosen server needs a password and none is typed.
@@ -38,6 +41,8 @@ struct ChosenServer {
     std::string game;  // its mod, empty for the plain game
     bool needsPassword = false;
 };
+// A program text in UTF-8 as the controls hold it.
+std::u16string ShownUtf8(std::string_view utf8);
 
 // What the main window does, whatever draws it: the settings copied into the controls and back,
 // and each handler's steps. A front-end builds its controls, implements MainWindowView and calls
@@ -75,6 +80,8 @@ public:
     // "host:27961") moves into the port field.
     void edQ3ServerExit();
     void edTSServerExit();
+    // The Language menu: code is a LanguageMenuEntries() entry's, empty for the system's.
+    void LanguageClick(const std::string& code);
     void btnTestClick();
     // The status query left for address and port at sentAt; otherFamily is the queried host's
     // first address of the other family, if it has one.
@@ -94,8 +101,19 @@ public:
 
     LauncherSettings SettingsFromControls() const;
     const std::string& SettingsPath() const { return settingsPath_; }
+    // The Language menu's entry in force: the stored choice, empty for the system's.
+    const std::string& LanguageChoice() const { return languageChoice_; }
+
+    // The language has changed: the message line, the status panels and the server's details
+    // show their texts again in it (what the system or the player wrote stays as it is).
+    void Retranslate();
 
 private:
+    // Each shows its text and keeps how to make it, for Retranslate.
+    void ShowMessage(const char* english);
+    void ShowStatusPanel(int panel, std::function<std::u16string()> text);
+    void ShowDetails(std::function<std::pair<ServerDetailsLine, std::string>()> details);
+
     // A null mods list could not be read: the box keeps its entries and selects none of them.
     void CopySettingsToControls(const LauncherSettings& settings, const ModsList* mods);
     std::string StoredBytesOf(MainControl edit, const std::string& stored) const;
@@ -121,6 +139,10 @@ private:
     std::optional<IpAddress> secondFamilyAddress_;
     std::int32_t secondFamilyPort_ = 0;
     bool sendingSecondFamilyQuery_ = false;
+    std::string languageChoice_;
+    const char* message_ = nullptr;
+    std::function<std::u16string()> panels_[2];
+    std::function<std::pair<ServerDetailsLine, std::string>()> details_;
 };
 
 }  // namespace kestrune

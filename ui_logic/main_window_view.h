@@ -97,6 +97,8 @@ public:
     virtual void OpenWebSite(std::string_view url) = 0;
     // Closes the main window (its close handler runs).
     virtual void CloseWindow() = 0;
+    // The language has changed: every window shows its texts in it.
+    virtual void RetranslateWindows() = 0;
 };
 
 }  // namespace kestrune

@@ -5,6 +5,7 @@
 #include "launcher/settings_store.h"
 #include "platform/exception.h"
 #include "ui_logic/web_site_addresses.h"
+#include "i18n/translate.h"
 
 namespace kestrune {
 
@@ -47,7 +48,7 @@ void AddModWindowSteps::btModsClick() {
     const int count = view_.ModsCount();
     view_.AppendMod(view_.NameTyped());
     if (view_.ModsCount() == count) {
-        throw Exception("Unable to insert a line");
+        throw Exception(std::string(Tr("Unable to insert a line")));
     }
 }
 

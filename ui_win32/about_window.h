@@ -25,6 +25,8 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    void Retranslate();
+
     AboutWindowSteps steps_{*this};
     bool placed_ = false;
     std::optional<Hints> hints_;

@@ -30,6 +30,10 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    void Retranslate();
+    // Buttons as wide as their captions need, the window as wide as its controls need.
+    void LayOut();
+
     // AddModWindowView
     std::u16string NameTyped() const override;
     int ModsCount() const override;

@@ -8,6 +8,7 @@
 #include "ui_logic/application_title.h"
 #include "ui_logic/exception_message.h"
 #include "ui_win32/wide_text.h"
+#include "i18n/translate.h"
 
 namespace kestrune {
 
@@ -57,7 +58,7 @@ void ShowMessageBox(const std::wstring& text) {
     for (HWND window : disabled) {
         ::EnableWindow(window, FALSE);
     }
-    ::MessageBoxW(owner, text.c_str(), WideFromUtf8(kApplicationTitle).c_str(),
+    ::MessageBoxW(owner, text.c_str(), WideFromUtf8(Tr(kApplicationTitle)).c_str(),
                   MB_OK | MB_ICONSTOP | MB_APPLMODAL);
     for (HWND window : disabled) {
         if (::IsWindow(window)) {

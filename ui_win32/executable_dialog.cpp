@@ -12,6 +12,7 @@
 #include "platform/win32/system_library.h"
 #include "platform/win32/utf8_text.h"
 #include "ui_win32/wide_text.h"
+#include "i18n/translate.h"
 
 namespace kestrune {
 
@@ -55,7 +56,7 @@ std::string ExecutableDialog::BrowseForExecutable(std::span<const FileFilter> fi
     std::wstring filter;
     for (const FileFilter& entry : filters) {
         const std::wstring patterns = WideFromUtf8(entry.patterns);
-        filter += WideFromUtf8(entry.name);
+        filter += WideFromUtf8(Tr(entry.name));
         if (entry.name != entry.patterns) {
             filter += L" (" + patterns + L")";
         }

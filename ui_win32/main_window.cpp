@@ -13,7 +13,11 @@
 #include "net/udp_endpoint.h"
 #include "net/win32/lookup_wait_step.h"
 #include "platform/exception.h"
+#include "i18n/translate.h"
 #include "ui_logic/application_title.h"
+#include "ui_logic/grown_layout.h"
+#include "ui_logic/language_choice.h"
+#include "ui_win32/language_change.h"
 #include "ui_logic/web_site_addresses.h"
 #include "ui_logic/web_sites.h"
 #include "ui_win32/elided_text.h"
@@ -45,6 +49,22 @@ constexpr ControlPlace kModsPlace{16, 64, 89, 21};
 constexpr int kModsListHeight = 120;
 constexpr UINT_PTR kProbeTimerId = 1;
 constexpr UINT_PTR kSecondFamilyTimerId = 2;
+// What a menu bar item needs beside its text (96 DPI).
+constexpr int kMenuItemMargins = 12;
+
+// The menu bar's font.
+HFONT MenuFont() {
+    static const struct SystemMenuFont {
+        HFONT font = [] {
+            NONCLIENTMETRICSW metrics{};
+            metrics.cbSize = sizeof metrics;
+            ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+            return ::CreateFontIndirectW(&metrics.lfMenuFont);
+        }();
+        ~SystemMenuFont() { ::DeleteObject(font); }
+    } menuFont;
+    return menuFont.font;
+}
 
 constexpr DWORD kLabel = SS_LEFTNOWORDWRAP | SS_NOPREFIX;
 constexpr DWORD kEdit = WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL;
@@ -55,49 +75,49 @@ constexpr DWORD kButton = WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON;
 struct ControlRow {
     MainWindowId id;
     const wchar_t* className;
-    const wchar_t* caption;
+    const char* caption;  // in English, shown through Tr
     DWORD style;
     ControlPlace place;
-    const wchar_t* hint = nullptr;
+    const char* hint = nullptr;
     bool handCursor = false;
     int pointSize = 8;
 };
 
 // clang-format off
 const ControlRow kLabels[] = {
-    {kIdBlMods, WC_STATICW, L"Q3 Mods", kLabel, {16, 48, 43, 13}},
-    {kIdLabel2, WC_STATICW, L"Q3/UT Server", kLabel, {112, 48, 68, 13}},
-    {kIdLabel8, WC_STATICW, L"Port", kLabel, {208, 48, 41, 13}},
-    {kIdLabel6, WC_STATICW, L"Q3/UT password", kLabel, {264, 48, 82, 13}},
-    {kIdLabel4, WC_STATICW, L"Teamspeak server", kLabel, {112, 88, 97, 13}},
-    {kIdLabel9, WC_STATICW, L"Port", kLabel, {208, 88, 32, 13}},
-    {kIdLabel3, WC_STATICW, L"Nick name", kLabel, {264, 88, 73, 13}},
-    {kIdLabel5, WC_STATICW, L"Login name", kLabel, {112, 128, 65, 13}},
-    {kIdLabel7, WC_STATICW, L"User Password", kLabel, {264, 128, 71, 13}},
-    {kIdLabel10, WC_STATICW, nullptr, kLabel | SS_NOTIFY, {280, 16, 125, 16}, L"Visit website", true, 10},
+    {kIdBlMods, WC_STATICW, N_("Q3 Mods"), kLabel, {16, 48, 43, 13}},
+    {kIdLabel2, WC_STATICW, N_("Q3/UT Server"), kLabel, {112, 48, 68, 13}},
+    {kIdLabel8, WC_STATICW, N_("Port"), kLabel, {208, 48, 41, 13}},
+    {kIdLabel6, WC_STATICW, N_("Q3/UT password"), kLabel, {264, 48, 82, 13}},
+    {kIdLabel4, WC_STATICW, N_("Teamspeak server"), kLabel, {112, 88, 97, 13}},
+    {kIdLabel9, WC_STATICW, N_("Port"), kLabel, {208, 88, 32, 13}},
+    {kIdLabel3, WC_STATICW, N_("Nick name"), kLabel, {264, 88, 73, 13}},
+    {kIdLabel5, WC_STATICW, N_("Login name"), kLabel, {112, 128, 65, 13}},
+    {kIdLabel7, WC_STATICW, N_("User Password"), kLabel, {264, 128, 71, 13}},
+    {kIdLabel10, WC_STATICW, nullptr, kLabel | SS_NOTIFY, {280, 16, 125, 16}, N_("Visit website"), true, 10},
 };
 const ControlRow kTabOrder[] = {
-    {kIdEdQ3Server, WC_EDITW, L"", kEdit, {112, 64, 97, 21}},
-    {kIdEdQ3Port, WC_EDITW, L"", kEdit, {208, 64, 49, 21}},
-    {kIdEdQ3Password, WC_EDITW, L"", kEdit | ES_PASSWORD, {264, 64, 145, 21}},
-    {kIdEdTSServer, WC_EDITW, L"", kEdit, {112, 104, 97, 21}},
-    {kIdEdTSPort, WC_EDITW, L"", kEdit, {208, 104, 49, 21}},
-    {kIdEdTSNick, WC_EDITW, L"", kEdit, {264, 104, 145, 21}},
-    {kIdEdTSLogin, WC_EDITW, L"", kEdit, {112, 144, 145, 21}},
-    {kIdEdTSPassword, WC_EDITW, L"", kEdit | ES_PASSWORD, {264, 144, 145, 21}},
-    {kIdCbAutosave, WC_BUTTONW, L"AutoSave", kCheckBox, {16, 176, 81, 17}, L"AutoSave", true},
-    {kIdCbAutojoin, WC_BUTTONW, L"Auto join Teamspeak", kCheckBox, {120, 176, 121, 17}, L"Auto join Teamspeak", true},
-    {kIdCbExit, WC_BUTTONW, L"Exit on launch game", kCheckBox, {256, 176, 153, 17}, L"Exit on launch game", true},
+    {kIdEdQ3Server, WC_EDITW, "", kEdit, {112, 64, 97, 21}},
+    {kIdEdQ3Port, WC_EDITW, "", kEdit, {208, 64, 49, 21}},
+    {kIdEdQ3Password, WC_EDITW, "", kEdit | ES_PASSWORD, {264, 64, 145, 21}},
+    {kIdEdTSServer, WC_EDITW, "", kEdit, {112, 104, 97, 21}},
+    {kIdEdTSPort, WC_EDITW, "", kEdit, {208, 104, 49, 21}},
+    {kIdEdTSNick, WC_EDITW, "", kEdit, {264, 104, 145, 21}},
+    {kIdEdTSLogin, WC_EDITW, "", kEdit, {112, 144, 145, 21}},
+    {kIdEdTSPassword, WC_EDITW, "", kEdit | ES_PASSWORD, {264, 144, 145, 21}},
+    {kIdCbAutosave, WC_BUTTONW, N_("AutoSave"), kCheckBox, {16, 176, 81, 17}, N_("AutoSave"), true},
+    {kIdCbAutojoin, WC_BUTTONW, N_("Auto join Teamspeak"), kCheckBox, {120, 176, 121, 17}, N_("Auto join Teamspeak"), true},
+    {kIdCbExit, WC_BUTTONW, N_("Exit on launch game"), kCheckBox, {256, 176, 153, 17}, N_("Exit on launch game"), true},
     // The group box lets the pointer through to the window, which gives it its hint and cursor;
     // it leaves its items' area alone.
-    {kIdGroup, WC_BUTTONW, L"Game type", BS_GROUPBOX | WS_CLIPSIBLINGS, kGroupPlace},
-    {kIdGroupItem0, WC_BUTTONW, L"Quake III", WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON, {24, 112, 71, 20}, L"Game type", true},
-    {kIdGroupItem1, WC_BUTTONW, L"Q3 Mods", BS_AUTORADIOBUTTON, {24, 134, 71, 20}, L"Game type", true},
-    {kIdBtnLaunchQ3, WC_BUTTONW, L"Launch game", kButton | WS_DISABLED, kLaunchQ3Place, L"Launch game", true},
-    {kIdBtnTest, WC_BUTTONW, L"Test server", kButton, {96, 200, 75, 25}, L"Test server"},
-    {kIdBtnLaunchTS, WC_BUTTONW, L"Launch TS2", kButton | WS_DISABLED, kLaunchTSPlace, L"Launch TS2", true},
-    {kIdBtnExit, WC_BUTTONW, L"Exit", kButton, {336, 200, 75, 25}, L"Exit", true},
-    {kIdCbMods, WC_COMBOBOXW, L"", WS_TABSTOP | WS_GROUP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
+    {kIdGroup, WC_BUTTONW, N_("Game type"), BS_GROUPBOX | WS_CLIPSIBLINGS, kGroupPlace},
+    {kIdGroupItem0, WC_BUTTONW, N_("Quake III"), WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON, {24, 112, 71, 20}, N_("Game type"), true},
+    {kIdGroupItem1, WC_BUTTONW, N_("Q3 Mods"), BS_AUTORADIOBUTTON, {24, 134, 71, 20}, N_("Game type"), true},
+    {kIdBtnLaunchQ3, WC_BUTTONW, N_("Launch game"), kButton | WS_DISABLED, kLaunchQ3Place, N_("Launch game"), true},
+    {kIdBtnTest, WC_BUTTONW, N_("Test server"), kButton, {96, 200, 75, 25}, N_("Test server")},
+    {kIdBtnLaunchTS, WC_BUTTONW, N_("Launch TS2"), kButton | WS_DISABLED, kLaunchTSPlace, N_("Launch TS2"), true},
+    {kIdBtnExit, WC_BUTTONW, N_("Exit"), kButton, {336, 200, 75, 25}, N_("Exit"), true},
+    {kIdCbMods, WC_COMBOBOXW, "", WS_TABSTOP | WS_GROUP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
      {kModsPlace.left, kModsPlace.top, kModsPlace.width, kModsPlace.height + kModsListHeight}},
 };
 // clang-format on
@@ -139,13 +159,15 @@ MainWindowId IdOf(MainControl control) {
 }  // namespace
 
 TForm1::TForm1(std::string settingsPath, std::string modsListPath)
-    : steps_(*this, std::move(settingsPath), std::move(modsListPath)) {
+    : steps_(*this, std::move(settingsPath), std::move(modsListPath)),
+      languages_(LanguageMenuEntries()) {
     CreateMenuBar();
     SetExceptionBoxOwner(Handle());
     StartupCheckpoint("main_window");
     Open = std::make_unique<ExecutableDialog>(Handle());
     CreateControls();
     CreateStatusBar();
+    Retranslate();
     StartupCheckpoint("main_status_bar");
     CreateProbe();
     StartupCheckpoint("main_socket");
@@ -162,22 +184,27 @@ TForm1::~TForm1() {
 }
 
 void TForm1::CreateMenuBar() {
+    // The entries' texts are Retranslate's.
     const HMENU files = ::CreatePopupMenu();
-    ::AppendMenuW(files, MF_STRING, kIdSave1, L"Save");
-    ::AppendMenuW(files, MF_STRING, kIdExit1, L"Exit");
+    ::AppendMenuW(files, MF_STRING, kIdSave1, L"");
+    ::AppendMenuW(files, MF_STRING, kIdExit1, L"");
     const HMENU options = ::CreatePopupMenu();
-    ::AppendMenuW(options, MF_STRING, kIdQ3Path, L"Q3 Path");
-    ::AppendMenuW(options, MF_STRING, kIdLinkTS21, L"TS2 Path");
-    ::AppendMenuW(options, MF_STRING, kIdLaunchGame1, L"Launch game");
-    ::AppendMenuW(options, MF_STRING, kIdLaunchTS21, L"Launch TS2");
-    ::AppendMenuW(options, MF_STRING, kIdTestServer1, L"Test server");
-    ::AppendMenuW(options, MF_STRING, kIdAddMod1, L"Add Mod");
+    for (const int id : {kIdQ3Path, kIdLinkTS21, kIdLaunchGame1, kIdLaunchTS21, kIdTestServer1,
+                         kIdAddMod1}) {
+        ::AppendMenuW(options, MF_STRING, static_cast<UINT_PTR>(id), L"");
+    }
+    const HMENU languages = ::CreatePopupMenu();
+    for (std::size_t i = 0; i < languages_.size(); ++i) {
+        ::AppendMenuW(languages, MF_STRING, kIdLanguage0 + i,
+                      WideFromUtf8(languages_[i].name).c_str());
+    }
+    ::AppendMenuW(options, MF_POPUP, reinterpret_cast<UINT_PTR>(languages), L"");
     const HMENU MainMenu1 = ::CreateMenu();
-    ::AppendMenuW(MainMenu1, MF_POPUP, reinterpret_cast<UINT_PTR>(files), L"Files");
-    ::AppendMenuW(MainMenu1, MF_POPUP, reinterpret_cast<UINT_PTR>(options), L"Options");
-    ::AppendMenuW(MainMenu1, MF_STRING, kIdAbout2, L"About");
+    ::AppendMenuW(MainMenu1, MF_POPUP, reinterpret_cast<UINT_PTR>(files), L"");
+    ::AppendMenuW(MainMenu1, MF_POPUP, reinterpret_cast<UINT_PTR>(options), L"");
+    ::AppendMenuW(MainMenu1, MF_STRING, kIdAbout2, L"");
     // The window owns the menu from here on and destroys it with itself.
-    Create(kClassName, WideFromUtf8(kApplicationTitle).c_str(), kWindowStyle, 0, kClientSize,
+    Create(kClassName, WideFromUtf8(Tr(kApplicationTitle)).c_str(), kWindowStyle, 0, kClientSize,
            MainMenu1);
     if (!Handle()) {
         ::DestroyMenu(MainMenu1);
@@ -187,11 +214,8 @@ void TForm1::CreateMenuBar() {
 void TForm1::CreateControls() {
     const auto add = [this](const ControlRow& row) {
         const HWND control =
-            AddControl(row.className, row.caption, row.style, row.place, row.id, row.pointSize,
+            AddControl(row.className, L"", row.style, row.place, row.id, row.pointSize,
                        std::wstring_view(row.className) == WC_EDITW ? WS_EX_CLIENTEDGE : 0);
-        if (std::wstring_view(row.className) == WC_STATICW && row.caption) {
-            WidenToCaption(control, row.place);
-        }
         if (row.handCursor) {
             SetHandCursor(control);
         }
@@ -199,21 +223,8 @@ void TForm1::CreateControls() {
     };
     // The server's details share the message line's row, right of its longest text. Made before
     // the message line, they lie above it, and the line draws around them.
-    const HWND serverInfo = AddControl(WC_STATICW, L"", SS_RIGHT | SS_NOPREFIX | SS_NOTIFY,
-                                       kMessageLinePlace, kIdServerInfo);
-    int widestMessage = 0;
-    {
-        const FontDC dc(serverInfo);
-        for (const std::u16string_view message : kMessageLineTexts) {
-            widestMessage = std::max(widestMessage, TextWidth(dc.Get(), Wide(message)));
-        }
-    }
-    widestMessage = ::MulDiv(widestMessage, static_cast<int>(kLayoutDpi), static_cast<int>(Dpi()));
-    const int messageLineRight = kMessageLinePlace.left + kMessageLinePlace.width;
-    const int infoLeft =
-        std::min(kMessageLinePlace.left + widestMessage + 12, messageLineRight - 120);
-    MovePlacedControl(serverInfo, {infoLeft, kMessageLinePlace.top, messageLineRight - infoLeft,
-                                   kMessageLinePlace.height});
+    AddControl(WC_STATICW, L"", SS_RIGHT | SS_NOPREFIX | SS_NOTIFY, kMessageLinePlace,
+               kIdServerInfo);
     // The message line keeps its width; longer messages are cut at its right edge.
     AddControl(WC_STATICW, L"", kLabel | SS_LEFTNOWORDWRAP | WS_CLIPSIBLINGS, kMessageLinePlace,
                kIdLabel1);
@@ -222,7 +233,6 @@ void TForm1::CreateControls() {
         add(row);
     }
     ::SetWindowTextW(Control(kIdLabel10), WideFromUtf8(kMakerHost).c_str());
-    WidenToCaption(Control(kIdLabel10), kLabels[std::size(kLabels) - 1].place);
     SetHandCursor(AddPicture(IDB_PARTNER_LOGO, kPartnerLogoPlace, kIdImage1));
 
     StartupCheckpoint("main_labels_and_logo");
@@ -243,29 +253,190 @@ void TForm1::CreateControls() {
     StartupCheckpoint("main_fields_and_buttons");
 }
 
-// A label too narrow for its caption in the font at hand (a substitute for the window font is
-// wider) grows to the right rather than cutting it.
-void TForm1::WidenToCaption(HWND label, ControlPlace place) {
-    const FontDC dc(label);
-    const int needed = ::MulDiv(TextWidth(dc.Get(), WindowText(label)),
-                                static_cast<int>(kLayoutDpi), static_cast<int>(Dpi()));
-    if (needed > place.width) {
-        place.width = needed;
-        MovePlacedControl(label, place);
+// Every text of the window in the language in use, then the places that the texts need.
+void TForm1::Retranslate() {
+    ::SetWindowTextW(Handle(), WideFromUtf8(Tr(kApplicationTitle)).c_str());
+    const auto caption = [this](const ControlRow& row) {
+        if (row.caption && *row.caption) {
+            ::SetWindowTextW(Control(row.id), WideFromUtf8(Tr(row.caption)).c_str());
+        }
+    };
+    std::ranges::for_each(kLabels, caption);
+    std::ranges::for_each(kTabOrder, caption);
+    RetranslateMenu();
+    LayOut();
+    SetHints();
+    steps_.Retranslate();
+}
+
+void TForm1::RetranslateMenu() {
+    const HMENU bar = ::GetMenu(Handle());
+    if (!bar) {
+        return;
+    }
+    const std::pair<int, const char*> entries[] = {
+        {kIdSave1, N_("Save")},           {kIdExit1, N_("Exit")},
+        {kIdQ3Path, N_("Q3 Path")},       {kIdLinkTS21, N_("TS2 Path")},
+        {kIdLaunchGame1, N_("Launch game")}, {kIdLaunchTS21, N_("Launch TS2")},
+        {kIdTestServer1, N_("Test server")}, {kIdAddMod1, N_("Add Mod")},
+        {kIdAbout2, N_("About")},
+    };
+    for (const auto& [id, english] : entries) {
+        const std::wstring text = WideFromUtf8(Tr(english));
+        ::ModifyMenuW(bar, static_cast<UINT>(id), MF_BYCOMMAND | MF_STRING,
+                      static_cast<UINT_PTR>(id), text.c_str());
+    }
+    // The Language menu: its own entry in Options, "System default", the choice in force ticked.
+    const HMENU options = ::GetSubMenu(bar, 1);
+    const int languageEntry = ::GetMenuItemCount(options) - 1;
+    const std::wstring language = WideFromUtf8(Tr("Language"));
+    MENUITEMINFOW languageItem{};
+    languageItem.cbSize = sizeof languageItem;
+    languageItem.fMask = MIIM_STRING;
+    languageItem.dwTypeData = const_cast<wchar_t*>(language.c_str());
+    ::SetMenuItemInfoW(options, static_cast<UINT>(languageEntry), TRUE, &languageItem);
+    const std::wstring systemDefault = WideFromUtf8(Tr("System default"));
+    ::ModifyMenuW(bar, kIdLanguage0, MF_BYCOMMAND | MF_STRING, kIdLanguage0,
+                  systemDefault.c_str());
+    for (std::size_t i = 0; i < languages_.size(); ++i) {
+        if (languages_[i].code == steps_.LanguageChoice()) {
+            ::CheckMenuRadioItem(bar, kIdLanguage0,
+                                 kIdLanguage0 + static_cast<UINT>(languages_.size()) - 1,
+                                 kIdLanguage0 + static_cast<UINT>(i), MF_BYCOMMAND);
+        }
+    }
+    const char* const menus[] = {N_("Files"), N_("Options")};
+    for (UINT position = 0; position < std::size(menus); ++position) {
+        const std::wstring text = WideFromUtf8(Tr(menus[position]));
+        MENUITEMINFOW item{};
+        item.cbSize = sizeof item;
+        item.fMask = MIIM_STRING;
+        item.dwTypeData = const_cast<wchar_t*>(text.c_str());
+        ::SetMenuItemInfoW(bar, position, TRUE, &item);
+    }
+    ::DrawMenuBar(Handle());
+}
+
+// The window's layout; a text that needs more room than its place has grows it, and the window
+// grows with it (GrowToTexts). Texts that fit leave every place as it is.
+void TForm1::LayOut() {
+    enum Row { kLinks, kFields, kSwitches, kButtons, kMessages };
+    const LayoutRow rows[] = {{}, {408}, {408}, {300}, {408}};
+    const auto rowOf = [](int top) {
+        return top < 40 ? kLinks : top < 170 ? kFields : top < 195 ? kSwitches : kButtons;
+    };
+    std::vector<MainWindowId> ids;
+    std::vector<LayoutControl> controls;
+    const auto add = [&](MainWindowId id, ControlPlace place) {
+        ids.push_back(id);
+        controls.push_back({{place.left, place.top, place.width, place.height},
+                            NeededWidth(Control(id)), rowOf(place.top)});
+    };
+    for (const ControlRow& row : kLabels) {
+        add(row.id, row.place);
+    }
+    add(kIdImage1, kPartnerLogoPlace);
+    for (const ControlRow& row : kTabOrder) {
+        // The game type's items follow their box.
+        if (row.id != kIdGroupItem0 && row.id != kIdGroupItem1) {
+            add(row.id, row.id == kIdCbMods ? kModsPlace : row.place);
+        }
+    }
+    // The box holds its title and its items.
+    const auto group = std::find(ids.begin(), ids.end(), kIdGroup) - ids.begin();
+    for (const MainWindowId item : {kIdGroupItem0, kIdGroupItem1}) {
+        controls[group].needed = std::max(controls[group].needed, NeededWidth(Control(item)) + 10);
+    }
+    ids.push_back(kIdLabel1);
+    controls.push_back({{kMessageLinePlace.left, kMessageLinePlace.top, kMessageLinePlace.width,
+                         kMessageLinePlace.height},
+                        0,
+                        kMessages});
+    const GrownLayout layout = GrowToTexts(controls, rows, MenuBarWidth() - kClientSize.cx);
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        const LayoutPlace& place = layout.places[i];
+        ControlPlace moved{place.left, place.top, place.width, place.height};
+        if (ids[i] == kIdCbMods) {
+            moved.height += kModsListHeight;
+        }
+        MovePlacedControl(Control(ids[i]), moved);
+    }
+    const LayoutPlace box = layout.places[group];
+    MovePlacedControl(Control(kIdGroupItem0), {box.left + 8, 112, box.width - 10, 20});
+    MovePlacedControl(Control(kIdGroupItem1), {box.left + 8, 134, box.width - 10, 20});
+    groupPlace_ = {box.left, box.top, box.width, box.height};
+    launchQ3Place_ = PlaceOf(Control(kIdBtnLaunchQ3));
+    launchTSPlace_ = PlaceOf(Control(kIdBtnLaunchTS));
+    const ControlPlace line = PlaceOf(Control(kIdLabel1));
+    SetClientWidth(kClientSize.cx + layout.extraWidth);
+    // The server's details share the message line's row, right of its longest text.
+    const HWND serverInfo = Control(kIdServerInfo);
+    int widestMessage = 0;
+    {
+        const FontDC dc(serverInfo);
+        for (const char* message : kMessageLineTexts) {
+            widestMessage = std::max(widestMessage, TextWidth(dc.Get(), WideFromUtf8(Tr(message))));
+        }
+    }
+    widestMessage = ::MulDiv(widestMessage, static_cast<int>(kLayoutDpi), static_cast<int>(Dpi()));
+    const int messageLineRight = line.left + line.width;
+    const int infoLeft = std::min(line.left + widestMessage + 12, messageLineRight - 120);
+    MovePlacedControl(serverInfo,
+                      {infoLeft, line.top, messageLineRight - infoLeft, line.height});
+}
+
+int TForm1::NeededWidth(HWND control) const {
+    return control == Control(kIdImage1) ? 0 : CaptionWidth(*this, control);
+}
+
+int TForm1::MenuBarWidth() const {
+    const HMENU bar = ::GetMenu(Handle());
+    int width = 0;
+    const FontDC dc(MenuFont());
+    for (int position = 0; position < ::GetMenuItemCount(bar); ++position) {
+        wchar_t text[64] = {};
+        ::GetMenuStringW(bar, static_cast<UINT>(position), text, static_cast<int>(std::size(text)),
+                         MF_BYPOSITION);
+        width += TextWidth(dc.Get(), text) + kMenuItemMargins;
+    }
+    return ::MulDiv(width, static_cast<int>(kLayoutDpi), static_cast<int>(Dpi()));
+}
+
+// The client area's width (96 DPI) changes; its height stays the layout's, however many lines
+// the menu bar takes.
+void TForm1::SetClientWidth(int width) {
+    MovePlacedControl(Control(kIdStatusBar1),
+                      {kStatusBarPlace.left, kStatusBarPlace.top, width, kStatusBarPlace.height});
+    for (int pass = 0; pass < 2; ++pass) {
+        RECT outer{};
+        RECT client{};
+        ::GetWindowRect(Handle(), &outer);
+        ::GetClientRect(Handle(), &client);
+        const int outerWidth = (outer.right - outer.left) - client.right + Scaled(width, Dpi());
+        const int outerHeight =
+            (outer.bottom - outer.top) - client.bottom + Scaled(kClientSize.cy, Dpi());
+        ::SetWindowPos(Handle(), nullptr, 0, 0, outerWidth, outerHeight,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
+
 
 // The hints show only once the pointer rests on a control, so they are given once the window
 // shows: their tooltip is a window of its own, and each hinted control is subclassed for it.
 void TForm1::SetHints() {
-    hints_ = std::make_unique<Hints>(Handle());
+    if (!hintsShown_) {
+        return;
+    }
+    if (!hints_) {
+        hints_ = std::make_unique<Hints>(Handle());
+    }
     const auto setHint = [this](const ControlRow& row) {
         if (row.hint) {
-            hints_->Set(Control(row.id), row.hint);
+            hints_->Set(Control(row.id), WideFromUtf8(Tr(row.hint)));
         }
     };
     std::ranges::for_each(kLabels, setHint);
-    hints_->Set(Control(kIdImage1), L"Visit website");
+    hints_->Set(Control(kIdImage1), WideFromUtf8(Tr("Visit website")));
     std::ranges::for_each(kTabOrder, setHint);
     SetAreaHints();
 }
@@ -280,14 +451,14 @@ void TForm1::SetAreaHints() {
     const struct {
         MainWindowId id;
         ControlPlace place;
-        const wchar_t* hint;
+        const char* hint;
     } areas[] = {
-        {kIdGroup, kGroupPlace, L"Game type"},
-        {kIdBtnLaunchQ3, kLaunchQ3Place, L"Launch game"},
-        {kIdBtnLaunchTS, kLaunchTSPlace, L"Launch TS2"},
+        {kIdGroup, groupPlace_, N_("Game type")},
+        {kIdBtnLaunchQ3, launchQ3Place_, N_("Launch game")},
+        {kIdBtnLaunchTS, launchTSPlace_, N_("Launch TS2")},
     };
     for (const auto& area : areas) {
-        hints_->SetForArea(area.id, ScaledRect(area.place, Dpi()), area.hint);
+        hints_->SetForArea(area.id, ScaledRect(area.place, Dpi()), WideFromUtf8(Tr(area.hint)));
     }
 }
 
@@ -329,6 +500,7 @@ void TForm1::FormCreate() {
     ::UpdateWindow(Handle());
     ::SetFocus(Control(kIdEdQ3Server));
     StartupCheckpoint("main_painted");
+    hintsShown_ = true;
     SetHints();
     StartupCheckpoint("main_hints");
     // Anything FormCreate raises is shown; the window is built and the program goes on.
@@ -383,6 +555,9 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 return 0;
             }
             break;
+        case kLanguageChangedMessage:
+            Retranslate();
+            return 0;
         case WM_CTLCOLORSTATIC:
             return ColourStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
         case WM_SETCURSOR: {
@@ -390,7 +565,7 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             POINT pointer{};
             ::GetCursorPos(&pointer);
             ::ScreenToClient(Handle(), &pointer);
-            const RECT group = ScaledRect(kGroupPlace, Dpi());
+            const RECT group = ScaledRect(groupPlace_, Dpi());
             if (reinterpret_cast<HWND>(wParam) == Handle() && LOWORD(lParam) == HTCLIENT &&
                 ::PtInRect(&group, pointer)) {
                 ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
@@ -485,6 +660,9 @@ void TForm1::Command(int id, WORD code) {
             steps_.About2Click();
             break;
         default:
+            if (id >= kIdLanguage0 && id < kIdLanguage0 + static_cast<int>(languages_.size())) {
+                steps_.LanguageClick(languages_[id - kIdLanguage0].code);
+            }
             // "Test server" in the menu does nothing; the button is the working path.
             break;
     }
@@ -669,6 +847,10 @@ void TForm1::OpenWebSite(std::string_view url) {
 
 void TForm1::CloseWindow() {
     ::SendMessageW(Handle(), WM_CLOSE, 0, 0);
+}
+
+void TForm1::RetranslateWindows() {
+    TellWindowsOfLanguageChange();
 }
 
 }  // namespace kestrune

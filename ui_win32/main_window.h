@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "launcher/launcher_settings.h"
 #include "launcher/program_launching.h"
@@ -15,6 +16,7 @@
 #include "ui_logic/main_window_probe.h"
 #include "ui_logic/main_window_steps.h"
 #include "ui_logic/main_window_view.h"
+#include "ui_logic/language_choice.h"
 #include "ui_win32/executable_dialog.h"
 #include "ui_win32/hints.h"
 #include "ui_win32/mods_combo_box.h"
@@ -71,6 +73,8 @@ enum MainWindowId : int {
     kIdTestServer1,
     kIdAddMod1,
     kIdAbout2,
+    // The Language menu's entries, "System default" first.
+    kIdLanguage0 = 300,
 };
 
 // The launcher's main window in native controls: the game and voice server fields, the game
@@ -110,7 +114,12 @@ protected:
 private:
     void CreateMenuBar();
     void CreateControls();
-    void WidenToCaption(HWND label, ControlPlace place);
+    void Retranslate();
+    void RetranslateMenu();
+    void LayOut();
+    int NeededWidth(HWND control) const;
+    int MenuBarWidth() const;
+    void SetClientWidth(int width);
     void SetHints();
     void SetAreaHints();
     void CreateStatusBar();
@@ -149,8 +158,14 @@ private:
     void ShowAddModWindow() override;
     void OpenWebSite(std::string_view url) override;
     void CloseWindow() override;
+    void RetranslateWindows() override;
 
     MainWindowSteps steps_;
+    std::vector<LanguageEntry> languages_;
+    // Where the layout put the controls whose areas have hints of the window's own.
+    ControlPlace groupPlace_{16, 96, 81, 65};
+    ControlPlace launchQ3Place_{16, 200, 75, 25};
+    ControlPlace launchTSPlace_{176, 200, 75, 25};
     std::unique_ptr<Hints> hints_;
     std::unique_ptr<ExecutableDialog> Open;
     std::unique_ptr<ModsComboBox> cbMods;
@@ -159,6 +174,8 @@ private:
     std::function<void()> closed_;
     // The game type as the last click or the code left it: a click on it runs nothing.
     int gameType_ = 1;
+    // The hints are given once the window shows.
+    bool hintsShown_ = false;
 
     std::unique_ptr<TUDPEndpoint> UDP;
     std::unique_ptr<MainWindowProbe<TUDPEndpoint>> probe_;

@@ -111,6 +111,13 @@ void NativeWindow::MovePlacedControl(HWND control, ControlPlace place) {
                  TRUE);
 }
 
+ControlPlace NativeWindow::PlaceOf(HWND control) const {
+    const auto placed =
+        std::find_if(controls_.begin(), controls_.end(),
+                     [control](const auto& entry) { return entry.control == control; });
+    return placed != controls_.end() ? placed->place : ControlPlace{};
+}
+
 void NativeWindow::ApplyDpi(UINT dpi) {
     dpi_ = dpi;
     for (const PlacedControl& placed : controls_) {

@@ -37,6 +37,10 @@ public:
     void SetHandCursor(HWND control);
     // The window font of pointSize at the window's DPI.
     HFONT Font(int pointSize = 8) const;
+    // Moves a control to another place (96 DPI), kept through DPI changes.
+    void MovePlacedControl(HWND control, ControlPlace place);
+    // Where a control was last placed (96 DPI); its own rectangle when it was never placed.
+    ControlPlace PlaceOf(HWND control) const;
 
 protected:
     NativeWindow() = default;
@@ -49,8 +53,6 @@ protected:
                 SIZE client, HMENU menu = nullptr, HWND owner = nullptr);
     // The window's messages; the default handling is DefWindowProcW's.
     virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    // Moves a control to another place (96 DPI), kept through DPI changes.
-    void MovePlacedControl(HWND control, ControlPlace place);
 
 private:
     struct PlacedControl {

@@ -6,8 +6,10 @@
 #include "ui_win32/exception_display.h"
 #include "ui_win32/resources/resource_ids.h"
 #include "ui_win32/static_controls.h"
+#include "ui_win32/language_change.h"
 #include "ui_win32/wide_text.h"
 #include "ui_win32/window_placement.h"
+#include "i18n/translate.h"
 
 namespace kestrune {
 
@@ -27,15 +29,15 @@ TForm3::TForm3(HWND mainWindow) : SecondaryNativeWindow(mainWindow) {
     }
     hints_.emplace(Handle());
 
-    Label1 = AddTextLabel(*this, L"Kestrune 2.0 by", {56, 8}, kLabel1, kHeadingPoints);
+    Label1 = AddTextLabel(*this, WideFromUtf8(Tr("Kestrune 2.0 by")), {56, 8}, kLabel1, kHeadingPoints);
 
     Image1 = AddPicture(IDB_MAKER, kMakerArea, kImage1);
     SetHandCursor(Image1);
-    hints_->Set(Image1, L"Visit website");
+    hints_->Set(Image1, WideFromUtf8(Tr("Visit website")));
 
     Label2 = AddTextLabel(*this, WideFromUtf8(kMakerHost), {64, 232}, kLabel2, kHeadingPoints);
     SetHandCursor(Label2);
-    hints_->Set(Label2, L"Visit website");
+    hints_->Set(Label2, WideFromUtf8(Tr("Visit website")));
 
     // The outer size is the layout's, centred on the monitor's work area.
     const SIZE outer{Scaled(kOuterSize.cx, Dpi()), Scaled(kOuterSize.cy, Dpi())};
@@ -50,6 +52,12 @@ TForm3::TForm3(HWND mainWindow) : SecondaryNativeWindow(mainWindow) {
 
 LRESULT TForm3::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+        case kLanguageChangedMessage:
+            SetTextLabel(*this, Label1, WideFromUtf8(Tr("Kestrune 2.0 by")), {56, 8},
+                         kHeadingPoints, kOuterSize.cx - 24);
+            hints_->Set(Image1, WideFromUtf8(Tr("Visit website")));
+            hints_->Set(Label2, WideFromUtf8(Tr("Visit website")));
+            return 0;
         case WM_ACTIVATE:
             if (LOWORD(wParam) != WA_INACTIVE) {
                 steps_.FormActivate();

@@ -13,6 +13,20 @@ namespace kestrune {
 HWND AddTextLabel(NativeWindow& window, std::wstring_view text, POINT topLeft, int id,
                   int pointSize = 8);
 
+// Gives such a label a new text and sizes it to it again. A text wider than the room up to
+// rightEdge (96 DPI; 0 for no limit) wraps at word breaks within it, the label growing down.
+void SetTextLabel(NativeWindow& window, HWND label, std::wstring_view text, POINT topLeft,
+                  int pointSize = 8, int rightEdge = 0);
+
+// How wide a control must be for its caption in its own font (96 DPI): a label its text, a
+// check box or radio button its box too, a push button its frame, a group box its title's
+// margins. 0 for a control without a caption.
+int CaptionWidth(const NativeWindow& window, HWND control);
+// What each kind needs beside its text.
+inline constexpr int kCheckBoxMargins = 20;
+inline constexpr int kButtonMargins = 10;
+inline constexpr int kGroupBoxMargins = 16;
+
 // The answer to WM_CTLCOLORSTATIC for a label with blue text on the window's face.
 LRESULT BlueLabelColours(HDC dc);
 

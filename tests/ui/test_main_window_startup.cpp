@@ -231,7 +231,7 @@ TEST_F(StartupTest, EveryControlAndMenuEntryIsWhereAndWhatItShouldBe) {
         {"Files", {"Save", "Exit"}},
         {"Options",
          {"Q3 Path", "TS2 Path", "Launch game", "Launch TS2", "Test server", "Add Mod",
-          "Find server..."}},
+          "Find server...", "Language"}},
         {"About", {}},
     };
     const QList<QAction*> bar = window.menuBar()->actions();

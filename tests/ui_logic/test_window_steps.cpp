@@ -76,6 +76,7 @@ public:
     void ShowAddModWindow() override { log.push_back("add mod"); }
     void OpenWebSite(std::string_view url) override { log.emplace_back(url); }
     void CloseWindow() override { log.push_back("close"); }
+    void RetranslateWindows() override { log.push_back("retranslate"); }
 
     std::map<MainControl, std::u16string> texts;
     std::map<MainControl, bool> checked, enabled;
