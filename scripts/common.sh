@@ -39,7 +39,7 @@ ensure_packages() {
 
 BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev
                 libgtest-dev libgmock-dev qt6-qpa-plugins fonts-dejavu-core fonts-liberation
-                libxcb1-dev libxcb-damage0-dev)
+                libxcb1-dev libxcb-damage0-dev gettext python3)
 
 # The Windows builds: Debian's mingw-w64 compilers (posix threads), GoogleTest's sources to
 # build for them, wine64 to run the 64-bit programs (never wine32: no 32-bit loader here), a

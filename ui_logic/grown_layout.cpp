@@ -32,7 +32,7 @@ int GrowPart(std::span<const LayoutControl> controls, std::vector<LayoutPlace>& 
               [&](std::size_t a, std::size_t b) { return places[a].left < places[b].left; });
     for (const std::size_t i : part) {
         const int needed = controls[i].needed;
-        if (needed <= places[i].width) {
+        if (needed == 0) {
             continue;
         }
         int limit = INT_MAX;
@@ -44,10 +44,15 @@ int GrowPart(std::span<const LayoutControl> controls, std::vector<LayoutPlace>& 
                 limit = std::min(limit, places[j].left);
             }
         }
-        // A next control that starts inside this one's edge moves all the same.
-        const int edge = std::min(places[i].right(), limit);
-        const int overrun = places[i].left + needed + kLayoutGap - limit;
-        if (limit != INT_MAX && overrun > 0) {
+        // A text that would run into the next control, or come closer to it than the gap,
+        // moves it along.
+        const int overrun = limit == INT_MAX ? 0 : places[i].left + needed + kLayoutGap - limit;
+        if (needed <= places[i].width && overrun <= 0) {
+            continue;
+        }
+        if (overrun > 0) {
+            // A next control that starts inside this one's edge moves all the same.
+            const int edge = std::min(places[i].right(), limit);
             std::vector<std::size_t> others;
             std::copy_if(part.begin(), part.end(), std::back_inserter(others),
                          [i](std::size_t j) { return j != i; });
@@ -56,7 +61,7 @@ int GrowPart(std::span<const LayoutControl> controls, std::vector<LayoutPlace>& 
                 stretch += overrun;
             }
         }
-        places[i].width = needed;
+        places[i].width = std::max(places[i].width, needed);
     }
     return stretch;
 }

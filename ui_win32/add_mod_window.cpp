@@ -71,7 +71,7 @@ void TForm4::LayOut() {
     };
     const LayoutRow rows[] = {{}, {}, {}};
     const GrownLayout layout = GrowToTexts(controls, rows);
-    for (const auto& [id, index] : {std::pair{int{kBtMods}, 2}, std::pair{int{kButton1}, 3}}) {
+    for (const auto& [id, index] : {std::pair{static_cast<int>(kBtMods), 2}, std::pair{static_cast<int>(kButton1), 3}}) {
         const LayoutPlace& place = layout.places[static_cast<std::size_t>(index)];
         MovePlacedControl(::GetDlgItem(Handle(), id),
                           {place.left, place.top, place.width, place.height});
