@@ -44,9 +44,13 @@ int GrowPart(std::span<const LayoutControl> controls, std::vector<LayoutPlace>& 
                 limit = std::min(limit, places[j].left);
             }
         }
-        // A text that would run into the next control, or come closer to it than the gap,
-        // moves it along.
-        const int overrun = limit == INT_MAX ? 0 : places[i].left + needed + kLayoutGap - limit;
+        // A text that fills its place, and would run into the next control or come closer to
+        // it than the gap, moves it along. (The layout's own places leave a text well inside
+        // its place as it is, however close the next control begins.)
+        int overrun = limit == INT_MAX ? 0 : places[i].left + needed + kLayoutGap - limit;
+        if (needed <= places[i].width - kLayoutGap) {
+            overrun = 0;
+        }
         if (needed <= places[i].width && overrun <= 0) {
             continue;
         }

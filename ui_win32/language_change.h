@@ -8,15 +8,14 @@ namespace kestrune {
 // texts again in it (Qt's LanguageChange, in Win32).
 inline constexpr UINT kLanguageChangedMessage = WM_APP + 28;
 
+inline BOOL CALLBACK TellOfLanguageChange(HWND window, LPARAM) {
+    ::SendMessageW(window, kLanguageChangedMessage, 0, 0);
+    return TRUE;
+}
+
 // Tells every top-level window of the calling thread, hidden ones too.
 inline void TellWindowsOfLanguageChange() {
-    ::EnumThreadWindows(
-        ::GetCurrentThreadId(),
-        [](HWND window, LPARAM) -> BOOL {
-            ::SendMessageW(window, kLanguageChangedMessage, 0, 0);
-            return TRUE;
-        },
-        0);
+    ::EnumThreadWindows(::GetCurrentThreadId(), TellOfLanguageChange, 0);
 }
 
 }  // namespace kestrune

@@ -23,8 +23,8 @@ void SetTextLabel(NativeWindow& window, HWND label, std::wstring_view text, POIN
 // margins. 0 for a control without a caption.
 int CaptionWidth(const NativeWindow& window, HWND control);
 // What each kind needs beside its text.
-inline constexpr int kCheckBoxMargins = 20;
-inline constexpr int kButtonMargins = 10;
+inline constexpr int kCheckBoxMargins = 18;
+inline constexpr int kButtonMargins = 8;
 inline constexpr int kGroupBoxMargins = 16;
 
 // The answer to WM_CTLCOLORSTATIC for a label with blue text on the window's face.

@@ -69,7 +69,22 @@ void ExpectLaidOut(const NativeWindow& window, const std::string& language) {
         const std::string name = where + " control " + std::to_string(::GetDlgCtrlID(control)) +
                                  " \"" + win32::Utf8FromWide(WindowText(control)) + "\"";
         const std::wstring kind = ClassOf(control);
-        if (kind != STATUSCLASSNAMEW) {
+        const bool wraps = kind == L"Static" && !WindowText(control).empty() &&
+                           (::GetWindowLongPtrW(control, GWL_STYLE) & SS_TYPEMASK) == SS_LEFT;
+        if (wraps) {
+            // A wrapping line is as high as its lines.
+            const std::wstring text = WindowText(control);
+            RECT lines{0, 0, rect.right - rect.left, 0};
+            const HDC dc = ::GetDC(control);
+            const HGDIOBJ old = ::SelectObject(
+                dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+            ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &lines,
+                        DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+            ::SelectObject(dc, old);
+            ::ReleaseDC(control, dc);
+            EXPECT_LE(lines.right, rect.right - rect.left) << name;
+            EXPECT_LE(lines.bottom, rect.bottom - rect.top) << name;
+        } else if (kind != STATUSCLASSNAMEW) {
             EXPECT_LE(Scaled(CaptionWidth(window, control), window.Dpi()), rect.right - rect.left)
                 << name;
             if (!WindowText(control).empty()) {

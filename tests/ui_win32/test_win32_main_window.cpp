@@ -180,7 +180,8 @@ TEST_F(Win32MainWindow, EveryControlHasItsClassCaptionPlaceAndTabStop) {
             entries += std::wstring(caption) + L"|";
         }
     }
-    EXPECT_EQ(entries, L"Save|Exit|Q3 Path|TS2 Path|Launch game|Launch TS2|Test server|Add Mod|");
+    EXPECT_EQ(entries,
+              L"Save|Exit|Q3 Path|TS2 Path|Launch game|Launch TS2|Test server|Add Mod|Language|");
 }
 
 TEST_F(Win32MainWindow, StartsWithDefaultsOrWithTheStoredWindows1252Settings) {
