@@ -86,7 +86,8 @@ int main(int argc, char* argv[]) {
     view.resize(800, 500);
     view.show();
 
-    ServerListQuery query;
+    const std::unique_ptr<ServerListQuery> made = MakeServerListQuery();
+    ServerListQuery& query = *made;
     std::vector<int> pingErrors;
     query.SetOnRows([&](std::vector<ServerRow> arrived) {
         for (const ServerRow& row : arrived) {

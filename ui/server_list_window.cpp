@@ -57,7 +57,7 @@ ServerListWindow::~ServerListWindow() = default;
 void ServerListWindow::CreateControls() {
     rows_ = new ServerTableModel(this);
     shown_ = new ServerFilterModel(*rows_, this);
-    query_ = new ServerListQuery(this);
+    query_ = MakeServerListQuery();
     query_->SetOnRows([this](std::vector<ServerRow> rows) { AddRows(std::move(rows)); });
     query_->SetOnProgress([this] { ShowProgress(); });
     query_->SetOnStatus([this](const ServerAddress& server, const ServerStatus& status) {

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -72,7 +73,7 @@ private:
 
     ServerTableModel* rows_ = nullptr;
     ServerFilterModel* shown_ = nullptr;
-    ServerListQuery* query_ = nullptr;
+    std::unique_ptr<ServerListQuery> query_;
 
     QComboBox* source_ = nullptr;
     QCheckBox* hideEmpty_ = nullptr;
