@@ -1,5 +1,6 @@
 #include "launcher/integer_conversion.h"
 #include "i18n/translate.h"
+#include "platform/ascii_text.h"
 
 #include <cstdint>
 #include <limits>
@@ -7,19 +8,6 @@
 namespace kestrune {
 
 namespace {
-
-int HexDigitValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
 
 // One to eight hex digits and nothing after them, as a 32-bit pattern: "FFFFFFFF" is -1.
 std::optional<uint32_t> ParseHexDigits(std::string_view digits) {

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "launcher/display_text.h"
+#include "platform/ascii_text.h"
 
 namespace kestrune {
 
@@ -17,39 +18,8 @@ constexpr std::string_view kCommand = "statusResponse";
 // More digits than this is no count a server means.
 constexpr std::size_t kMostDigits = 9;
 
-char Lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (Lower(a[i]) != Lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
-}
-
-// A count as servers write it: decimal digits only, no sign, no blanks.
-std::optional<int> ReadCount(std::string_view text) {
-    if (text.empty() || text.size() > kMostDigits) {
-        return std::nullopt;
-    }
-    int value = 0;
-    for (char c : text) {
-        if (!IsDigit(c)) {
-            return std::nullopt;
-        }
-        value = value * 10 + (c - '0');
-    }
-    return value;
 }
 
 // Takes the text up to the next line break; false when the datagram ends first.
@@ -119,7 +89,7 @@ std::array<std::optional<std::string_view>, kKeys.size()> ReadSettings(std::stri
         const std::string_view value = line.substr(0, valueEnd);
         line.remove_prefix(valueEnd == std::string_view::npos ? line.size() : valueEnd + 1);
         for (std::size_t k = 0; k < kKeys.size(); ++k) {
-            if (!values[k] && EqualIgnoringCase(key, kKeys[k])) {
+            if (!values[k] && EqualIgnoringAsciiCase(key, kKeys[k])) {
                 values[k] = value;
                 break;
             }
@@ -154,7 +124,7 @@ std::optional<ServerStatus> ParseStatusResponse(std::string_view datagram, bool 
         return std::nullopt;
     }
     std::string_view rest = datagram.substr(kMarker.size());
-    if (!EqualIgnoringCase(rest.substr(0, kCommand.size()), kCommand)) {
+    if (!EqualIgnoringAsciiCase(rest.substr(0, kCommand.size()), kCommand)) {
         return std::nullopt;
     }
     rest.remove_prefix(kCommand.size());
@@ -182,10 +152,10 @@ std::optional<ServerStatus> ParseStatusResponse(std::string_view datagram, bool 
         status.map = WithoutColourCodes(*map);
     }
     if (const auto slots = value(Key::Slots)) {
-        status.slotCount = ReadCount(*slots);
+        status.slotCount = ParseDecimalCount(*slots, kMostDigits);
     }
     if (const auto gameType = value(Key::GameType)) {
-        status.gameType = ReadCount(*gameType);
+        status.gameType = ParseDecimalCount(*gameType, kMostDigits);
     }
     // Servers that keep fs_game to themselves still name their game.
     const auto fsGame = value(Key::FsGame);
@@ -194,7 +164,7 @@ std::optional<ServerStatus> ParseStatusResponse(std::string_view datagram, bool 
         status.mod = WithoutColourCodes(*mod);
     }
     if (const auto needPass = value(Key::NeedPass)) {
-        if (const auto flag = ReadCount(*needPass)) {
+        if (const auto flag = ParseDecimalCount(*needPass, kMostDigits)) {
             status.needsPassword = *flag != 0;
         }
     }

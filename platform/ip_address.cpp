@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/ascii_text.h"
+
 namespace kestrune {
 
 namespace {
@@ -17,19 +19,6 @@ void AppendDecimal(unsigned value, std::string& text) {
         text += static_cast<char>('0' + value / 10 % 10);
     }
     text += static_cast<char>('0' + value % 10);
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
 }
 
 // Four decimal parts of 0 to 255, no part longer than three digits.
@@ -97,7 +86,7 @@ std::optional<std::array<std::uint8_t, 16>> ParseV6(std::string_view text) {
         }
         unsigned value = 0;
         for (const char c : group) {
-            const int digit = HexDigit(c);
+            const int digit = HexDigitValue(c);
             if (digit < 0) {
                 return std::nullopt;
             }

@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "launcher/server_status.h"
+#include "platform/ascii_text.h"
 
 namespace kestrune {
 
@@ -30,37 +31,6 @@ constexpr std::array<std::string_view, static_cast<std::size_t>(Key::Count)> kKe
     "hostname", "mapname",    "clients", "g_humanplayers", "sv_maxclients",
     "gametype", "g_needpass", "game",    "protocol",       "challenge"};
 
-char Lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (Lower(a[i]) != Lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// Decimal digits only, as servers write counts.
-std::optional<int> ReadCount(std::string_view text) {
-    if (text.empty() || text.size() > kMostDigits) {
-        return std::nullopt;
-    }
-    int value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') {
-            return std::nullopt;
-        }
-        value = value * 10 + (c - '0');
-    }
-    return value;
-}
-
 }  // namespace
 
 std::string InfoQuery(std::string_view nonce) {
@@ -72,7 +42,7 @@ std::optional<ServerInfo> ParseInfoResponse(std::string_view datagram) {
         return std::nullopt;
     }
     std::string_view rest = datagram.substr(kMarker.size());
-    if (!EqualIgnoringCase(rest.substr(0, kCommand.size()), kCommand)) {
+    if (!EqualIgnoringAsciiCase(rest.substr(0, kCommand.size()), kCommand)) {
         return std::nullopt;
     }
     rest.remove_prefix(kCommand.size());
@@ -99,7 +69,7 @@ std::optional<ServerInfo> ParseInfoResponse(std::string_view datagram) {
         const std::string_view value = rest.substr(0, valueEnd);
         rest.remove_prefix(valueEnd == std::string_view::npos ? rest.size() : valueEnd + 1);
         for (std::size_t k = 0; k < kKeys.size(); ++k) {
-            if (!values[k] && EqualIgnoringCase(key, kKeys[k])) {
+            if (!values[k] && EqualIgnoringAsciiCase(key, kKeys[k])) {
                 values[k] = value;
                 break;
             }
@@ -111,7 +81,7 @@ std::optional<ServerInfo> ParseInfoResponse(std::string_view datagram) {
     };
     const auto count = [&](Key key) {
         const auto& value = values[static_cast<std::size_t>(key)];
-        return value ? ReadCount(*value) : std::nullopt;
+        return value ? ParseDecimalCount(*value, kMostDigits) : std::nullopt;
     };
     ServerInfo info;
     info.hostName = text(Key::HostName);

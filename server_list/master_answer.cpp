@@ -66,13 +66,13 @@ std::optional<MasterAnswer> ParseMasterAnswer(std::string_view datagram) {
             answer.servers.push_back(server);
             rest.remove_prefix(kIpv4Entry);
         } else if (extended && rest.front() == '/' && rest.size() >= kIpv6Entry) {
-            ServerAddress server;
-            server.ipv6 = true;
+            std::array<std::uint8_t, 16> bytes{};
             for (std::size_t i = 0; i < 16; ++i) {
-                server.bytes[i] = static_cast<std::uint8_t>(rest[1 + i]);
+                bytes[i] = static_cast<std::uint8_t>(rest[1 + i]);
             }
-            server.port = BigEndianPort(rest.substr(17, 2));
-            answer.servers.push_back(server);
+            // An IPv4-mapped entry is that IPv4 server: its answers come from the IPv4 address.
+            answer.servers.push_back(
+                ServerAddress::FromIp(IpAddress::V6(bytes), BigEndianPort(rest.substr(17, 2))));
             rest.remove_prefix(kIpv6Entry);
         } else {
             break;

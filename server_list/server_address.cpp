@@ -1,93 +1,22 @@
 #include "server_list/server_address.h"
 
 #include <charconv>
-#include <functional>
 
 namespace kestrune {
 
 namespace {
 
-constexpr char kHexDigits[] = "0123456789abcdef";
-
-std::uint16_t Group(const ServerAddress& address, int index) {
-    return static_cast<std::uint16_t>(address.bytes[2 * index] << 8 | address.bytes[2 * index + 1]);
-}
-
-std::optional<std::uint32_t> ParseNumber(std::string_view text, int base, std::uint32_t most) {
+// A port: one to five decimal digits, of a value no greater than most.
+std::optional<std::uint32_t> ParseNumber(std::string_view text, std::uint32_t most) {
     std::uint32_t value = 0;
     if (text.empty() || text.size() > 5) {
         return std::nullopt;
     }
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error != std::errc() || end != text.data() + text.size() || value > most) {
         return std::nullopt;
     }
     return value;
-}
-
-std::optional<std::array<std::uint8_t, 4>> ParseIpv4(std::string_view text) {
-    std::array<std::uint8_t, 4> bytes{};
-    for (std::size_t i = 0; i < 4; ++i) {
-        const std::size_t dot = i < 3 ? text.find('.') : text.size();
-        if (dot == std::string_view::npos || dot > 3) {
-            return std::nullopt;
-        }
-        const auto value = ParseNumber(text.substr(0, dot), 10, 255);
-        if (!value) {
-            return std::nullopt;
-        }
-        bytes[i] = static_cast<std::uint8_t>(*value);
-        text.remove_prefix(dot == text.size() ? dot : dot + 1);
-    }
-    return bytes;
-}
-
-// Up to 8 groups of hex digits with at most one "::"; an IPv4 tail is not taken.
-std::optional<std::array<std::uint8_t, 16>> ParseIpv6(std::string_view text) {
-    std::array<std::uint16_t, 8> head{}, tail{};
-    std::size_t headCount = 0, tailCount = 0;
-    bool gap = false;
-    if (text.starts_with("::")) {
-        gap = true;
-        text.remove_prefix(2);
-    }
-    while (!text.empty()) {
-        const std::size_t colon = text.find(':');
-        const auto value = ParseNumber(text.substr(0, colon), 16, 0xFFFF);
-        if (!value || headCount + tailCount == 8) {
-            return std::nullopt;
-        }
-        (gap ? tail[tailCount++] : head[headCount++]) = static_cast<std::uint16_t>(*value);
-        if (colon == std::string_view::npos) {
-            break;
-        }
-        text.remove_prefix(colon + 1);
-        if (text.starts_with(":")) {
-            if (gap) {
-                return std::nullopt;
-            }
-            gap = true;
-            text.remove_prefix(1);
-        } else if (text.empty()) {
-            return std::nullopt;
-        }
-    }
-    if ((gap && headCount + tailCount > 7) || (!gap && headCount != 8)) {
-        return std::nullopt;
-    }
-    std::array<std::uint16_t, 8> groups{};
-    for (std::size_t i = 0; i < headCount; ++i) {
-        groups[i] = head[i];
-    }
-    for (std::size_t i = 0; i < tailCount; ++i) {
-        groups[8 - tailCount + i] = tail[i];
-    }
-    std::array<std::uint8_t, 16> bytes{};
-    for (std::size_t i = 0; i < 8; ++i) {
-        bytes[2 * i] = static_cast<std::uint8_t>(groups[i] >> 8);
-        bytes[2 * i + 1] = static_cast<std::uint8_t>(groups[i] & 0xFF);
-    }
-    return bytes;
 }
 
 AddressReach ReachOfIpv4(const std::array<std::uint8_t, 16>& b) {
@@ -112,53 +41,27 @@ ServerAddress ServerAddress::Ipv4(std::uint8_t a, std::uint8_t b, std::uint8_t c
     return address;
 }
 
+IpAddress ServerAddress::Ip() const {
+    IpAddress address;
+    address.family = ipv6 ? AddressFamily::IPv6 : AddressFamily::IPv4;
+    address.bytes = bytes;
+    return address;
+}
+
+ServerAddress ServerAddress::FromIp(const IpAddress& ip, std::uint16_t port) {
+    ServerAddress address;
+    address.bytes = ip.bytes;
+    address.ipv6 = ip.IsV6();
+    address.port = port;
+    return address;
+}
+
 std::string ServerAddress::Host() const {
-    std::string text;
-    if (!ipv6) {
-        for (int i = 0; i < 4; ++i) {
-            text += std::to_string(bytes[i]);
-            text += i < 3 ? "." : "";
-        }
-        return text;
-    }
-    // The longest run of two or more zero groups becomes "::", the first of equal runs.
-    int bestStart = -1, bestLength = 1;
-    for (int i = 0; i < 8;) {
-        int j = i;
-        while (j < 8 && Group(*this, j) == 0) {
-            ++j;
-        }
-        if (j - i > bestLength) {
-            bestStart = i;
-            bestLength = j - i;
-        }
-        i = j > i ? j : i + 1;
-    }
-    for (int i = 0; i < 8; ++i) {
-        if (i == bestStart) {
-            text += "::";
-            i += bestLength - 1;
-            continue;
-        }
-        if (!text.empty() && text.back() != ':') {
-            text += ':';
-        }
-        const std::uint16_t group = Group(*this, i);
-        bool started = false;
-        for (int shift = 12; shift >= 0; shift -= 4) {
-            const int digit = (group >> shift) & 0xF;
-            if (digit != 0 || started || shift == 0) {
-                text += kHexDigits[digit];
-                started = true;
-            }
-        }
-    }
-    return text;
+    return FormatIpAddress(Ip());
 }
 
 std::string ServerAddress::ToString() const {
-    const std::string host = Host();
-    return (ipv6 ? "[" + host + "]" : host) + ":" + std::to_string(port);
+    return FormatIpEndpoint(Ip(), port);
 }
 
 std::size_t ServerAddressHash::operator()(const ServerAddress& address) const noexcept {
@@ -205,23 +108,15 @@ std::optional<ServerAddress> ParseNumericHost(std::string_view host, std::uint16
     if (host.size() >= 2 && host.front() == '[' && host.back() == ']') {
         host = host.substr(1, host.size() - 2);
     }
-    ServerAddress address;
-    address.port = port;
-    if (host.find(':') == std::string_view::npos) {
-        const auto bytes = ParseIpv4(host);
-        if (!bytes) {
-            return std::nullopt;
-        }
-        std::copy(bytes->begin(), bytes->end(), address.bytes.begin());
-        return address;
-    }
-    const auto bytes = ParseIpv6(host);
-    if (!bytes) {
+    // A scoped address names an interface of this machine, which a listed server cannot be.
+    if (host.find('%') != std::string_view::npos) {
         return std::nullopt;
     }
-    address.bytes = *bytes;
-    address.ipv6 = true;
-    return address;
+    const std::optional<IpAddress> ip = ParseIpAddress(host);
+    if (!ip) {
+        return std::nullopt;
+    }
+    return ServerAddress::FromIp(*ip, port);
 }
 
 std::optional<HostAndPort> ParseHostAndPort(std::string_view text, std::uint16_t defaultPort) {
@@ -253,7 +148,7 @@ std::optional<HostAndPort> ParseHostAndPort(std::string_view text, std::uint16_t
     }
     std::uint16_t port = defaultPort;
     if (portText) {
-        const auto value = ParseNumber(*portText, 10, 65535);
+        const auto value = ParseNumber(*portText, 65535);
         if (!value || *value == 0) {
             return std::nullopt;
         }

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/ip_address.h"
+
 namespace kestrune {
 
 // A game server's or master's address: IPv4 (its 4 bytes first) or IPv6, and a port.
@@ -21,6 +23,10 @@ struct ServerAddress {
 
     static ServerAddress Ipv4(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t d,
                               std::uint16_t port);
+
+    // The address without its port, and back.
+    IpAddress Ip() const;
+    static ServerAddress FromIp(const IpAddress& ip, std::uint16_t port);
 
     // "1.2.3.4" or "2001:db8::1"
     std::string Host() const;
@@ -43,7 +49,8 @@ enum class AddressReach {
 
 AddressReach ReachOf(const ServerAddress& address);
 
-// A numeric host, "1.2.3.4" or an IPv6 text (brackets allowed), without a port.
+// A numeric host, "1.2.3.4" or an IPv6 text (brackets allowed, no scope), without a port; an
+// IPv4-mapped IPv6 text is the IPv4 address.
 std::optional<ServerAddress> ParseNumericHost(std::string_view host, std::uint16_t port = 0);
 
 // "host:port", "[v6]:port" or a host alone (then defaultPort). The host is kept as text (it may

@@ -5,33 +5,23 @@
 #include <tuple>
 
 #include "launcher/display_text.h"
+#include "platform/ascii_text.h"
 
 namespace kestrune {
 
 namespace {
 
-char Lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 std::string Lowered(std::string_view text) {
     std::string lowered(text);
-    std::transform(lowered.begin(), lowered.end(), lowered.begin(), Lower);
+    std::transform(lowered.begin(), lowered.end(), lowered.begin(), AsciiLower);
     return lowered;
-}
-
-bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return Lower(x) == Lower(y);
-           });
 }
 
 // -1, 0 or 1 as a sorts before, with or after b ignoring ASCII case.
 int CompareText(std::string_view a, std::string_view b) {
     const std::size_t common = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < common; ++i) {
-        const char x = Lower(a[i]), y = Lower(b[i]);
+        const char x = AsciiLower(a[i]), y = AsciiLower(b[i]);
         if (x != y) {
             return static_cast<unsigned char>(x) < static_cast<unsigned char>(y) ? -1 : 1;
         }
@@ -56,7 +46,7 @@ constexpr std::array<const char*, 13> kGameTypeNames = {
 }  // namespace
 
 bool RunsMod(std::string_view game) {
-    return !game.empty() && !EqualIgnoringCase(game, "baseq3");
+    return !game.empty() && !EqualIgnoringAsciiCase(game, "baseq3");
 }
 
 ServerRow MakeServerRow(const ServerAddress& address, const ServerInfo& info, int pingMs) {
@@ -159,7 +149,7 @@ bool PassesFilter(const ServerRow& row, const RowFilter& filter) {
     if (filter.hidePassword && row.needsPassword) {
         return false;
     }
-    if (filter.onlyMod && !EqualIgnoringCase(row.game, RunsMod(*filter.onlyMod) ? *filter.onlyMod
+    if (filter.onlyMod && !EqualIgnoringAsciiCase(row.game, RunsMod(*filter.onlyMod) ? *filter.onlyMod
                                                                                 : "")) {
         return false;
     }

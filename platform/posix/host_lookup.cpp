@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "platform/reserved_host_names.h"
+#include "platform/socket_address.h"
 
 namespace kestrune {
 
@@ -56,25 +57,7 @@ HostLookupResult LookUpHost(const std::string& name) {
         return {error != 0 ? error : EIO, {}};
     }
     const std::unique_ptr<addrinfo, decltype(&::freeaddrinfo)> owner(found, &::freeaddrinfo);
-    HostLookupResult result;
-    for (const addrinfo* entry = found; entry != nullptr; entry = entry->ai_next) {
-        IpAddress address;
-        if (entry->ai_family == AF_INET && entry->ai_addr != nullptr) {
-            const auto* v4 = reinterpret_cast<const sockaddr_in*>(entry->ai_addr);
-            address = IpAddress::V4(v4->sin_addr.s_addr);
-        } else if (entry->ai_family == AF_INET6 && entry->ai_addr != nullptr) {
-            const auto* v6 = reinterpret_cast<const sockaddr_in6*>(entry->ai_addr);
-            std::array<std::uint8_t, 16> bytes;
-            std::memcpy(bytes.data(), &v6->sin6_addr, bytes.size());
-            address = IpAddress::V6(bytes, v6->sin6_scope_id);
-        } else {
-            continue;
-        }
-        if (std::find(result.addresses.begin(), result.addresses.end(), address) ==
-            result.addresses.end()) {
-            result.addresses.push_back(address);
-        }
-    }
+    HostLookupResult result{0, AddressesOf(found)};
     if (result.addresses.empty()) {
         return {kNoSuchName, {}};
     }

@@ -13,60 +13,11 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/socket_address.h"
+
 namespace kestrune {
 
 namespace {
-
-// A socket address of the socket's family for address and port. False when an IPv4 socket is
-// asked for an IPv6 address.
-bool MakeAddress(bool ipv6Socket, const IpAddress& address, std::uint16_t port,
-                 sockaddr_storage& result, socklen_t& length) {
-    result = {};
-    if (ipv6Socket) {
-        auto& v6 = reinterpret_cast<sockaddr_in6&>(result);
-        v6.sin6_family = AF_INET6;
-        v6.sin6_port = htons(port);
-        // "Any address" of IPv4 is any address of both families.
-        if (!address.IsV6() && address.IsNull()) {
-            v6.sin6_addr = in6addr_any;
-        } else {
-            const auto bytes = address.V6Bytes();
-            std::memcpy(&v6.sin6_addr, bytes.data(), bytes.size());
-            v6.sin6_scope_id = address.scopeId;
-        }
-        length = sizeof v6;
-        return true;
-    }
-    if (address.IsV6()) {
-        return false;
-    }
-    auto& v4 = reinterpret_cast<sockaddr_in&>(result);
-    v4.sin_family = AF_INET;
-    v4.sin_port = htons(port);
-    v4.sin_addr.s_addr = address.V4NetworkOrder();
-    length = sizeof v4;
-    return true;
-}
-
-// The address and port of a socket address of either family; an IPv4-mapped one is IPv4.
-bool ReadAddress(const sockaddr_storage& from, socklen_t length, IpAddress& address,
-                 std::uint16_t& port) {
-    if (from.ss_family == AF_INET6 && length >= sizeof(sockaddr_in6)) {
-        const auto& v6 = reinterpret_cast<const sockaddr_in6&>(from);
-        std::array<std::uint8_t, 16> bytes;
-        std::memcpy(bytes.data(), &v6.sin6_addr, bytes.size());
-        address = IpAddress::V6(bytes, v6.sin6_scope_id);
-        port = ntohs(v6.sin6_port);
-        return true;
-    }
-    if (from.ss_family == AF_INET && length >= sizeof(sockaddr_in)) {
-        const auto& v4 = reinterpret_cast<const sockaddr_in&>(from);
-        address = IpAddress::V4(v4.sin_addr.s_addr);
-        port = ntohs(v4.sin_port);
-        return true;
-    }
-    return false;
-}
 
 // Reports waiting on the socket's error queue read at most by one read, so that a flood of them
 // cannot hold the caller.
@@ -107,7 +58,7 @@ std::optional<UdpDestination> TakePortUnreachable(int fd) {
             std::memcpy(&error, CMSG_DATA(header), sizeof error);
             UdpDestination found;
             if (IsPortUnreachable(*header, error) &&
-                ReadAddress(destination, message.msg_namelen, found.address, found.port)) {
+                ReadSocketAddress(destination, message.msg_namelen, found.address, found.port)) {
                 return found;
             }
         }
@@ -169,7 +120,7 @@ UdpSocket UdpSocket::Make(int& error) {
 int UdpSocket::Bind(const IpAddress& address, std::uint16_t port) {
     sockaddr_storage local;
     socklen_t length = 0;
-    if (!MakeAddress(ipv6_, address, port, local, length)) {
+    if (!MakeSocketAddress(ipv6_, address, port, local, length)) {
         return EAFNOSUPPORT;
     }
     if (::bind(fd_, reinterpret_cast<const sockaddr*>(&local), length) != 0) {
@@ -184,7 +135,7 @@ std::uint16_t UdpSocket::LocalPort() const {
     IpAddress address;
     std::uint16_t port = 0;
     if (fd_ < 0 || ::getsockname(fd_, reinterpret_cast<sockaddr*>(&local), &length) != 0 ||
-        !ReadAddress(local, length, address, port)) {
+        !ReadSocketAddress(local, length, address, port)) {
         return 0;
     }
     return port;
@@ -193,7 +144,7 @@ std::uint16_t UdpSocket::LocalPort() const {
 int UdpSocket::SendTo(std::span<const char> data, const IpAddress& address, std::uint16_t port) {
     sockaddr_storage remote;
     socklen_t length = 0;
-    if (!MakeAddress(ipv6_, address, port, remote, length)) {
+    if (!MakeSocketAddress(ipv6_, address, port, remote, length)) {
         return EAFNOSUPPORT;
     }
     if (::sendto(fd_, data.data(), data.size(), 0, reinterpret_cast<const sockaddr*>(&remote),
@@ -220,7 +171,7 @@ UdpReceiveResult UdpSocket::ReceiveFrom(std::span<char> buffer) {
     const auto size = static_cast<std::size_t>(length);
     result.truncated = size > buffer.size();
     result.count = static_cast<std::ptrdiff_t>(result.truncated ? buffer.size() : size);
-    ReadAddress(from, fromLength, result.fromAddress, result.fromPort);
+    ReadSocketAddress(from, fromLength, result.fromAddress, result.fromPort);
     return result;
 }
 

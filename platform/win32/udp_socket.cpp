@@ -8,62 +8,13 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/socket_address.h"
+
 #include "platform/win32/winsock.h"
 
 namespace kestrune {
 
 namespace {
-
-// A socket address of the socket's family for address and port. False when an IPv4 socket is
-// asked for an IPv6 address.
-bool MakeAddress(bool ipv6Socket, const IpAddress& address, std::uint16_t port,
-                 sockaddr_storage& result, int& length) {
-    result = {};
-    if (ipv6Socket) {
-        auto& v6 = reinterpret_cast<sockaddr_in6&>(result);
-        v6.sin6_family = AF_INET6;
-        v6.sin6_port = htons(port);
-        // "Any address" of IPv4 is any address of both families.
-        if (!address.IsV6() && address.IsNull()) {
-            v6.sin6_addr = in6addr_any;
-        } else {
-            const auto bytes = address.V6Bytes();
-            std::memcpy(&v6.sin6_addr, bytes.data(), bytes.size());
-            v6.sin6_scope_id = address.scopeId;
-        }
-        length = sizeof v6;
-        return true;
-    }
-    if (address.IsV6()) {
-        return false;
-    }
-    auto& v4 = reinterpret_cast<sockaddr_in&>(result);
-    v4.sin_family = AF_INET;
-    v4.sin_port = htons(port);
-    v4.sin_addr.s_addr = address.V4NetworkOrder();
-    length = sizeof v4;
-    return true;
-}
-
-// The address and port of a socket address of either family; an IPv4-mapped one is IPv4.
-bool ReadAddress(const sockaddr_storage& from, int length, IpAddress& address,
-                 std::uint16_t& port) {
-    if (from.ss_family == AF_INET6 && length >= static_cast<int>(sizeof(sockaddr_in6))) {
-        const auto& v6 = reinterpret_cast<const sockaddr_in6&>(from);
-        std::array<std::uint8_t, 16> bytes;
-        std::memcpy(bytes.data(), &v6.sin6_addr, bytes.size());
-        address = IpAddress::V6(bytes, v6.sin6_scope_id);
-        port = ntohs(v6.sin6_port);
-        return true;
-    }
-    if (from.ss_family == AF_INET && length >= static_cast<int>(sizeof(sockaddr_in))) {
-        const auto& v4 = reinterpret_cast<const sockaddr_in&>(from);
-        address = IpAddress::V4(v4.sin_addr.s_addr);
-        port = ntohs(v4.sin_port);
-        return true;
-    }
-    return false;
-}
 
 SOCKET Native(NativeSocket socket) {
     return static_cast<SOCKET>(socket);
@@ -129,7 +80,7 @@ UdpSocket UdpSocket::Make(int& error) {
 int UdpSocket::Bind(const IpAddress& address, std::uint16_t port) {
     sockaddr_storage local;
     int length = 0;
-    if (!MakeAddress(ipv6_, address, port, local, length)) {
+    if (!MakeSocketAddress(ipv6_, address, port, local, length)) {
         return WSAEAFNOSUPPORT;
     }
     if (::bind(Native(fd_), reinterpret_cast<const sockaddr*>(&local), length) != 0) {
@@ -145,7 +96,7 @@ std::uint16_t UdpSocket::LocalPort() const {
     std::uint16_t port = 0;
     if (!IsValid() ||
         ::getsockname(Native(fd_), reinterpret_cast<sockaddr*>(&local), &length) != 0 ||
-        !ReadAddress(local, length, address, port)) {
+        !ReadSocketAddress(local, length, address, port)) {
         return 0;
     }
     return port;
@@ -154,7 +105,7 @@ std::uint16_t UdpSocket::LocalPort() const {
 int UdpSocket::SendTo(std::span<const char> data, const IpAddress& address, std::uint16_t port) {
     sockaddr_storage remote;
     int length = 0;
-    if (!MakeAddress(ipv6_, address, port, remote, length)) {
+    if (!MakeSocketAddress(ipv6_, address, port, remote, length)) {
         return WSAEAFNOSUPPORT;
     }
     if (data.size() > 0x7FFFFFFF) {
@@ -195,7 +146,7 @@ UdpReceiveResult UdpSocket::ReceiveFrom(std::span<char> buffer) {
     } else {
         result.count = length;
     }
-    ReadAddress(from, fromLength, result.fromAddress, result.fromPort);
+    ReadSocketAddress(from, fromLength, result.fromAddress, result.fromPort);
     return result;
 }
 
