@@ -1,7 +1,7 @@
 # The sources whose marked texts make the catalogue's template, and how xgettext reads them.
 # Sourced by scripts/update-catalogue.sh and the catalogue's test; ROOT is the source tree.
 catalogue_sources() {
-    (cd "$ROOT" && find app i18n launcher net platform ui ui_logic ui_win32 \
+    (cd "$ROOT" && find app i18n launcher net platform server_list ui ui_logic ui_win32 \
         -name '*.cpp' -o -name '*.h' | LC_ALL=C sort)
 }
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <tuple>
 
+#include "i18n/translate.h"
 #include "launcher/display_text.h"
 #include "platform/ascii_text.h"
 
@@ -38,10 +39,12 @@ std::string RowText(std::string_view bytes) {
     return Shortened(DisplayText(bytes), kMostRowTextCharacters);
 }
 
+// Shown through Tr: the first eight are the game's own, the others its mods'.
 constexpr std::array<const char*, 13> kGameTypeNames = {
-    "Free for all",   "Tournament",      "Single player",  "Team deathmatch", "Capture the flag",
-    "One flag CTF",   "Overload",        "Harvester",      "Elimination",     "CTF elimination",
-    "Last man standing", "Double domination", "Domination"};
+    N_("Free for all"),      N_("Tournament"),        N_("Single player"), N_("Team deathmatch"),
+    N_("Capture the flag"),  N_("One flag CTF"),      N_("Overload"),      N_("Harvester"),
+    N_("Elimination"),       N_("CTF elimination"),   N_("Last man standing"),
+    N_("Double domination"), N_("Domination")};
 
 }  // namespace
 
@@ -74,7 +77,7 @@ std::string GameTypeName(std::optional<int> gameType) {
         return {};
     }
     if (*gameType >= 0 && *gameType < static_cast<int>(kGameTypeNames.size())) {
-        return kGameTypeNames[static_cast<std::size_t>(*gameType)];
+        return std::string(Tr(kGameTypeNames[static_cast<std::size_t>(*gameType)]));
     }
     return std::to_string(*gameType);
 }
@@ -98,7 +101,8 @@ std::string ColumnText(const ServerRow& row, ServerColumn column) {
         case ServerColumn::Mod:
             return row.game;
         case ServerColumn::Lock:
-            return row.needsPassword ? "yes" : "";
+            // TRANSLATORS: the server list's Lock column, for a server that needs a password.
+            return row.needsPassword ? std::string(Tr("yes")) : std::string();
         case ServerColumn::Address:
             return row.address.ToString();
         case ServerColumn::Count:

@@ -38,9 +38,9 @@ bool RunsMod(std::string_view game);
 
 enum class ServerColumn { Name, Map, Players, Ping, GameType, Mod, Lock, Address, Count };
 
-// The column's text: players as "humans+bots/slots" ("clients/slots" where the humans are not
-// told), the lock as "yes" or nothing, the game type
-// by name where it has one.
+// The column's text in the chosen language: players as "humans+bots/slots" ("clients/slots"
+// where the humans are not told), the lock as "yes" or nothing, the game type by name where it
+// has one.
 std::string ColumnText(const ServerRow& row, ServerColumn column);
 std::string GameTypeName(std::optional<int> gameType);
 

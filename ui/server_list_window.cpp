@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -17,6 +18,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "i18n/translate.h"
 #include "launcher/display_text.h"
 #include "launcher/server_status.h"
 #include "ui/exception_display.h"
@@ -24,6 +26,7 @@
 #include "ui/server_filter_model.h"
 #include "ui/server_list_query.h"
 #include "ui/server_table_model.h"
+#include "ui/shown_text.h"
 #include "ui/window_placement.h"
 
 namespace kestrune {
@@ -31,6 +34,16 @@ namespace kestrune {
 namespace {
 
 constexpr QSize kFirstSize(820, 520);
+// The columns' widths in English; the last one, the address, takes the rest.
+constexpr int kColumnWidths[] = {230, 90, 70, 45, 115, 60, 40};
+// What the search box needs beside its text: frame, margins and the clear button.
+constexpr int kSearchFrameExtra = 40;
+// Where the players pane keeps whether a player is a bot (its ping column says so in words).
+constexpr int kIsBotRole = Qt::UserRole;
+
+// The sources' entries, in the order of Source; shown through Tr.
+constexpr const char* kSourceNames[] = {N_("Internet"), N_("Favourites"), N_("Recent")};
+constexpr const char* kPlayerHeaders[] = {N_("Player"), N_("Score"), N_("Ping")};
 
 KeptServer Kept(const ServerAddress& address) {
     return KeptServer{address.Host(), address.port};
@@ -47,9 +60,9 @@ ServerListWindow::ServerListWindow(QWidget& mainWindow, std::string settingsPath
     MakeOwnedWindow(*this, mainWindow, kOrdinaryFrame, EscapeKey::ClosesWindow);
     setObjectName("ServerListWindow");
     setAttribute(Qt::WA_QuitOnClose, false);
-    setWindowTitle("Find server");
     resize(kFirstSize);
     CreateControls();
+    Retranslate();
 }
 
 ServerListWindow::~ServerListWindow() = default;
@@ -66,27 +79,31 @@ void ServerListWindow::CreateControls() {
 
     auto* layout = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
-    auto* sourceLabel = new QLabel("&Servers:", this);
+    sourceLabel_ = new QLabel(this);
+    sourceLabel_->setObjectName("SourceLabel");
     source_ = new QComboBox(this);
     source_->setObjectName("Source");
-    source_->addItems({"Internet", "Favourites", "Recent"});
-    sourceLabel->setBuddy(source_);
-    top->addWidget(sourceLabel);
+    // Its width follows the longest entry in the language in use.
+    source_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    for (std::size_t entry = 0; entry < std::size(kSourceNames); ++entry) {
+        source_->addItem(QString());
+    }
+    sourceLabel_->setBuddy(source_);
+    top->addWidget(sourceLabel_);
     top->addWidget(source_);
     top->addSpacing(12);
-    const auto check = [this, top](QCheckBox*& box, const char* name, const char* caption) {
-        box = new QCheckBox(caption, this);
+    const auto check = [this, top](QCheckBox*& box, const char* name) {
+        box = new QCheckBox(this);
         box->setObjectName(name);
         top->addWidget(box);
         connect(box, &QCheckBox::toggled, this, [this] { Guarded([this] { ApplyFilter(); }); });
     };
-    check(hideEmpty_, "HideEmpty", "Hide &empty");
-    check(hideFull_, "HideFull", "Hide &full");
-    check(hidePassword_, "HidePassword", "Hide &password");
-    check(onlyMod_, "OnlyMod", "Only my &mod");
+    check(hideEmpty_, "HideEmpty");
+    check(hideFull_, "HideFull");
+    check(hidePassword_, "HidePassword");
+    check(onlyMod_, "OnlyMod");
     search_ = new QLineEdit(this);
     search_->setObjectName("Search");
-    search_->setPlaceholderText("Search name, map, mod or address");
     search_->setClearButtonEnabled(true);
     top->addWidget(search_, 1);
     layout->addLayout(top);
@@ -107,16 +124,15 @@ void ServerListWindow::CreateControls() {
     QHeaderView* header = table_->horizontalHeader();
     header->setSectionResizeMode(QHeaderView::Interactive);
     header->setStretchLastSection(true);
-    const int widths[] = {230, 90, 70, 45, 115, 60, 40};
-    for (int column = 0; column < static_cast<int>(std::size(widths)); ++column) {
-        table_->setColumnWidth(column, widths[column]);
+    for (int column = 0; column < static_cast<int>(std::size(kColumnWidths)); ++column) {
+        table_->setColumnWidth(column, kColumnWidths[column]);
     }
     layout->addWidget(table_, 3);
 
     players_ = new QTreeWidget(this);
     players_->setObjectName("Players");
     players_->setRootIsDecorated(false);
-    players_->setHeaderLabels({"Player", "Score", "Ping"});
+    players_->setColumnCount(static_cast<int>(std::size(kPlayerHeaders)));
     players_->setColumnWidth(0, 300);
     layout->addWidget(players_, 1);
 
@@ -124,17 +140,16 @@ void ServerListWindow::CreateControls() {
     progress_ = new QLabel(this);
     progress_->setObjectName("Progress");
     bottom->addWidget(progress_, 1);
-    const auto button = [this, bottom](QPushButton*& pushed, const char* name,
-                                       const char* caption) {
-        pushed = new QPushButton(caption, this);
+    const auto button = [this, bottom](QPushButton*& pushed, const char* name) {
+        pushed = new QPushButton(this);
         pushed->setObjectName(name);
         pushed->setAutoDefault(false);
         bottom->addWidget(pushed);
     };
-    button(refresh_, "Refresh", "&Refresh");
-    button(stop_, "Stop", "S&top");
-    button(favourite_, "Favourite", "&Add to favourites");
-    button(use_, "UseServer", "&Use server");
+    button(refresh_, "Refresh");
+    button(stop_, "Stop");
+    button(favourite_, "Favourite");
+    button(use_, "UseServer");
     layout->addLayout(bottom);
     stop_->setEnabled(false);
     favourite_->setEnabled(false);
@@ -178,6 +193,65 @@ void ServerListWindow::CreateControls() {
             }
         });
     });
+}
+
+void ServerListWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        Guarded([this] { Retranslate(); });
+    }
+    QWidget::changeEvent(event);
+}
+
+// Every text of the window in the language in use; the layouts make the room they need.
+void ServerListWindow::Retranslate() {
+    setWindowTitle(Utf8(Tr("Find server")));
+    sourceLabel_->setText(Utf8(Tr("&Servers:")));
+    for (int entry = 0; entry < static_cast<int>(std::size(kSourceNames)); ++entry) {
+        source_->setItemText(entry, Utf8(Tr(kSourceNames[entry])));
+    }
+    const std::pair<QAbstractButton*, const char*> captioned[] = {
+        {hideEmpty_, N_("Hide &empty")},    {hideFull_, N_("Hide &full")},
+        {hidePassword_, N_("Hide &password")}, {onlyMod_, N_("Only my &mod")},
+        {refresh_, N_("&Refresh")},         {stop_, N_("S&top")},
+        {use_, N_("&Use server")},
+    };
+    for (const auto& [control, english] : captioned) {
+        control->setText(Utf8(Tr(english)));
+    }
+    search_->setPlaceholderText(Utf8(Tr("Search name, map, mod or address")));
+    // The box keeps room for its hint: the window widens rather than cut it.
+    search_->setMinimumWidth(search_->fontMetrics().horizontalAdvance(search_->placeholderText()) +
+                             kSearchFrameExtra);
+    ShowFavouriteButton();
+
+    QStringList playerHeaders;
+    for (const char* english : kPlayerHeaders) {
+        playerHeaders << Utf8(Tr(english));
+    }
+    players_->setHeaderLabels(playerHeaders);
+    for (int item = 0; item < players_->topLevelItemCount(); ++item) {
+        QTreeWidgetItem& player = *players_->topLevelItem(item);
+        if (player.data(2, kIsBotRole).toBool()) {
+            player.setText(2, Utf8(Tr("bot")));
+        }
+    }
+
+    rows_->Retranslate();
+    // A column whose title is longer than the English one widens by the difference (unless the
+    // player has made it wide enough), so that every title has the room English has.
+    QHeaderView& header = *table_->horizontalHeader();
+    const QFontMetrics metrics = header.fontMetrics();
+    for (int column = 0; column < static_cast<int>(std::size(kColumnWidths)); ++column) {
+        const int needs =
+            kColumnWidths[column] +
+            std::max(0, metrics.horizontalAdvance(rows_->headerData(column, Qt::Horizontal)
+                                                      .toString()) -
+                            metrics.horizontalAdvance(QString::fromLatin1(
+                                ServerTableModel::EnglishHeader(column))));
+        if (header.sectionSize(column) < needs) {
+            header.resizeSection(column, needs);
+        }
+    }
     ShowProgress();
 }
 
@@ -234,9 +308,10 @@ QString ServerListWindow::ProgressText() const {
 }
 
 void ServerListWindow::ShowProgress() {
-    progress_->setText(QString("%1 of %2 servers answered")
-                           .arg(query_->Answered())
-                           .arg(query_->Listed()));
+    const auto listed = static_cast<unsigned long>(query_->Listed());
+    progress_->setText(Utf8(Format(TrN("%1 of %2 server answered", "%1 of %2 servers answered",
+                                       listed),
+                                   {std::to_string(query_->Answered()), std::to_string(listed)})));
     stop_->setEnabled(query_->Running());
     refresh_->setEnabled(!query_->Running());
 }
@@ -288,14 +363,23 @@ void ServerListWindow::SelectionChanged() {
     use_->setEnabled(row.has_value());
     favourite_->setEnabled(row.has_value());
     players_->clear();
-    if (!row) {
-        return;
+    ShowFavouriteButton();
+    if (row) {
+        query_->AskStatus(row->address);
     }
-    const auto favourites = settings_.Favourites();
-    const bool isFavourite = std::find(favourites.begin(), favourites.end(),
-                                       Kept(row->address)) != favourites.end();
-    favourite_->setText(isFavourite ? "Remove from &favourites" : "&Add to favourites");
-    query_->AskStatus(row->address);
+}
+
+// The button offers to remove the selected server when it is a favourite, else to add it; both
+// captions share their access key.
+void ServerListWindow::ShowFavouriteButton() {
+    bool isFavourite = false;
+    if (const auto row = SelectedRow()) {
+        const auto favourites = settings_.Favourites();
+        isFavourite = std::find(favourites.begin(), favourites.end(), Kept(row->address)) !=
+                      favourites.end();
+    }
+    favourite_->setText(Utf8(isFavourite ? Tr("Remove from f&avourites")
+                                         : Tr("&Add to favourites")));
 }
 
 void ServerListWindow::ShowStatus(const ServerAddress& server, const ServerStatus& status) {
@@ -308,7 +392,9 @@ void ServerListWindow::ShowStatus(const ServerAddress& server, const ServerStatu
         auto* item = new QTreeWidgetItem(players_);
         item->setText(0, QString::fromStdString(DisplayText(player.name)));
         item->setText(1, QString::number(player.score));
-        item->setText(2, player.ping == 0 ? QString("bot") : QString::number(player.ping));
+        // TRANSLATORS: the players pane's Ping column, for a player that is a bot.
+        item->setText(2, player.ping == 0 ? Utf8(Tr("bot")) : QString::number(player.ping));
+        item->setData(2, kIsBotRole, player.ping == 0);
     }
 }
 

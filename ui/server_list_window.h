@@ -51,8 +51,13 @@ public:
     QString ProgressText() const;
     bool Refreshing() const;
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
     void CreateControls();
+    void Retranslate();
+    void ShowFavouriteButton();
     void Refresh();
     void StopRefresh();
     void ApplyFilter();
@@ -75,6 +80,7 @@ private:
     ServerFilterModel* shown_ = nullptr;
     std::unique_ptr<ServerListQuery> query_;
 
+    QLabel* sourceLabel_ = nullptr;
     QComboBox* source_ = nullptr;
     QCheckBox* hideEmpty_ = nullptr;
     QCheckBox* hideFull_ = nullptr;

@@ -2,15 +2,23 @@
 
 #include <iterator>
 
+#include "i18n/translate.h"
+#include "ui/shown_text.h"
+
 namespace kestrune {
 
 namespace {
 
-constexpr const char* kHeaders[] = {"Name", "Map", "Players", "Ping",
-                                    "Game type", "Mod", "Lock", "Address"};
+// Shown through Tr.
+constexpr const char* kHeaders[] = {N_("Name"),      N_("Map"), N_("Players"), N_("Ping"),
+                                    N_("Game type"), N_("Mod"), N_("Lock"),    N_("Address")};
 static_assert(std::size(kHeaders) == static_cast<std::size_t>(ServerColumn::Count));
 
 }  // namespace
+
+const char* ServerTableModel::EnglishHeader(int column) {
+    return column >= 0 && column < static_cast<int>(std::size(kHeaders)) ? kHeaders[column] : "";
+}
 
 void ServerTableModel::AppendRows(std::vector<ServerRow> rows) {
     if (rows.empty()) {
@@ -21,6 +29,14 @@ void ServerTableModel::AppendRows(std::vector<ServerRow> rows) {
     rows_.insert(rows_.end(), std::make_move_iterator(rows.begin()),
                  std::make_move_iterator(rows.end()));
     endInsertRows();
+}
+
+void ServerTableModel::Retranslate() {
+    emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
+    if (!rows_.empty()) {
+        emit dataChanged(index(0, 0), index(RowCount() - 1, columnCount() - 1),
+                         {Qt::DisplayRole});
+    }
 }
 
 void ServerTableModel::Clear() {
@@ -55,7 +71,7 @@ QVariant ServerTableModel::data(const QModelIndex& index, int role) const {
 QVariant ServerTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
         section < static_cast<int>(std::size(kHeaders))) {
-        return QString::fromLatin1(kHeaders[section]);
+        return Utf8(Tr(kHeaders[section]));
     }
     return {};
 }

@@ -16,8 +16,14 @@ class ServerTableModel : public QAbstractTableModel {
 public:
     using QAbstractTableModel::QAbstractTableModel;
 
+    // A column's title in English.
+    static const char* EnglishHeader(int column);
+
     void AppendRows(std::vector<ServerRow> rows);
     void Clear();
+    // The language has changed: the headers and the rows' words (game type, lock) are shown
+    // again in it.
+    void Retranslate();
     const ServerRow& Row(int row) const { return rows_[static_cast<std::size_t>(row)]; }
     int RowCount() const { return static_cast<int>(rows_.size()); }
 

@@ -278,9 +278,9 @@ void MainWindowSteps::ServerChosen(const ChosenServer& server) {
         }
     }
     if (server.needsPassword && view_.Text(MainControl::edQ3Password).empty()) {
-        view_.SetStatusPanel(1, kServerNeedsPassword);
+        ShowStatusPanel(1, [] { return ShownUtf8(Tr(kServerNeedsPassword)); });
     } else {
-        view_.SetStatusPanel(1, view_.Text(MainControl::cbMods));
+        ShowStatusPanel(1, Unchanging(view_.Text(MainControl::cbMods)));
     }
 }
 

@@ -31,8 +31,9 @@ inline constexpr const char* kPathNotFound = N_("The specified path was not foun
 inline constexpr const char* kMessageLineTexts[] = {
     kProgramReady, kWaitingForServer, kServerOnline, kServerTimeOut, kPathNotFound};
 
-// The status panel's word when the chosen server needs a password and none is typed.
-inline constexpr std::u16string_view kServerNeedsPassword = u"Server needs a password";
+// The status panel's word when the chosen server needs a password and none is typed, in English
+// (shown through Tr).
+inline constexpr const char* kServerNeedsPassword = N_("Server needs a password");
 
 // A server chosen in the server list window.
 struct ChosenServer {

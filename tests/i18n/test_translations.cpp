@@ -78,6 +78,10 @@ TEST_F(Translations, PluralRulesOfEveryLanguage) {
         {"en", "%1 player", "%1 players",
          {"0 players", "1 player", "2 players", "5 players", "11 players", "21 players",
           "22 players", "25 players"}},
+        {"en", "%1 of %2 server answered", "%1 of %2 servers answered",
+         {"%1 of 0 servers answered", "%1 of 1 server answered", "%1 of 2 servers answered",
+          "%1 of 5 servers answered", "%1 of 11 servers answered", "%1 of 21 servers answered",
+          "%1 of 22 servers answered", "%1 of 25 servers answered"}},
         {"de", "and %1 more", "and %1 more",
          {"und 0 weitere", "und 1 weiterer", "und 2 weitere", "und 5 weitere", "und 11 weitere",
           "und 21 weitere", "und 22 weitere", "und 25 weitere"}},
@@ -93,12 +97,22 @@ TEST_F(Translations, PluralRulesOfEveryLanguage) {
         {"ru", "%1 (%2 bot)", "%1 (%2 bots)",
          {"%1 (0 ботов)", "%1 (1 бот)", "%1 (2 бота)", "%1 (5 ботов)", "%1 (11 ботов)",
           "%1 (21 бот)", "%1 (22 бота)", "%1 (25 ботов)"}},
+        {"ru", "%1 of %2 server answered", "%1 of %2 servers answered",
+         {"Ответили: %1 из 0 серверов", "Ответили: %1 из 1 сервера", "Ответили: %1 из 2 серверов",
+          "Ответили: %1 из 5 серверов", "Ответили: %1 из 11 серверов",
+          "Ответили: %1 из 21 сервера", "Ответили: %1 из 22 серверов",
+          "Ответили: %1 из 25 серверов"}},
         {"pl", "%1 player", "%1 players",
          {"0 graczy", "1 gracz", "2 gracze", "5 graczy", "11 graczy", "21 graczy", "22 gracze",
           "25 graczy"}},
         {"pl", "%1 (%2 bot)", "%1 (%2 bots)",
          {"%1 (0 botów)", "%1 (1 bot)", "%1 (2 boty)", "%1 (5 botów)", "%1 (11 botów)",
           "%1 (21 botów)", "%1 (22 boty)", "%1 (25 botów)"}},
+        {"pl", "%1 of %2 server answered", "%1 of %2 servers answered",
+         {"Odpowiedzi: %1 z 0 serwerów", "Odpowiedzi: %1 z 1 serwera", "Odpowiedzi: %1 z 2 serwerów",
+          "Odpowiedzi: %1 z 5 serwerów", "Odpowiedzi: %1 z 11 serwerów",
+          "Odpowiedzi: %1 z 21 serwerów", "Odpowiedzi: %1 z 22 serwerów",
+          "Odpowiedzi: %1 z 25 serwerów"}},
         {"it", "%1 player", "%1 players",
          {"0 giocatori", "1 giocatore", "2 giocatori", "5 giocatori", "11 giocatori",
           "21 giocatori", "22 giocatori", "25 giocatori"}},
@@ -113,8 +127,9 @@ TEST_F(Translations, PluralRulesOfEveryLanguage) {
         ASSERT_TRUE(SetLanguage(c.language)) << c.language;
         for (std::size_t i = 0; i < std::size(counts); ++i) {
             const std::string number = std::to_string(counts[i]);
-            // The bots' form keeps the players' place for the text it follows.
-            const std::string text = c.singular == "%1 (%2 bot)"
+            // The bots' form keeps the players' place for the text it follows; the servers'
+            // keeps the answered count's.
+            const std::string text = c.singular.find("%2") != std::string_view::npos
                                          ? Format(TrN(c.singular, c.plural, counts[i]), {"%1", number})
                                          : Format(TrN(c.singular, c.plural, counts[i]), {number});
             EXPECT_EQ(text, c.expected[i]) << c.language << " " << counts[i];

@@ -4,24 +4,34 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QStyle>
+#include <QStyleOptionComboBox>
+#include <QTableView>
+#include <QTreeWidget>
 
+#include <algorithm>
 #include <cstdlib>
 #include <map>
 #include <memory>
 #include <set>
+#include <vector>
 
 #include "i18n/catalogue.h"
 #include "i18n/language.h"
+#include "i18n/translate.h"
 #include "tests/ui/main_window_fixture.h"
 #include "ui/about_window.h"
 #include "ui/add_mod_window.h"
+#include "ui/server_list_window.h"
+#include "ui/shown_text.h"
 #include "ui/splash_window.h"
 #include "ui_logic/language_choice.h"
 
@@ -55,11 +65,12 @@ int TextNeeds(const QWidget& widget) {
         if (label->wordWrap()) {
             return 0;  // measured against its height below
         }
-        return label->fontMetrics().horizontalAdvance(label->text());
+        // An access key's "&" is not drawn.
+        return label->fontMetrics().size(Qt::TextShowMnemonic, label->text()).width();
     }
     if (const auto* button = qobject_cast<const QPushButton*>(&widget)) {
         const QStyle& style = *button->style();
-        return button->fontMetrics().horizontalAdvance(button->text()) +
+        return button->fontMetrics().size(Qt::TextShowMnemonic, button->text()).width() +
                style.pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
     }
     if (const auto* box = qobject_cast<const QAbstractButton*>(&widget)) {
@@ -68,7 +79,45 @@ int TextNeeds(const QWidget& widget) {
     if (const auto* group = qobject_cast<const QGroupBox*>(&widget)) {
         return group->fontMetrics().horizontalAdvance(group->title()) + 8;
     }
+    if (const auto* combo = qobject_cast<const QComboBox*>(&widget)) {
+        // The widest entry against the room its style leaves for text.
+        QStyleOptionComboBox option;
+        option.initFrom(combo);
+        const int room = combo->style()
+                             ->subControlRect(QStyle::CC_ComboBox, &option,
+                                              QStyle::SC_ComboBoxEditField, combo)
+                             .width();
+        int widest = 0;
+        for (int item = 0; item < combo->count(); ++item) {
+            widest = std::max(widest, combo->fontMetrics().horizontalAdvance(combo->itemText(item)));
+        }
+        return widest + combo->width() - room;
+    }
     return 0;
+}
+
+// Each header section is wide enough for its title (the stretching last one aside).
+void ExpectTitlesFit(const QHeaderView& header, const QString& where) {
+    const int margins =
+        2 * header.style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, &header);
+    for (int section = 0; section + 1 < header.count(); ++section) {
+        const QString title = header.model()->headerData(section, Qt::Horizontal).toString();
+        EXPECT_LE(header.fontMetrics().horizontalAdvance(title) + margins,
+                  header.sectionSize(section))
+            << (where + " " + title).toStdString();
+    }
+}
+
+// The access keys of the controls' texts: none taken twice.
+void ExpectKeysOnce(const std::vector<QString>& texts, const std::string& where) {
+    std::set<QChar> keys;
+    for (const QString& text : texts) {
+        const qsizetype amp = text.indexOf('&');
+        if (amp >= 0 && amp + 1 < text.size()) {
+            EXPECT_TRUE(keys.insert(text[amp + 1].toLower()).second)
+                << where << " " << text.toStdString();
+        }
+    }
 }
 
 // The checks every window passes in every language.
@@ -114,6 +163,8 @@ TEST_F(LanguagesTest, EveryWindowHoldsItsTextsInEveryLanguage) {
         const TForm2 about(window);
         TForm4 addMod(window, window.ModsComboBox(), "mods.kst");
         const TForm3 splash(window);
+        ServerListWindow servers(window, settingsPath_, nullptr, nullptr);
+        servers.layout()->activate();
         ExpectLaidOut(window, *window.centralWidget(), language,
                       {{"Label1", "lblServerInfo"}});
         ExpectLaidOut(window, Get<QGroupBox>("Group"), language);
@@ -121,16 +172,32 @@ TEST_F(LanguagesTest, EveryWindowHoldsItsTextsInEveryLanguage) {
         ExpectLaidOut(about, about, language);
         ExpectLaidOut(addMod, addMod, language);
         ExpectLaidOut(splash, splash, language);
+        ExpectLaidOut(servers, servers, language);
+        ExpectTitlesFit(*servers.Table().horizontalHeader(), QString::fromStdString(language));
+        ExpectTitlesFit(*servers.findChild<QTreeWidget*>("Players")->header(),
+                        QString::fromStdString(language));
         // Every menu's and window's texts may hold access keys; none is taken twice.
         for (const QMenu* menu : window.findChildren<QMenu*>()) {
-            std::set<QChar> keys;
+            std::vector<QString> texts;
             for (const QAction* action : menu->actions()) {
-                const qsizetype amp = action->text().indexOf('&');
-                if (amp >= 0 && amp + 1 < action->text().size()) {
-                    EXPECT_TRUE(keys.insert(action->text()[amp + 1].toLower()).second)
-                        << language << " " << action->text().toStdString();
+                texts.push_back(action->text());
+            }
+            ExpectKeysOnce(texts, language);
+        }
+        // The favourite button's two captions share a key that no other control takes.
+        for (const char* favourite : {"&Add to favourites", "Remove from f&avourites"}) {
+            std::vector<QString> texts = {Utf8(Tr(favourite))};
+            for (const QWidget* control : servers.findChildren<QWidget*>()) {
+                if (control->objectName() == "Favourite") {
+                    continue;
+                }
+                if (const auto* label = qobject_cast<const QLabel*>(control)) {
+                    texts.push_back(label->text());
+                } else if (const auto* button = qobject_cast<const QAbstractButton*>(control)) {
+                    texts.push_back(button->text());
                 }
             }
+            ExpectKeysOnce(texts, language);
         }
         if (language == "en") {
             // English keeps the layout to the pixel.
@@ -147,6 +214,13 @@ TEST_F(LanguagesTest, TheLanguageMenuStoresTheChoiceAndChangesTheTextsAtOnce) {
     TForm1& window = Create();
     // The main window's own: it goes before the main window does.
     auto about = std::make_unique<TForm2>(window);
+    auto servers = std::make_unique<ServerListWindow>(window, settingsPath_, nullptr, nullptr);
+    const auto serversText = [&servers](const char* name) {
+        return servers->findChild<QAbstractButton*>(name)->text();
+    };
+    const auto columnTitle = [&servers](ServerColumn column) {
+        return servers->Table().model()->headerData(static_cast<int>(column), Qt::Horizontal);
+    };
     EXPECT_EQ(Get<QPushButton>("btnLaunchQ3").text(), "Launch game");
 
     Trigger("Language_ru");
@@ -155,6 +229,10 @@ TEST_F(LanguagesTest, TheLanguageMenuStoresTheChoiceAndChangesTheTextsAtOnce) {
     EXPECT_EQ(Message(), "Программа готова");
     EXPECT_EQ(window.StatusPanelText(1), "Готово");
     EXPECT_EQ(about->windowTitle(), "О программе Kestrune");
+    EXPECT_EQ(servers->windowTitle(), "Найти сервер");
+    EXPECT_EQ(serversText("HideFull"), "Без по&лных");
+    EXPECT_EQ(columnTitle(ServerColumn::Players), "Игроки");
+    EXPECT_EQ(servers->ProgressText(), "Ответили: 0 из 0 серверов");
     EXPECT_EQ(window.findChild<QMenu*>("Options1")->title(), "Настройки");
     EXPECT_TRUE(window.findChild<QAction*>("Language_ru")->isChecked());
     EXPECT_GT(window.width(), 425 - 1);
@@ -163,12 +241,17 @@ TEST_F(LanguagesTest, TheLanguageMenuStoresTheChoiceAndChangesTheTextsAtOnce) {
     EXPECT_EQ(SavedValue("Language"), QByteArray(""));
     EXPECT_EQ(Get<QPushButton>("btnLaunchQ3").text(), "Launch game");
     EXPECT_EQ(Message(), "Program ready");
+    EXPECT_EQ(servers->windowTitle(), "Find server");
+    EXPECT_EQ(serversText("HideFull"), "Hide &full");
+    EXPECT_EQ(columnTitle(ServerColumn::Players), "Players");
+    EXPECT_EQ(servers->ProgressText(), "0 of 0 servers answered");
     EXPECT_EQ(window.size().width(), 425);
     EXPECT_EQ(Get<QPushButton>("btnExit").geometry(), QRect(336, 200, 75, 25));
 
     // The next start speaks the stored language.
     Trigger("Language_pl");
     about.reset();
+    servers.reset();
     window_.reset();
     StartInChosenLanguage(settingsPath_);
     Create();

@@ -142,7 +142,7 @@ TEST_F(ServerListWindowTest, FavouritesAnswerWithTheMasterDownAndLaunchesAreRece
     ServerListWindow& list = OpenWindow();
     list.findChild<QComboBox*>("Source")->setCurrentIndex(1);  // "Favourites"
     WaitSettled(list);
-    EXPECT_EQ(list.ProgressText(), "1 of 1 servers answered");
+    EXPECT_EQ(list.ProgressText(), "1 of 1 server answered");
     EXPECT_EQ(Column(list, ServerColumn::Name), (std::vector<QString>{"Red Arena"}));
     // Double click chooses: the plain game, no password asked for.
     list.Table().selectRow(0);
