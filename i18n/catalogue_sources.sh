@@ -1,8 +1,11 @@
-# The sources whose marked texts make the catalogue's template, and how xgettext reads them.
+# The sources whose marked texts make the catalogue's template, and how xgettext reads them (all
+# as C++, the setup's list of texts too).
 # Sourced by scripts/update-catalogue.sh and the catalogue's test; ROOT is the source tree.
 catalogue_sources() {
     (cd "$ROOT" && find app i18n launcher net platform server_list ui ui_logic ui_win32 \
         -name '*.cpp' -o -name '*.h' | LC_ALL=C sort)
+    # The setup program's texts (see the file).
+    echo packaging/windows/setup_texts.list
 }
 
 # Tr("text"), TrN("singular", "plural", n) and N_("text") mark a text; a comment beginning

@@ -4,7 +4,10 @@
 ; /ALLUSERS, for all users under Program Files, asking for administrator rights.
 ;
 ; Made by packaging/windows/make-setup.sh, which gives VERSION, VERSION_4 (four numbers),
-; PROGRAM64, PROGRAM32, ICON and OUTFILE.
+; PROGRAM64, PROGRAM32, ICON, OUTFILE and LANGUAGES: the include that i18n/make_setup_strings.py
+; makes from the catalogue, with NSIS's own language files and our texts (setup_texts.list) as
+; LangStrings. The setup speaks the language of the Windows interface where it has it (NSIS
+; chooses it before .onInit), else English; it asks no question.
 ;
 ; Command line (the uninstaller takes /S alone):
 ;   /S          silent: no page, no question
@@ -63,7 +66,7 @@ Page custom OptionsPage OptionsPageLeave
 UninstPage custom un.OptionsPage un.OptionsPageLeave
 !insertmacro MUI_UNPAGE_INSTFILES
 
-!insertmacro MUI_LANGUAGE "English"
+!include "${LANGUAGES}"
 
 VIProductVersion "${VERSION_4}"
 VIFileVersion "${VERSION_4}"
@@ -82,7 +85,7 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} LegalCopyright "${PUBLISHER}"
   System::Call 'shell32::ShellExecuteExW(p r8) i .r9'
   ${If} $9 = 0
     System::Free $8
-    MessageBox MB_ICONSTOP "Kestrune can be installed or removed for all users only with administrator rights." /SD IDOK
+    MessageBox MB_ICONSTOP "$(NeedsAdministrator)" /SD IDOK
     SetErrorLevel ${EXIT_NOT_ADMIN}
     Quit
   ${EndIf}
@@ -114,7 +117,7 @@ Function ${PREFIX}CloseKestrune
       SetErrorLevel ${EXIT_RUNNING}
       Quit
     ${EndIf}
-    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Kestrune is running. Close it, then click Retry." IDRETRY retry
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(CloseKestrune)" IDRETRY retry
     SetErrorLevel ${EXIT_CANCELLED}
     Quit
     retry:
@@ -211,15 +214,15 @@ Function ElevateForAllUsers
 FunctionEnd
 
 Function OptionsPage
-  !insertmacro MUI_HEADER_TEXT "Installation options" "Choose who may use Kestrune on this computer."
+  !insertmacro MUI_HEADER_TEXT "$(OptionsTitle)" "$(OptionsText)"
   nsDialogs::Create 1018
   Pop $0
-  ${NSD_CreateRadioButton} 0 0 100% 12u "&Just for me (no administrator rights needed)"
+  ${NSD_CreateRadioButton} 0 0 100% 12u "$(JustForMe)"
   Pop $ModeMe
   ${NSD_AddStyle} $ModeMe ${WS_GROUP}
-  ${NSD_CreateRadioButton} 0 16u 100% 12u "For &all users of this computer (needs administrator rights)"
+  ${NSD_CreateRadioButton} 0 16u 100% 12u "$(ForAllUsers)"
   Pop $ModeAll
-  ${NSD_CreateCheckbox} 0 44u 100% 12u "Create a &desktop shortcut"
+  ${NSD_CreateCheckbox} 0 44u 100% 12u "$(DesktopShortcut)"
   Pop $DesktopBox
   ${If} $AllUsers = 1
     ${NSD_Check} $ModeAll
@@ -331,15 +334,16 @@ Function un.onInit
 FunctionEnd
 
 Function un.OptionsPage
-  !insertmacro MUI_HEADER_TEXT "Remove Kestrune" "Remove Kestrune from this computer."
+  !insertmacro MUI_HEADER_TEXT "$(RemoveTitle)" "$(RemoveText)"
   nsDialogs::Create 1018
   Pop $0
-  ${NSD_CreateLabel} 0 0 100% 36u "Kestrune will be removed from $INSTDIR.$\r$\n$\r$\nYour settings and mods list stay in $UserSettings unless you tick the box below."
+  ; Room for six lines: long folder names and languages wrap.
+  ${NSD_CreateLabel} 0 0 100% 52u "$(RemoveWhere)"
   Pop $0
-  ${NSD_CreateCheckbox} 0 44u 100% 12u "Also remove my &settings"
+  ${NSD_CreateCheckbox} 0 60u 100% 12u "$(RemoveSettings)"
   Pop $RemoveSettingsBox
   GetDlgItem $0 $HWNDPARENT 1
-  SendMessage $0 ${WM_SETTEXT} 0 "STR:&Uninstall"
+  SendMessage $0 ${WM_SETTEXT} 0 "STR:$(^UninstallBtn)"
   nsDialogs::Show
 FunctionEnd
 

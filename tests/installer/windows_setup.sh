@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The Windows setup program end to end, under the WoW64 root's Wine (the setup is a 32-bit
-# program), in fresh Wine prefixes of its own: a silent install for the current user, the
-# installed program's settings folder, an update, a silent uninstall; the 64-bit edition in a
-# 64-bit prefix, the 32-bit one in a 32-bit prefix where Wine can make one.
+# program), in fresh Wine prefixes of its own: its pages in the system's language, a silent
+# install for the current user, the installed program's settings folder, an update, a silent
+# uninstall; the 64-bit edition in a 64-bit prefix, the 32-bit one in a 32-bit prefix where Wine
+# can make one.
 #
 #   windows_setup.sh PROGRAM64 PROGRAM32 WORK_FOLDER
 #
@@ -49,6 +50,15 @@ start=$SECONDS
 "$root/packaging/windows/make-setup.sh" 2.0 "$work/kestrune64.exe" "$work/kestrune32.exe" \
     "$work/kestrune-setup.exe"
 echo "setup made in $(seconds $start)"
+
+# Our texts reach the setup in every language of the catalogue, as LangStrings of the include
+# that make-setup.sh compiles in (made here again the same way).
+python3 "$root/i18n/make_setup_strings.py" "$(command -v msgfmt)" "$root/i18n/po/LINGUAS" \
+    "$root/i18n/po" "$root/packaging/windows/setup_texts.list" "$work/languages.nsh"
+grep -qxF 'LangString JustForMe ${LANG_RUSSIAN} "Только для &меня (права администратора не нужны)"' \
+    "$work/languages.nsh" || fail "the setup's Russian texts are not those of i18n/po/ru.po"
+[ "$(grep -c '^!insertmacro MUI_LANGUAGE ' "$work/languages.nsh")" -eq 9 ] ||
+    fail "the setup does not name NSIS's pages for English and the eight languages"
 
 # new_prefix ARCH: a fresh prefix (win64 or win32), its server kept running.
 new_prefix() {
@@ -99,10 +109,29 @@ wait_for() {
     return 1
 }
 uninstaller_running() { pgrep -f '[~]nsu.*[.]tmp' >/dev/null; }
+russian_pages_show() { [ -n "$(xdotool search --onlyvisible --name '^Установка Kestrune$' 2>/dev/null)" ]; }
 
 # --- A 64-bit Windows ----------------------------------------------------------------------------
 start=$SECONDS
 new_prefix win64 || { cat "$work/wineboot.log"; exit 1; }
+
+# The pages speak the system's language without a question: Russian under a Russian locale.
+# Escape leaves them as Cancel does.
+step=$SECONDS
+status=0
+LC_ALL=ru_RU.UTF-8 wine "$work/kestrune-setup.exe" &
+setup=$!
+if wait_for russian_pages_show; then
+    xdotool windowactivate --sync "$(xdotool search --onlyvisible --name '^Установка Kestrune$' |
+                                     head -1)" key Escape
+else
+    fail "the setup did not show its pages in Russian under a Russian locale"
+    wine taskkill /f /im kestrune-setup.exe >/dev/null 2>&1 || true
+fi
+wait "$setup" || status=$?
+[ "$status" -eq 1 ] || fail "leaving the Russian pages ended with $status, not 1"
+echo "the pages in Russian in $(seconds $step)"
+
 step=$SECONDS
 run_setup 0 /S
 echo "silent install in $(seconds $step)"
