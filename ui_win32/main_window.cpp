@@ -25,6 +25,7 @@
 #include "ui_win32/font_dc.h"
 #include "ui_win32/message_loop.h"
 #include "ui_win32/resources/resource_ids.h"
+#include "ui_win32/server_list_window.h"
 #include "ui_win32/startup_trace.h"
 #include "ui_win32/static_controls.h"
 #include "ui_win32/wide_text.h"
@@ -177,6 +178,7 @@ TForm1::TForm1(std::string settingsPath, std::string modsListPath)
 TForm1::~TForm1() {
     // The window goes while everything it shows is still here.
     closed_ = nullptr;
+    serverList_.reset();
     SetExceptionBoxOwner(nullptr);
     if (Handle()) {
         ::DestroyWindow(Handle());
@@ -190,7 +192,7 @@ void TForm1::CreateMenuBar() {
     ::AppendMenuW(files, MF_STRING, kIdExit1, L"");
     const HMENU options = ::CreatePopupMenu();
     for (const int id : {kIdQ3Path, kIdLinkTS21, kIdLaunchGame1, kIdLaunchTS21, kIdTestServer1,
-                         kIdAddMod1}) {
+                         kIdAddMod1, kIdFindServer1}) {
         ::AppendMenuW(options, MF_STRING, static_cast<UINT_PTR>(id), L"");
     }
     const HMENU languages = ::CreatePopupMenu();
@@ -208,7 +210,10 @@ void TForm1::CreateMenuBar() {
            MainMenu1);
     if (!Handle()) {
         ::DestroyMenu(MainMenu1);
+        return;
     }
+    const ACCEL keys[] = {{FCONTROL | FVIRTKEY, 'F', kIdFindServer1}};
+    shortcuts_ = std::make_unique<KeyboardShortcuts>(Handle(), keys);
 }
 
 void TForm1::CreateControls() {
@@ -279,10 +284,12 @@ void TForm1::RetranslateMenu() {
         {kIdQ3Path, N_("Q3 Path")},       {kIdLinkTS21, N_("TS2 Path")},
         {kIdLaunchGame1, N_("Launch game")}, {kIdLaunchTS21, N_("Launch TS2")},
         {kIdTestServer1, N_("Test server")}, {kIdAddMod1, N_("Add Mod")},
-        {kIdAbout2, N_("About")},
+        {kIdFindServer1, N_("Find server...")}, {kIdAbout2, N_("About")},
     };
     for (const auto& [id, english] : entries) {
-        const std::wstring text = WideFromUtf8(Tr(english));
+        // The shortcut's key is shown right of its entry.
+        const std::wstring text =
+            WideFromUtf8(Tr(english)) + (id == kIdFindServer1 ? L"\tCtrl+F" : L"");
         ::ModifyMenuW(bar, static_cast<UINT>(id), MF_BYCOMMAND | MF_STRING,
                       static_cast<UINT_PTR>(id), text.c_str());
     }
@@ -656,6 +663,9 @@ void TForm1::Command(int id, WORD code) {
         case kIdAddMod1:
             steps_.AddMod1Click();
             break;
+        case kIdFindServer1:
+            steps_.FindServer1Click();
+            break;
         case kIdAbout2:
             steps_.About2Click();
             break;
@@ -839,6 +849,21 @@ void TForm1::ShowAddModWindow() {
     if (addModWindow_) {
         BringForward(addModWindow_());
     }
+}
+
+void TForm1::ShowServerListWindow() {
+    if (!serverList_) {
+        serverList_ = std::make_unique<ServerListWindow>(
+            Handle(), steps_.SettingsPath(),
+            [this](const ServerRow& row) {
+                steps_.ServerChosen({row.address.Host(), row.address.port, row.game,
+                                     row.needsPassword});
+            },
+            [this] {
+                return GameTypeIndex() == 1 ? win32::Utf8FromWide(cbMods->Text()) : std::string();
+            });
+    }
+    serverList_->Open();
 }
 
 void TForm1::OpenWebSite(std::string_view url) {

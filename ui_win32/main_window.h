@@ -19,6 +19,7 @@
 #include "ui_logic/language_choice.h"
 #include "ui_win32/executable_dialog.h"
 #include "ui_win32/hints.h"
+#include "ui_win32/message_loop.h"
 #include "ui_win32/mods_combo_box.h"
 #include "ui_win32/mods_list_access.h"
 #include "ui_win32/native_window.h"
@@ -26,6 +27,7 @@
 
 namespace kestrune {
 
+class ServerListWindow;
 class TUDPEndpoint;
 
 // The main window's controls and menu entries, by the ids their WM_COMMAND carries.
@@ -72,6 +74,7 @@ enum MainWindowId : int {
     kIdLaunchTS21,
     kIdTestServer1,
     kIdAddMod1,
+    kIdFindServer1,
     kIdAbout2,
     // The Language menu's entries, "System default" first.
     kIdLanguage0 = 300,
@@ -100,6 +103,8 @@ public:
     void SetProgramRunner(ProgramRunner run);
 
     HWND Control(MainWindowId id) const;
+    // The server list window once "Find server..." has made it, else null.
+    ServerListWindow* ServerList() const { return serverList_.get(); }
     // Status bar panel 0 (the game) or 1 (the voice client and the mod).
     std::wstring StatusPanelText(int panel) const;
 
@@ -156,6 +161,7 @@ private:
     std::string BrowseForExecutable(std::span<const FileFilter> filters) override;
     void ShowAboutWindow() override;
     void ShowAddModWindow() override;
+    void ShowServerListWindow() override;
     void OpenWebSite(std::string_view url) override;
     void CloseWindow() override;
     void RetranslateWindows() override;
@@ -177,6 +183,8 @@ private:
     // The hints are given once the window shows.
     bool hintsShown_ = false;
 
+    std::unique_ptr<KeyboardShortcuts> shortcuts_;
+    std::unique_ptr<ServerListWindow> serverList_;
     std::unique_ptr<TUDPEndpoint> UDP;
     std::unique_ptr<MainWindowProbe<TUDPEndpoint>> probe_;
     bool timerActive_ = false;

@@ -2,7 +2,37 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 namespace kestrune {
+
+namespace {
+
+// The windows with shortcuts, and their tables.
+std::vector<std::pair<HWND, HACCEL>>& ShortcutTables() {
+    static std::vector<std::pair<HWND, HACCEL>> tables;
+    return tables;
+}
+
+}  // namespace
+
+KeyboardShortcuts::KeyboardShortcuts(HWND window, std::span<const ACCEL> keys)
+    : window_(window),
+      table_(::CreateAcceleratorTableW(const_cast<ACCEL*>(keys.data()),
+                                       static_cast<int>(keys.size()))) {
+    if (table_) {
+        ShortcutTables().emplace_back(window_, table_);
+    }
+}
+
+KeyboardShortcuts::~KeyboardShortcuts() {
+    if (table_) {
+        std::erase(ShortcutTables(), std::pair{window_, table_});
+        ::DestroyAcceleratorTable(table_);
+    }
+}
 
 int RunMessageLoop() {
     MSG message{};
@@ -16,6 +46,11 @@ int RunMessageLoop() {
 void DispatchWindowMessage(MSG& message) {
     // The keyboard moves between a window's controls (WS_TABSTOP, WS_GROUP).
     const HWND window = message.hwnd ? ::GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+    for (const auto& [owner, table] : ShortcutTables()) {
+        if (owner == window && ::TranslateAcceleratorW(window, table, &message)) {
+            return;
+        }
+    }
     if (window && ::IsDialogMessageW(window, &message)) {
         return;
     }

@@ -3,9 +3,11 @@
 // A world of game servers and a master on loopback for the server list's tests: each responder
 // answers "getinfo" with its info (echoing the nonce) and "getstatus" with its players; the
 // master answers "getservers" with the list it is given. They read their sockets when the
-// event loop runs (Qt) or when Serve() is called.
+// event loop runs (Qt) or, on Windows, when Serve() is called.
 
+#ifndef _WIN32
 #include <QSocketNotifier>
+#endif
 
 #include <cstdint>
 #include <cstring>
@@ -37,8 +39,10 @@ public:
         int error = 0;
         socket_ = UdpSocket::Make(error);
         socket_.Bind(IpAddress::V4(LoopbackAddress()), 0);
+#ifndef _WIN32
         notifier_ = std::make_unique<QSocketNotifier>(socket_.Descriptor(), QSocketNotifier::Read);
         QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { Serve(); });
+#endif
     }
 
     std::uint16_t Port() const { return socket_.LocalPort(); }
@@ -67,7 +71,9 @@ public:
 
 private:
     UdpSocket socket_;
+#ifndef _WIN32
     std::unique_ptr<QSocketNotifier> notifier_;
+#endif
     Handler handler_;
     int received_ = 0;
 };

@@ -18,6 +18,7 @@
 #include "ui_win32/about_window.h"
 #include "ui_win32/add_mod_window.h"
 #include "ui_win32/dpi.h"
+#include "ui_win32/server_list_window.h"
 #include "ui_win32/splash_window.h"
 #include "ui_win32/static_controls.h"
 
@@ -139,10 +140,12 @@ TEST_F(NativeLanguagesTest, EveryWindowHoldsItsTextsInEveryLanguage) {
         const TForm2 about(form_->Handle());
         const TForm4 addMod(form_->Handle(), *form_, folder_ / "mods.kst");
         const TForm3 splash(form_->Handle());
+        const ServerListWindow serverList(form_->Handle(), folder_ / "kestrune.ini", {}, {});
         ExpectLaidOut(*form_, language);
         ExpectLaidOut(about, language);
         ExpectLaidOut(addMod, language);
         ExpectLaidOut(splash, language);
+        ExpectLaidOut(serverList, language);
         if (language == "en") {
             // English keeps the layout to the pixel.
             RECT client{};

@@ -181,7 +181,8 @@ TEST_F(Win32MainWindow, EveryControlHasItsClassCaptionPlaceAndTabStop) {
         }
     }
     EXPECT_EQ(entries,
-              L"Save|Exit|Q3 Path|TS2 Path|Launch game|Launch TS2|Test server|Add Mod|Language|");
+              L"Save|Exit|Q3 Path|TS2 Path|Launch game|Launch TS2|Test server|Add Mod|"
+              L"Find server...\tCtrl+F|Language|");
 }
 
 TEST_F(Win32MainWindow, StartsWithDefaultsOrWithTheStoredWindows1252Settings) {
