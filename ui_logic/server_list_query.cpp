@@ -11,14 +11,6 @@ namespace {
 
 constexpr std::string_view kStatusQuery = "\xFF\xFF\xFF\xFFgetstatus";
 
-ServerAddress FromIp(const IpAddress& address, std::uint16_t port) {
-    ServerAddress server;
-    server.ipv6 = address.IsV6();
-    server.bytes = address.bytes;
-    server.port = port;
-    return server;
-}
-
 }  // namespace
 
 std::vector<ServerAddress> MasterAddresses(const std::vector<ServerAddress>& addresses) {
@@ -74,7 +66,7 @@ std::vector<ServerAddress> ServerListQuery::LookUp(const std::string& host,
         std::vector<ServerAddress> addresses;
         for (const IpAddress& address : link_->LookUp(host)) {
             if (!address.IsNull()) {
-                addresses.push_back(FromIp(address, port));
+                addresses.push_back(ServerAddress::FromIp(address, port));
             }
         }
         return addresses;
