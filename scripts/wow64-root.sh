@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# The WoW64 root: a minimal Debian unstable tree in build/wow64-root whose Wine (9 or later, built
-# for WoW64) runs 32-bit Windows programs inside 64-bit processes. The 32-bit edition is tested in
-# it: this machine has no 32-bit loader, and nothing 32-bit is installed on it or in the root.
+# The WoW64 root: a minimal Debian unstable tree whose Wine (9 or later, built for WoW64) runs
+# 32-bit Windows programs inside 64-bit processes. The 32-bit edition is tested in it: this
+# machine has no 32-bit loader, and nothing 32-bit is installed on it or in the root. Like the
+# packages the test command installs, it is the machine's, made once for every clone of the
+# sources: in /var/cache/kestrune/wow64-root, or the folder KESTRUNE_WOW64_ROOT_DIR names.
 #
 #   scripts/wow64-root.sh run COMMAND [ARGS...]
 #       makes the root the first time (a few minutes, 3 GB), then runs COMMAND here with the root
@@ -35,7 +37,7 @@ fi
 
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
-WOW64_ROOT=$ROOT/build/wow64-root
+WOW64_ROOT=${KESTRUNE_WOW64_ROOT_DIR:-/var/cache/kestrune/wow64-root}
 WOW64_UNAVAILABLE=77
 MIRROR=${KESTRUNE_WOW64_MIRROR:-http://deb.debian.org/debian}
 LOG=$ROOT/build/wow64-root.log
@@ -103,6 +105,7 @@ in_mount_namespace() {  # ARGS...
 # Makes the root the first time, then brings it up to the recipe. A root whose making was cut
 # short is made again; one whose installing was, is installed again.
 make_root() {
+    mkdir -p "$ROOT/build" "$(dirname "$WOW64_ROOT")"
     if [ ! -d "$WOW64_ROOT" ]; then
         ensure_packages debootstrap
         local new=$WOW64_ROOT.new
