@@ -50,10 +50,16 @@ bool IsIpv6Host(std::string_view host) {
 }
 
 std::string HostBeforePort(std::string_view host) {
-    if (IsIpv6Host(host)) {
-        return "[" + std::string(host) + "]";
+    if (!IsIpv6Host(host)) {
+        return std::string(host);
     }
-    return std::string(host);
+    // Built in steps: GCC 12's optimiser reads "[" + std::string(...) as an overlapping copy.
+    std::string bracketed;
+    bracketed.reserve(host.size() + 2);
+    bracketed += '[';
+    bracketed += host;
+    bracketed += ']';
+    return bracketed;
 }
 
 }  // namespace kestrune
