@@ -45,7 +45,8 @@ constexpr const char* kSources[] = {N_("Internet"), N_("Favourites"), N_("Recent
 constexpr const char* kColumns[] = {N_("Name"),      N_("Map"), N_("Players"), N_("Ping"),
                                     N_("Game type"), N_("Mod"), N_("Lock"),    N_("Address")};
 static_assert(std::size(kColumns) == static_cast<std::size_t>(ServerColumn::Count));
-constexpr int kColumnWidths[] = {230, 90, 70, 45, 115, 60, 40, 130};
+// Ping leaves room for the sort arrow beside its title.
+constexpr int kColumnWidths[] = {230, 90, 70, 60, 115, 60, 40, 130};
 constexpr const char* kPlayerColumns[] = {N_("Player"), N_("Score"), N_("Ping")};
 constexpr int kPlayerColumnWidths[] = {300, 60, 60};
 

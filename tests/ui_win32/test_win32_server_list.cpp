@@ -274,6 +274,35 @@ TEST_F(NativeServerListTest, FavouritesAnswerWithTheMasterDownAndDeleteRemovesTh
     EXPECT_EQ(deadMaster.Received(), 1);
 }
 
+TEST_F(NativeServerListTest, TheSelectionStaysWithItsServerWhileLateAnswersArrive) {
+    // A server that answers only the second question, half a second after the others.
+    int asked = 0;
+    const LoopbackPeer::Handler answer =
+        test_support::Responder(ResponderInfo{"Aardvark", "q3dm1", 1, 0, 8, "", false});
+    LoopbackPeer& late = AddPeer([&](LoopbackPeer& self, std::string_view datagram,
+                                     std::uint32_t from, std::uint16_t port) {
+        if (datagram.find("getinfo") == std::string_view::npos || ++asked > 1) {
+            answer(self, datagram, from, port);
+        }
+    });
+    LoopbackPeer& master = AddPeer(test_support::Master({PortOf(0), PortOf(2), late.Port()}));
+    Create("[Masters]\r\n1=127.0.0.1:" + std::to_string(master.Port()) + "\r\n");
+    Menu(kIdFindServer1);
+    ServerListWindow& list = *form_->ServerList();
+    ASSERT_TRUE(Pump([&] { return Column(list, ServerColumn::Name).size() == 2; }));
+    ClickHeader(list, ServerColumn::Name);
+    ASSERT_EQ(Column(list, ServerColumn::Name),
+              (std::vector<std::wstring>{L"Empty DM", L"Red Arena"}));
+    Select(list, 1);
+    ASSERT_TRUE(Pump([&] { return !list.Refreshing(); }));
+    EXPECT_EQ(Column(list, ServerColumn::Name),
+              (std::vector<std::wstring>{L"Aardvark", L"Empty DM", L"Red Arena"}));
+    EXPECT_EQ(::SendMessageW(list.Control(ServerListWindow::kServers), LVM_GETNEXTITEM,
+                             static_cast<WPARAM>(-1), LVNI_SELECTED),
+              2);
+    EXPECT_TRUE(::IsWindowEnabled(list.Control(ServerListWindow::kUseServer)));
+}
+
 TEST_F(NativeServerListTest, ADoubleClickChoosesThePlainGameWithoutAskingForAPassword) {
     const std::vector<std::uint16_t> listed = {PortOf(0)};
     LoopbackPeer& master = AddPeer(test_support::Master(listed));
