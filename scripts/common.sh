@@ -146,16 +146,17 @@ choose_wine() {
     fi
 }
 
-# run_under_wine DIR: runs the CTest suites of a Windows build under Wine, with a private X
-# server for the window tests: a 64-bit build under the host's wine64; within
-# scripts/wow64-root.sh run, a 32-bit build under the root's Wine; either in a Wine prefix inside
-# the build (made once). The prefix's server is started first and kept running, so that no suite
-# spends its time on starting it (and its services) again; it and the X server are ended
-# afterwards, whatever happened (a failure, an error in this script, Ctrl-C). Wine names files on
-# disk through the Unix locale, so everything runs in C.UTF-8, which every Debian (and the root)
+# run_under_wine DIR [CTEST-OPTIONS...]: runs the CTest suites of a Windows build (those the options
+# choose) under Wine, with a private X server for the window tests: a 64-bit build under the host's
+# wine64; within scripts/wow64-root.sh run, a 32-bit build under the root's Wine; either in a Wine
+# prefix inside the build (made once). The prefix's server is started first and kept running, so
+# that no suite spends its time on starting it (and its services) again; it and the X server are
+# ended afterwards, whatever happened (a failure, an error in this script, Ctrl-C). Wine names files
+# on disk through the Unix locale, so everything runs in C.UTF-8, which every Debian (and the root)
 # has, whatever the machine names or lacks; a suite that needs another locale sets its own.
 run_under_wine() {
     local dir=$ROOT/$1
+    shift
     choose_wine
     # The prefix is the build's own, also in the WoW64 root (which holds the build folder at the
     # same path): two clones' runs never share one.
@@ -178,15 +179,17 @@ run_under_wine() {
     LC_ALL=C.UTF-8 DISPLAY=$PRIVATE_DISPLAY "${WINE[@]}" reg add 'HKCU\Software\Wine\X11 Driver' \
         /v Managed /d N /f >/dev/null 2>&1
     local status=0
-    LC_ALL=C.UTF-8 DISPLAY=$PRIVATE_DISPLAY ctest --test-dir "$dir" --output-on-failure || status=$?
+    LC_ALL=C.UTF-8 DISPLAY=$PRIVATE_DISPLAY ctest --test-dir "$dir" --output-on-failure "$@" ||
+        status=$?
     end_wine_and_x_server
     trap - EXIT INT TERM
     unset WINEPREFIX WINEDEBUG
     return $status
 }
 
-# run_under_wow64_wine DIR: run_under_wine for a 32-bit build, within the WoW64 root. Returns 77
-# where the root cannot be had, the one line that says why in WOW64_UNAVAILABLE (and printed).
+# run_under_wow64_wine DIR [CTEST-OPTIONS...]: run_under_wine for a 32-bit build, within the WoW64
+# root. Returns 77 where the root cannot be had, the one line that says why in WOW64_UNAVAILABLE
+# (and printed).
 WOW64_UNAVAILABLE=
 run_under_wow64_wine() {
     local status=0
@@ -197,8 +200,8 @@ run_under_wow64_wine() {
         WOW64_UNAVAILABLE=$(grep '^no WoW64 root: ' <<<"$WOW64_UNAVAILABLE" | tail -n 1 || true)
         return "$status"
     fi
-    "$ROOT/scripts/wow64-root.sh" run "$BASH" -c 'source "$1" && run_under_wine "$2"' _ \
-        "$ROOT/scripts/common.sh" "$1"
+    "$ROOT/scripts/wow64-root.sh" run "$BASH" -c 'source "$1" && run_under_wine "${@:2}"' _ \
+        "$ROOT/scripts/common.sh" "$@"
 }
 
 # Ends the prefix's server and its programs, then the X server they draw on.

@@ -280,17 +280,7 @@ void ServerListWindow::Refresh() {
     stop_->setEnabled(true);
     refresh_->setEnabled(false);
     ShowProgress();
-    switch (CurrentSource()) {
-        case Source::Internet:
-            query_->RefreshFromMasters(settings_.Masters());
-            break;
-        case Source::Favourites:
-            query_->RefreshServers(settings_.Favourites());
-            break;
-        case Source::Recent:
-            query_->RefreshServers(settings_.Recent());
-            break;
-    }
+    query_->Refresh(CurrentSource(), settings_);
     ShowProgress();
 }
 

@@ -9,6 +9,7 @@
 
 #include "server_list/server_list_settings.h"
 #include "server_list/server_rows.h"
+#include "ui_logic/server_list_query.h"
 
 class QCheckBox;
 class QComboBox;
@@ -21,7 +22,6 @@ class QTreeWidget;
 namespace kestrune {
 
 class ServerFilterModel;
-class ServerListQuery;
 class ServerTableModel;
 struct ServerStatus;
 
@@ -33,7 +33,7 @@ class ServerListWindow : public QWidget {
     Q_OBJECT
 
 public:
-    enum class Source { Internet, Favourites, Recent };
+    using Source = ServerSource;
 
     using Choose = std::function<void(const ServerRow& row)>;
     // The main window's mod: "" for the plain game.

@@ -94,6 +94,20 @@ void ServerListQuery::RefreshFromMasters(const std::vector<MasterEntry>& masters
     Start();
 }
 
+void ServerListQuery::Refresh(ServerSource source, const ServerListSettings& settings) {
+    switch (source) {
+        case ServerSource::Internet:
+            RefreshFromMasters(settings.Masters());
+            break;
+        case ServerSource::Favourites:
+            RefreshServers(settings.Favourites());
+            break;
+        case ServerSource::Recent:
+            RefreshServers(settings.Recent());
+            break;
+    }
+}
+
 void ServerListQuery::RefreshServers(const std::vector<KeptServer>& servers) {
     Stop();
     const unsigned generation = ++generation_;

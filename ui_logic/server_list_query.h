@@ -47,6 +47,9 @@ public:
 using TimerMaker = std::function<std::unique_ptr<RepeatingTimer>(
     std::chrono::milliseconds interval, std::function<void()> timeout)>;
 
+// Where the list's servers come from: the masters, the favourites or the recent servers.
+enum class ServerSource { Internet, Favourites, Recent };
+
 // The server list's traffic on the UI thread, whatever toolkit draws the list: a refresh (masters
 // or named servers) run by the core's ServerRefresh on a socket of its own and a fine timer, its
 // answers handed on in batches, and the status query for the selected server.
@@ -83,6 +86,8 @@ public:
     // named server at its first address, IPv4 preferred.
     void RefreshFromMasters(const std::vector<MasterEntry>& masters);
     void RefreshServers(const std::vector<KeptServer>& servers);
+    // Refreshes the source's servers as the settings file lists them.
+    void Refresh(ServerSource source, const ServerListSettings& settings);
     void Stop();
     // Asks the server for its status (its players); the answer comes through the status handler.
     void AskStatus(const ServerAddress& server);

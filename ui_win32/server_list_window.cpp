@@ -333,17 +333,7 @@ void ServerListWindow::Refresh() {
     Reshow();
     ::SendDlgItemMessageW(Handle(), kPlayers, LVM_DELETEALLITEMS, 0, 0);
     SelectionChanged();
-    switch (CurrentSource()) {
-        case Source::Internet:
-            query_->RefreshFromMasters(settings_.Masters());
-            break;
-        case Source::Favourites:
-            query_->RefreshServers(settings_.Favourites());
-            break;
-        case Source::Recent:
-            query_->RefreshServers(settings_.Recent());
-            break;
-    }
+    query_->Refresh(CurrentSource(), settings_);
     ShowProgress();
 }
 
@@ -568,11 +558,7 @@ void ServerListWindow::ToggleFavourite() {
     } else {
         settings_.AddFavourite(Kept(row->address));
     }
-    if (CurrentSource() == Source::Favourites) {
-        Refresh();
-    } else {
-        SelectionChanged();
-    }
+    FavouritesChanged();
 }
 
 void ServerListWindow::RemoveFavourite() {
@@ -581,6 +567,11 @@ void ServerListWindow::RemoveFavourite() {
         return;
     }
     settings_.RemoveFavourite(Kept(row->address));
+    FavouritesChanged();
+}
+
+// The list of favourites shows the change at once; another list, the button's new caption.
+void ServerListWindow::FavouritesChanged() {
     if (CurrentSource() == Source::Favourites) {
         Refresh();
     } else {

@@ -10,11 +10,11 @@
 
 #include "server_list/server_list_settings.h"
 #include "server_list/server_rows.h"
+#include "ui_logic/server_list_query.h"
 #include "ui_win32/native_window.h"
 
 namespace kestrune {
 
-class ServerListQuery;
 struct ServerStatus;
 
 // The server list window: the servers of the masters, the favourites or the recent servers,
@@ -64,7 +64,7 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    enum class Source { Internet, Favourites, Recent };
+    using Source = ServerSource;
 
     void CreateControls();
     void Retranslate();
@@ -87,6 +87,7 @@ private:
     void ShowStatus(const ServerAddress& server, const ServerStatus& status);
     void ToggleFavourite();
     void RemoveFavourite();
+    void FavouritesChanged();
     void UseSelected();
     std::optional<ServerRow> SelectedRow() const;
     int SelectedIndex() const;

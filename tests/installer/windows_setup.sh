@@ -122,8 +122,9 @@ status=0
 LC_ALL=ru_RU.UTF-8 wine "$work/kestrune-setup.exe" &
 setup=$!
 if wait_for russian_pages_show; then
-    xdotool windowactivate --sync "$(xdotool search --onlyvisible --name '^Установка Kestrune$' |
-                                     head -1)" key Escape
+    # Focused directly: the private X server has no window manager to activate it.
+    xdotool windowfocus --sync "$(xdotool search --onlyvisible --name '^Установка Kestrune$' |
+                                  head -1)" key Escape
 else
     fail "the setup did not show its pages in Russian under a Russian locale"
     wine taskkill /f /im kestrune-setup.exe >/dev/null 2>&1 || true
