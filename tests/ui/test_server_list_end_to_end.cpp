@@ -1,8 +1,6 @@
-// The server list against three real dedicated servers on loopback. They report to a master
-// stand-in written here (Debian packages no master): it answers each heartbeat with an info
-// challenge, takes the server only when its info answer echoes that challenge, and lists what it
-// has taken. The window must list the three with their own names, maps and player counts; a
-// choice fills the main window's fields, and "Launch game" starts the game at that server.
+// The server list against three real dedicated servers on loopback, which report to the tests'
+// master stand-in. The window must list the three with their own names, maps and player counts;
+// a choice fills the main window's fields, and "Launch game" starts the game at that server.
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -12,10 +10,8 @@
 
 #include <filesystem>
 #include <map>
-#include <set>
 
-#include "server_list/info_answer.h"
-#include "tests/support/loopback_servers.h"
+#include "tests/support/master_stand_in.h"
 #include "tests/ui/main_window_fixture.h"
 #include "ui/server_list_window.h"
 
@@ -24,48 +20,6 @@ namespace {
 
 constexpr const char* kServerProgram = "/usr/lib/ioquake3/ioq3ded";
 constexpr const char* kGameData = "/usr/lib/openarena-server";
-
-// The master stand-in: heartbeat, challenge, checked info answer, list.
-class MasterStandIn {
-public:
-    MasterStandIn()
-        : peer_([this](LoopbackPeer& self, std::string_view datagram, std::uint32_t from,
-                       std::uint16_t port) { Handle(self, datagram, from, port); }) {}
-
-    std::uint16_t Port() const { return peer_.Port(); }
-    std::size_t Known() const { return known_.size(); }
-
-private:
-    void Handle(LoopbackPeer& self, std::string_view datagram, std::uint32_t from,
-                std::uint16_t port) {
-        if (datagram.starts_with("\xFF\xFF\xFF\xFFheartbeat ")) {
-            const std::string challenge = "kst" + std::to_string(++challenges_);
-            waiting_[port] = challenge;
-            self.SendTo("\xFF\xFF\xFF\xFFgetinfo " + challenge, from, port);
-        } else if (const auto info = ParseInfoResponse(datagram)) {
-            const auto waiting = waiting_.find(port);
-            if (waiting != waiting_.end() && info->challenge == waiting->second &&
-                info->protocol) {
-                known_.insert(port);
-            }
-        } else if (datagram.starts_with("\xFF\xFF\xFF\xFFgetservers ")) {
-            std::vector<std::uint16_t> ports(known_.begin(), known_.end());
-            Master(ports)(self, datagram, from, port);
-        }
-    }
-
-    LoopbackPeer peer_;
-    int challenges_ = 0;
-    std::map<std::uint16_t, std::string> waiting_;
-    std::set<std::uint16_t> known_;
-};
-
-std::uint16_t FreeUdpPort() {
-    int error = 0;
-    UdpSocket socket = UdpSocket::Make(error);
-    socket.Bind(IpAddress::V4(LoopbackAddress()), 0);
-    return socket.LocalPort();
-}
 
 class ServerListEndToEnd : public MainWindowTest {
 protected:

@@ -1,18 +1,28 @@
 // The native server list window on a loopback world: opened from the main window's menu, fed by
 // a master stand-in and responders of the test's own, sorted with clicks on its header, filtered,
-// and a choice handed to the main window; favourites with the master down, removed with Delete.
+// and a choice handed to the main window; favourites with the master down, removed with Delete;
+// and three of the host's real dedicated servers, listed and launched.
 #include <gtest/gtest.h>
 #include <windows.h>
 // needs windows.h first
 #include <commctrl.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <map>
 #include <memory>
+#include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "platform/executable_path.h"
 #include "platform/win32/utf8_text.h"
 #include "tests/support/files.h"
 #include "tests/support/loopback_servers.h"
+#include "tests/support/master_stand_in.h"
 #include "tests/support/win32_messages.h"
 #include "tests/ui_win32/main_window_test.h"
 #include "ui_win32/message_loop.h"
@@ -59,17 +69,20 @@ protected:
         form_ = std::make_unique<TForm1>(folder_ / "kestrune.ini", folder_ / "mods.kst");
     }
 
-    // The window's messages and the world's datagrams, until done holds (at most 10 s).
+    // The window's messages and the world's datagrams, until done holds (at most limit).
     template <class Done>
-    bool Pump(Done done) {
+    bool Pump(Done done, std::chrono::milliseconds limit = std::chrono::seconds(10)) {
         return test_support::PumpUntil(
             [&] {
                 for (const auto& peer : peers_) {
                     peer->Serve();
                 }
+                if (master_ != nullptr) {
+                    master_->Peer().Serve();
+                }
                 return done();
             },
-            std::chrono::seconds(10));
+            limit);
     }
 
     // Opens the list from the menu, or with Ctrl+F typed in the server field.
@@ -153,6 +166,7 @@ protected:
 
     TempFolder folder_;
     std::vector<std::unique_ptr<LoopbackPeer>> peers_;
+    std::unique_ptr<test_support::MasterStandIn> master_;  // also served while pumping
 };
 
 TEST_F(NativeServerListTest, ListsTheMastersServersSortsFiltersAndHandsTheChoiceOver) {
@@ -323,6 +337,175 @@ TEST_F(NativeServerListTest, ADoubleClickChoosesThePlainGameWithoutAskingForAPas
     EXPECT_EQ(Text(kIdEdQ3Port), std::to_wstring(PortOf(0)));
     EXPECT_EQ(::IsDlgButtonChecked(form_->Handle(), kIdGroupItem0), BST_CHECKED);
     EXPECT_NE(form_->StatusPanelText(1), L"Server needs a password");
+}
+
+// One of the host's dedicated servers, a Linux program: Wine's CreateProcessW runs it, given by its
+// path on drive Z:, with fork and exec; its files go to the test's folder. Wine hands back no
+// handle that could end a Unix program, so the server is told to quit over its remote console
+// (with a password of this run's own) until it no longer answers on its port.
+class HostDedicatedServer {
+public:
+    static constexpr const wchar_t* kProgram = L"Z:\\usr\\lib\\ioquake3\\ioq3ded";
+    static constexpr const wchar_t* kGameData = L"Z:\\usr\\lib\\openarena-server\\baseoa";
+
+    HostDedicatedServer(const std::filesystem::path& folder, const std::string& name,
+                        const std::string& map, int bots, std::uint16_t master)
+        : port_(test_support::FreeUdpPort()), password_(std::to_string(std::random_device()())),
+          prober_([this](LoopbackPeer&, std::string_view datagram, auto, auto) {
+              answered_ = answered_ || datagram.starts_with("\xFF\xFF\xFF\xFFinfoResponse");
+          }) {
+        const std::string home = UnixPath(folder);
+        if (home.empty()) {
+            return;  // never the player's own folder
+        }
+        std::string line = "\"" + win32::Utf8FromWide(kProgram) + "\"";
+        const std::pair<const char*, std::string> settings[] = {
+            {"com_basegame", "baseoa"}, {"fs_basepath", "/usr/lib/openarena-server"},
+            {"fs_homepath", home}, {"com_legacyprotocol", "71"},
+            {"com_protocol", "71"}, {"dedicated", "2"}, {"net_ip", "127.0.0.1"},
+            {"net_enabled", "1"}, {"net_port", std::to_string(port_)},
+            {"sv_master1", "127.0.0.1:" + std::to_string(master)}, {"sv_master2", ""},
+            {"sv_master3", ""}, {"rconpassword", password_}, {"sv_hostname", name},
+            {"sv_maxclients", "12"}};
+        for (const auto& [setting, value] : settings) {
+            line += std::string(" +set ") + setting + " \"" + value + "\"";
+        }
+        line += " +map " + map;
+        for (const char* bot : {"Angelyss", "Jenna"}) {
+            if (bots-- > 0) {
+                line += std::string(" +addbot ") + bot;
+            }
+        }
+        line += " +heartbeat";  // at once rather than at the next interval
+
+        // No terminal for the server's console; what it prints (to its error output, which Wine
+        // leaves as the test's own) joins the test's output.
+        SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+        HANDLE nothing = ::CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
+                                       OPEN_EXISTING, 0, nullptr);
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = startup.hStdOutput = startup.hStdError = nothing;
+        PROCESS_INFORMATION process{};
+        std::wstring commandLine = win32::WideFromUtf8(line);
+        started_ = ::CreateProcessW(kProgram, commandLine.data(), nullptr, nullptr, TRUE, 0,
+                                    nullptr, folder.wstring().c_str(), &startup, &process);
+        for (HANDLE handle : {process.hProcess, process.hThread, nothing}) {
+            if (handle != nullptr && handle != INVALID_HANDLE_VALUE) {
+                ::CloseHandle(handle);
+            }
+        }
+    }
+    ~HostDedicatedServer() {
+        // Asked until it answers (it may not be up yet), then told to quit until it no longer does.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        bool seen = false;
+        while (started_ && std::chrono::steady_clock::now() < deadline) {
+            answered_ = false;
+            Send("getinfo probe");
+            test_support::PumpUntil(
+                [&] {
+                    prober_.Serve();
+                    return answered_;
+                },
+                std::chrono::milliseconds(500));
+            if (!answered_ && seen) {
+                return;
+            }
+            seen = seen || answered_;
+            if (answered_) {
+                Send("rcon " + password_ + " quit");
+            }
+        }
+        ADD_FAILURE() << "the server on port " << port_ << " did not end";
+    }
+    HostDedicatedServer(const HostDedicatedServer&) = delete;
+    HostDedicatedServer& operator=(const HostDedicatedServer&) = delete;
+
+    bool Started() const { return started_; }
+    std::uint16_t Port() const { return port_; }
+
+private:
+    static std::string UnixPath(const std::filesystem::path& path) {
+        using ToUnix = char*(CDECL*)(const wchar_t*);
+        const auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+            ::GetProcAddress(::GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+        char* unix = toUnix != nullptr ? toUnix(path.wstring().c_str()) : nullptr;
+        std::string result = unix != nullptr ? unix : "";
+        ::HeapFree(::GetProcessHeap(), 0, unix);
+        return result;
+    }
+    void Send(const std::string& command) {
+        prober_.SendTo("\xFF\xFF\xFF\xFF" + command, test_support::LoopbackAddress(), port_);
+    }
+
+    std::uint16_t port_;
+    std::string password_;
+    bool started_ = false;
+    bool answered_ = false;
+    LoopbackPeer prober_;
+};
+
+// The game and its data are the host's: they are found on drive Z: under the host's wine64 (the
+// 64-bit suites), not within the WoW64 root, where the 32-bit suites run and this test skips.
+TEST_F(NativeServerListTest, ListsRealServersAndLaunchesTheChosenOne) {
+    if (::GetFileAttributesW(HostDedicatedServer::kProgram) == INVALID_FILE_ATTRIBUTES ||
+        ::GetFileAttributesW(HostDedicatedServer::kGameData) == INVALID_FILE_ATTRIBUTES) {
+        GTEST_SKIP() << "no ioquake3-server and openarena-server of the host on drive Z:";
+    }
+    master_ = std::make_unique<test_support::MasterStandIn>();
+    test_support::MasterStandIn& master = *master_;
+    TempFolder serverFolder;
+    std::vector<std::unique_ptr<HostDedicatedServer>> servers;
+    for (const auto& [name, map, bots] : {std::tuple{"^2Green ^7Room", "oa_dm1", 0},
+                                          std::tuple{"Bot Yard", "oa_dm4", 2},
+                                          std::tuple{"Third Place", "oa_ctf2", 0}}) {
+        servers.push_back(std::make_unique<HostDedicatedServer>(serverFolder.path(), name, map,
+                                                                bots, master.Port()));
+        ASSERT_TRUE(servers.back()->Started()) << ::GetLastError();
+    }
+    ASSERT_TRUE(Pump([&] { return master.Known() == 3; }, std::chrono::seconds(60)))
+        << master.Known() << " of 3 servers reported to the master";
+
+    // The game is the stand-in that records its command line.
+    const std::filesystem::path game = folder_.path() / "quake3.exe";
+    std::filesystem::copy_file(
+        std::filesystem::path(ExecutablePath()).parent_path() / "win32_recording_program.exe",
+        game);
+    Create("[TeamSpeak]\r\nAutojoin=0\r\n[Quake3]\r\nQ3Executable=" + game.string() +
+           "\r\n[Masters]\r\n1=127.0.0.1:" + std::to_string(master.Port()) + " 71\r\n");
+    ServerListWindow& list = OpenList(true);
+    EXPECT_EQ(WindowText(list.Control(ServerListWindow::kProgress)), L"3 of 3 servers answered");
+    const auto names = Column(list, ServerColumn::Name);
+    const auto maps = Column(list, ServerColumn::Map);
+    const auto players = Column(list, ServerColumn::Players);
+    std::map<std::wstring, std::wstring> shown;  // name: map and players
+    for (std::size_t row = 0; row < names.size(); ++row) {
+        shown[names[row]] = maps[row] + L" " + players[row];
+    }
+    EXPECT_EQ(shown, (std::map<std::wstring, std::wstring>{{L"Green Room", L"oa_dm1 0+0/12"},
+                                                          {L"Bot Yard", L"oa_dm4 0+2/12"},
+                                                          {L"Third Place", L"oa_ctf2 0+0/12"}}));
+
+    const auto botYard = std::find(names.begin(), names.end(), L"Bot Yard");
+    ASSERT_NE(botYard, names.end());
+    Select(list, static_cast<int>(botYard - names.begin()));
+    Key(list.Control(ServerListWindow::kServers), VK_RETURN);
+    EXPECT_EQ(Text(kIdEdQ3Server), L"127.0.0.1");
+    EXPECT_EQ(Text(kIdEdQ3Port), std::to_wstring(servers[1]->Port()));
+    Click(kIdBtnLaunchQ3);
+    // The stand-in renames its record into place once it is whole; it cannot be opened while the
+    // rename still holds it.
+    const std::filesystem::path record = game.wstring() + L".record";
+    std::string bytes;
+    ASSERT_TRUE(Pump([&] { return !(bytes = test_support::ReadFile(record)).empty(); }));
+    std::wstring commandLine(bytes.size() / sizeof(wchar_t), L'\0');
+    std::memcpy(commandLine.data(), bytes.data(), commandLine.size() * sizeof(wchar_t));
+    EXPECT_NE(commandLine.find(L" +connect 127.0.0.1:" + std::to_wstring(servers[1]->Port())),
+              std::wstring::npos)
+        << win32::Utf8FromWide(commandLine);
 }
 
 }  // namespace
