@@ -291,9 +291,10 @@ TEST_F(Win32MainWindow, TheGamePathFromTheDialogStartsTheGameWithTheTypedFields)
     Click(kIdBtnLaunchQ3);
     EXPECT_EQ(form_->StatusPanelText(0), L"Q3 Mods started");
     const fs::path record = game.wstring() + L".record";
-    // The stand-in renames its record into place once it is whole.
-    ASSERT_TRUE(PumpUntil([&] { return fs::exists(record); }));
-    const std::string bytes = ReadFile(record);
+    // The stand-in renames its record into place once it is whole; it cannot be read while the
+    // rename still holds it.
+    std::string bytes;
+    ASSERT_TRUE(PumpUntil([&] { return !(bytes = ReadFile(record)).empty(); }));
     std::wstring commandLine(bytes.size() / sizeof(wchar_t), L'\0');
     std::memcpy(commandLine.data(), bytes.data(), commandLine.size() * sizeof(wchar_t));
     commandLine = commandLine.substr(0, commandLine.find(L'\n'));

@@ -1,0 +1,1 @@
+// Nothing of its own: the Windows suites' precompiled headers are made with this file.
