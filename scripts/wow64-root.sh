@@ -19,7 +19,8 @@
 # Within run, WINEPREFIX is the root's own prefix (/wineprefix in the root) unless COMMAND sets
 # another path in the root. Where the root cannot be had (not root, no archive, no WoW64 Wine in
 # Debian unstable), one line says why, COMMAND is not run and the exit status is 77.
-# KESTRUNE_WOW64_MIRROR names another Debian archive.
+# The root comes from the Debian archive this machine's apt sources name for its own release, or
+# the one KESTRUNE_WOW64_MIRROR names.
 
 # The root's programs, run in the current folder (which the root holds at the same path). First,
 # so that a test started through it pays for no more than chroot.
@@ -39,7 +40,6 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 WOW64_ROOT=${KESTRUNE_WOW64_ROOT_DIR:-/var/cache/kestrune/wow64-root}
 WOW64_UNAVAILABLE=77
-MIRROR=${KESTRUNE_WOW64_MIRROR:-http://deb.debian.org/debian}
 LOG=$ROOT/build/wow64-root.log
 # Written once the root holds all it needs; what it says is the recipe below.
 READY_MARK=$WOW64_ROOT/.kestrune-wow64-ready
@@ -102,11 +102,39 @@ in_mount_namespace() {  # ARGS...
 }
 
 # --- Making the root -------------------------------------------------------------------------
+# The first archive that apt's sources list for this machine's own release (not its -security or
+# -updates suites), in either of their formats; empty where none is listed.
+host_archive() {
+    local codename
+    codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+    [ -n "$codename" ] || return 0
+    {
+        # One-line format: deb [options] URI SUITE COMPONENT...
+        cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null |
+            sed -E 's/^[[:space:]]*deb[[:space:]]+(\[[^]]*\][[:space:]]+)?([^[:space:]]+)[[:space:]]+([^[:space:]]+).*/\3 \2/;t;d'
+        # deb822 format: paragraphs with Types, URIs and Suites fields.
+        awk 'function flush() { if (types ~ /(^| )deb( |$)/ && enabled != "no") {
+                                  n = split(suites, s, " ")
+                                  for (i = 1; i <= n; i++) print s[i], uris }
+                              types = uris = suites = enabled = "" }
+             /^[[:space:]]*$/ { flush(); next }
+             /^Types:/   { sub(/^Types:[[:space:]]*/, "");   types = $0 }
+             /^URIs:/    { sub(/^URIs:[[:space:]]*/, "");    uris = $1 }
+             /^Suites:/  { sub(/^Suites:[[:space:]]*/, "");  suites = $0 }
+             /^Enabled:/ { sub(/^Enabled:[[:space:]]*/, ""); enabled = $0 }
+             END { flush() }' /etc/apt/sources.list.d/*.sources 2>/dev/null
+    } | awk -v codename="$codename" '$1 == codename { print $2; exit }'
+}
+
+MIRROR=${KESTRUNE_WOW64_MIRROR:-$(host_archive)}
+
 # Makes the root the first time, then brings it up to the recipe. A root whose making was cut
 # short is made again; one whose installing was, is installed again.
 make_root() {
     mkdir -p "$ROOT/build" "$(dirname "$WOW64_ROOT")"
     if [ ! -d "$WOW64_ROOT" ]; then
+        [ -n "$MIRROR" ] ||
+            unavailable "no Debian archive in this machine's apt sources (set KESTRUNE_WOW64_MIRROR)"
         ensure_packages debootstrap
         local new=$WOW64_ROOT.new
         remove_tree "$new"
