@@ -223,8 +223,9 @@ if part serverlist; then
 # 5 to 150 ms each) for every run; it ends when its standard input closes.
 say "server list refresh: $RUNS runs"
 mkfifo "$WORK/world.in"
-"$BIN/bench_server_world" 2000 <"$WORK/world.in" >"$WORK/world.txt" &
-PIDS+=($!)
+"$BIN/bench_server_world" 2000 <"$WORK/world.in" >"$WORK/world.txt" 2>"$WORK/world.err" &
+WORLD_PID=$!
+PIDS+=($WORLD_PID)
 exec {WORLD_IN}>"$WORK/world.in"
 for _ in $(seq 100); do [ "$(wc -l <"$WORK/world.txt")" -gt 2000 ] && break; sleep 0.1; done
 WORLD_MASTER=$(head -1 "$WORK/world.txt")
@@ -241,6 +242,7 @@ for run in $(seq "$RUNS"); do
         >>"$WORK/values/qstat_answered" || true
 done
 exec {WORLD_IN}>&-
+wait "$WORLD_PID" 2>/dev/null || true
 fi
 
 if part burst; then
@@ -631,6 +633,9 @@ if part serverlist; then
     echo "Server list: the window's query driver, model and table view (offscreen) refreshing a"
     echo "world of 2,000 loopback servers and a master in one process; baseline: quakestat -q3m on"
     echo "the same world with the same retries (3 datagrams, 0.5 s apart), its own pace otherwise."
+    echo "Each responder's delay runs from the question's arrival as the kernel stamped it; how"
+    echo "late the world's own replies left, over every run of both sides:"
+    echo "  $(cat "$WORK/world.err" 2>/dev/null)"
 fi
 echo "Start-up is from the program's start to its window's first paint, seen from the X server."
 if part windows; then

@@ -2,7 +2,9 @@
 // that lists every responder, and COUNT responders, each on a port of its own. Every fifth one
 // never answers; each of the others answers "getinfo" and "getstatus" after a delay of its own
 // between 5 and 150 ms. Prints the master's port, then one line per responder: "port delay_ms"
-// (-1: silent), and serves until its standard input closes.
+// (-1: silent), and serves until its standard input closes. Each delay runs from the request's
+// arrival as the kernel stamped it, so that the world's own work does not lengthen it; when it
+// ends, the world says on standard error how late its replies left.
 //
 // Usage: bench_server_world [COUNT]
 
@@ -12,8 +14,10 @@
 #include <sys/epoll.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -50,6 +54,8 @@ int BoundSocket(std::uint16_t& port) {
         std::perror("bind");
         std::exit(1);
     }
+    const int on = 1;
+    setsockopt(fd, SOL_SOCKET, SO_TIMESTAMPNS, &on, sizeof on);
     const int size = 4 << 20;
     setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
     setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &size, sizeof size);
@@ -76,6 +82,24 @@ std::string StatusAnswer(const Responder& responder) {
         answer += "3 40 \"Player" + std::to_string(i) + "\"\n";
     }
     return answer;
+}
+
+// The steady clock's time of a datagram the kernel stamped on the real-time clock.
+Clock::time_point ArrivalOf(const msghdr& message) {
+    const Clock::time_point now = Clock::now();
+    for (const cmsghdr* header = CMSG_FIRSTHDR(&message); header != nullptr;
+         header = CMSG_NXTHDR(const_cast<msghdr*>(&message), const_cast<cmsghdr*>(header))) {
+        if (header->cmsg_level == SOL_SOCKET && header->cmsg_type == SCM_TIMESTAMPNS) {
+            timespec stamp{};
+            timespec real{};
+            std::memcpy(&stamp, CMSG_DATA(header), sizeof stamp);
+            clock_gettime(CLOCK_REALTIME, &real);
+            const auto age = std::chrono::seconds(real.tv_sec - stamp.tv_sec) +
+                             std::chrono::nanoseconds(real.tv_nsec - stamp.tv_nsec);
+            return now - std::chrono::duration_cast<Clock::duration>(age);
+        }
+    }
+    return now;
 }
 
 }  // namespace
@@ -111,6 +135,10 @@ int main(int argc, char* argv[]) {
     std::fflush(stdout);
 
     std::priority_queue<Reply, std::vector<Reply>, std::greater<>> replies;
+    // How late the replies left: the world's own error, which no ping can beat.
+    long sentCount = 0;
+    long lateCount = 0;
+    Clock::duration latest{};
     std::vector<char> buffer(65536);
     std::vector<epoll_event> events(256);
     for (;;) {
@@ -130,6 +158,9 @@ int main(int argc, char* argv[]) {
             const std::uint64_t tag = events[static_cast<std::size_t>(e)].data.u64;
             if (tag == ~std::uint64_t{0} - 1) {
                 if (read(STDIN_FILENO, buffer.data(), buffer.size()) <= 0) {
+                    std::fprintf(stderr, "world: %ld replies, the latest %.2f ms after its time, %ld later than 1 ms\n",
+                                 sentCount, std::chrono::duration<double, std::milli>(latest).count(),
+                                 lateCount);
                     return 0;
                 }
                 continue;
@@ -138,12 +169,20 @@ int main(int argc, char* argv[]) {
             const int fd = isMaster ? master : responders[tag].fd;
             for (;;) {
                 sockaddr_in from{};
-                socklen_t length = sizeof from;
-                const ssize_t got = recvfrom(fd, buffer.data(), buffer.size(), 0,
-                                             reinterpret_cast<sockaddr*>(&from), &length);
+                iovec data{buffer.data(), buffer.size()};
+                alignas(cmsghdr) char control[CMSG_SPACE(sizeof(timespec))];
+                msghdr message{};
+                message.msg_name = &from;
+                message.msg_namelen = sizeof from;
+                message.msg_iov = &data;
+                message.msg_iovlen = 1;
+                message.msg_control = control;
+                message.msg_controllen = sizeof control;
+                const ssize_t got = recvmsg(fd, &message, 0);
                 if (got < 0) {
                     break;
                 }
+                const socklen_t length = message.msg_namelen;
                 const std::string_view datagram(buffer.data(), static_cast<std::size_t>(got));
                 if (isMaster) {
                     if (!datagram.starts_with("\xFF\xFF\xFF\xFFgetservers ")) {
@@ -182,13 +221,17 @@ int main(int argc, char* argv[]) {
                 } else {
                     continue;
                 }
-                replies.push(Reply{Clock::now() + std::chrono::milliseconds(responder.delayMs),
+                replies.push(Reply{ArrivalOf(message) + std::chrono::milliseconds(responder.delayMs),
                                    fd, from, std::move(answer)});
             }
         }
         const auto now = Clock::now();
         while (!replies.empty() && replies.top().due <= now) {
             const Reply& reply = replies.top();
+            const Clock::duration late = Clock::now() - reply.due;
+            latest = std::max(latest, late);
+            lateCount += late > std::chrono::milliseconds(1) ? 1 : 0;
+            ++sentCount;
             sendto(reply.fd, reply.datagram.data(), reply.datagram.size(), 0,
                    reinterpret_cast<const sockaddr*>(&reply.to), sizeof reply.to);
             replies.pop();

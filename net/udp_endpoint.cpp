@@ -286,6 +286,7 @@ void TUDPEndpoint::ReceiveDatagram() {
     }
     receivedLength_ = static_cast<std::int32_t>(result.count);
     lastDatagramCut_ = result.truncated;
+    lastArrival_ = result.arrival;
     if (!onDataReceived_) {
         return;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
@@ -85,6 +86,8 @@ public:
     void ReadBuffer(std::span<char> buff, std::int32_t& length) const;
     // Whether the system cut the last datagram read to the receive buffer (it was longer).
     bool LastDatagramCut() const { return lastDatagramCut_; }
+    // When the last datagram read reached this machine (UdpReceiveResult::arrival).
+    std::chrono::steady_clock::time_point LastArrival() const { return lastArrival_; }
 
     // Properties
     const std::string& RemoteHost() const { return remoteHost_; }
@@ -140,6 +143,7 @@ private:
     std::vector<char> receiveBuffer_ = std::vector<char>(kReceiveBufferSize);
     std::int32_t receivedLength_ = 0;
     bool lastDatagramCut_ = false;
+    std::chrono::steady_clock::time_point lastArrival_;
     std::string remoteHost_;
     std::int32_t remotePort_ = 0;
     std::int32_t localPort_ = 0;

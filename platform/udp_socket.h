@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -47,6 +48,10 @@ struct UdpReceiveResult {
     // The sender, filled only when count >= 0; the port in host order.
     IpAddress fromAddress;
     std::uint16_t fromPort = 0;
+    // When the datagram reached this machine, on the steady clock, filled only when count >= 0:
+    // the system's own stamp where it gives one (Linux), else the time of the read. A round trip
+    // taken from it leaves out however long the datagram waited for the program to read it.
+    std::chrono::steady_clock::time_point arrival;
     // Instead of a datagram (count is then -1): the system's word that a datagram sent from this
     // socket found nothing listening at its destination (an ICMP port unreachable), and where that
     // datagram went.

@@ -102,8 +102,10 @@ std::optional<QueryScheduler::Answer> QueryScheduler::Received(const ServerAddre
             server.state = State::Answered;
             ++answered_;
             ++settled_;
-            return Answer{place->second, std::move(*info),
-                          std::chrono::duration_cast<Duration>(now - server.sentAt[attempt])};
+            // The arrival is the system's stamp, the send the tick's time: never below zero.
+            const Duration ping = std::max(
+                Duration::zero(), std::chrono::duration_cast<Duration>(now - server.sentAt[attempt]));
+            return Answer{place->second, std::move(*info), ping};
         }
     }
     return std::nullopt;

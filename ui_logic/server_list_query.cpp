@@ -37,8 +37,9 @@ ServerListQuery::ServerListQuery(std::unique_ptr<DatagramLink> link, const Timer
                                  ShowException show)
     : link_(std::move(link)), show_(std::move(show)) {
     link_->SetOnReceived([this](const std::string& fromIP, std::int32_t port,
-                                std::string_view datagram, bool cut) {
-        RunGuarded([&] { Receive(fromIP, port, datagram, cut); }, show_);
+                                std::string_view datagram, bool cut,
+                                QueryScheduler::TimePoint arrived) {
+        RunGuarded([&] { Receive(fromIP, port, datagram, cut, arrived); }, show_);
     });
     tick_ = makeTimer(kTickInterval, [this] { RunGuarded([this] { Tick(); }, show_); });
     batch_ = makeTimer(kBatchInterval, [this] { RunGuarded([this] { Flush(); }, show_); });
@@ -188,8 +189,8 @@ void ServerListQuery::AskStatus(const ServerAddress& server) {
 }
 
 void ServerListQuery::Receive(const std::string& fromIP, std::int32_t port,
-                              std::string_view datagram, bool cut) {
-    const auto now = QueryScheduler::Clock::now();
+                              std::string_view datagram, bool cut,
+                              QueryScheduler::TimePoint arrived) {
     const auto from = ParseNumericHost(fromIP, static_cast<std::uint16_t>(port));
     if (!from || datagram.empty()) {
         return;
@@ -207,7 +208,9 @@ void ServerListQuery::Receive(const std::string& fromIP, std::int32_t port,
         return;
     }
     const bool wasSettled = refresh_->Settled();
-    if (auto answer = refresh_->Received(*from, datagram, now)) {
+    // Timed by its arrival, not by when this thread got to it: a ping leaves out the time the
+    // answer waited while the window drew rows.
+    if (auto answer = refresh_->Received(*from, datagram, arrived)) {
         const auto pingMs = std::chrono::duration_cast<std::chrono::milliseconds>(
             answer->ping + std::chrono::microseconds(500));
         pending_.push_back(MakeServerRow(refresh_->Server(answer->server), answer->info,

@@ -23,9 +23,11 @@ namespace kestrune {
 // TUDPEndpoint through EndpointLink (below).
 class DatagramLink {
 public:
-    // A datagram from fromIP:port; cut when the system gave only its beginning.
+    // A datagram from fromIP:port that reached this machine at arrived; cut when the system gave
+    // only its beginning.
     using Received = std::function<void(const std::string& fromIP, std::int32_t port,
-                                        std::string_view datagram, bool cut)>;
+                                        std::string_view datagram, bool cut,
+                                        QueryScheduler::TimePoint arrived)>;
 
     virtual ~DatagramLink() = default;
     virtual void SetOnReceived(Received received) = 0;
@@ -103,7 +105,7 @@ private:
     void Tick();
     void Flush();
     void Receive(const std::string& fromIP, std::int32_t port, std::string_view datagram,
-                 bool cut);
+                 bool cut, QueryScheduler::TimePoint arrived);
     void Send(const ServerAddress& to, std::string_view datagram);
     void Finish();
     void Log(const std::string& line);
@@ -146,7 +148,7 @@ public:
                 if (received_ && length >= 0) {
                     received_(fromIP, port,
                               std::string_view(buffer_.data(), static_cast<std::size_t>(length)),
-                              udp_->LastDatagramCut());
+                              udp_->LastDatagramCut(), udp_->LastArrival());
                 }
             });
     }

@@ -10,7 +10,9 @@
 
 #include <array>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <ctime>
 #include <utility>
 
 #include "platform/socket_address.h"
@@ -66,6 +68,22 @@ std::optional<UdpDestination> TakePortUnreachable(int fd) {
     return std::nullopt;
 }
 
+// The steady clock's time of a datagram that the system stamped (SO_TIMESTAMPNS, on the real-time
+// clock) at stamp: now, less the stamp's age. A stamp that the real-time clock's being set has
+// made look older than a minute, or newer than now, gives now.
+std::chrono::steady_clock::time_point ArrivalOf(const timespec& stamp) {
+    using namespace std::chrono;
+    const auto steadyNow = steady_clock::now();
+    timespec realNow{};
+    ::clock_gettime(CLOCK_REALTIME, &realNow);
+    const nanoseconds age = seconds(realNow.tv_sec - stamp.tv_sec) +
+                            nanoseconds(realNow.tv_nsec - stamp.tv_nsec);
+    if (age < nanoseconds::zero() || age > minutes(1)) {
+        return steadyNow;
+    }
+    return steadyNow - duration_cast<steady_clock::duration>(age);
+}
+
 }  // namespace
 
 UdpSocket::~UdpSocket() {
@@ -101,6 +119,8 @@ UdpSocket UdpSocket::Make(int& error) {
         // IPV6_RECVERR for IPv6 destinations, IP_RECVERR for IPv4-mapped ones.
         ::setsockopt(fd, SOL_IPV6, IPV6_RECVERR, &on, sizeof on);
         ::setsockopt(fd, SOL_IP, IP_RECVERR, &on, sizeof on);
+        // Each datagram stamped as it comes in; without, it is timed when read.
+        ::setsockopt(fd, SOL_SOCKET, SO_TIMESTAMPNS, &on, sizeof on);
         error = 0;
         return UdpSocket(fd, true);
     }
@@ -113,6 +133,7 @@ UdpSocket UdpSocket::Make(int& error) {
     error = fd < 0 ? errno : 0;
     if (fd >= 0) {
         ::setsockopt(fd, SOL_IP, IP_RECVERR, &on, sizeof on);
+        ::setsockopt(fd, SOL_SOCKET, SO_TIMESTAMPNS, &on, sizeof on);
     }
     return UdpSocket(fd, false);
 }
@@ -157,10 +178,17 @@ int UdpSocket::SendTo(std::span<const char> data, const IpAddress& address, std:
 UdpReceiveResult UdpSocket::ReceiveFrom(std::span<char> buffer) {
     UdpReceiveResult result;
     sockaddr_storage from{};
-    socklen_t fromLength = sizeof from;
+    iovec data{buffer.data(), buffer.size()};
+    alignas(cmsghdr) std::array<char, CMSG_SPACE(sizeof(timespec))> control;
+    msghdr message{};
+    message.msg_name = &from;
+    message.msg_namelen = sizeof from;
+    message.msg_iov = &data;
+    message.msg_iovlen = 1;
+    message.msg_control = control.data();
+    message.msg_controllen = control.size();
     // MSG_TRUNC makes the call give the datagram's real length, so a cut datagram is known.
-    const ssize_t length = ::recvfrom(fd_, buffer.data(), buffer.size(), MSG_TRUNC,
-                                      reinterpret_cast<sockaddr*>(&from), &fromLength);
+    const ssize_t length = ::recvmsg(fd_, &message, MSG_TRUNC);
     if (length < 0) {
         // A closed port's report fails the read once (ECONNREFUSED), then waits on the error
         // queue until taken; a datagram waiting behind it is read at the next readiness.
@@ -171,7 +199,16 @@ UdpReceiveResult UdpSocket::ReceiveFrom(std::span<char> buffer) {
     const auto size = static_cast<std::size_t>(length);
     result.truncated = size > buffer.size();
     result.count = static_cast<std::ptrdiff_t>(result.truncated ? buffer.size() : size);
-    ReadSocketAddress(from, fromLength, result.fromAddress, result.fromPort);
+    ReadSocketAddress(from, message.msg_namelen, result.fromAddress, result.fromPort);
+    result.arrival = std::chrono::steady_clock::now();
+    for (cmsghdr* header = CMSG_FIRSTHDR(&message); header != nullptr;
+         header = CMSG_NXTHDR(&message, header)) {
+        if (header->cmsg_level == SOL_SOCKET && header->cmsg_type == SCM_TIMESTAMPNS) {
+            timespec stamp{};
+            std::memcpy(&stamp, CMSG_DATA(header), sizeof stamp);
+            result.arrival = ArrivalOf(stamp);
+        }
+    }
     return result;
 }
 

@@ -5,6 +5,7 @@
 #include <ws2tcpip.h>
 
 #include <array>
+#include <chrono>
 #include <cstring>
 #include <utility>
 
@@ -147,6 +148,7 @@ UdpReceiveResult UdpSocket::ReceiveFrom(std::span<char> buffer) {
         result.count = length;
     }
     ReadSocketAddress(from, fromLength, result.fromAddress, result.fromPort);
+    result.arrival = std::chrono::steady_clock::now();
     return result;
 }
 

@@ -437,6 +437,23 @@ TEST(UdpEndpointReceiving, EachDatagramIsReportedInOrderWithItsSender) {
     EXPECT_EQ(again.substr(0, static_cast<std::size_t>(length)), "second");
 }
 
+TEST(UdpEndpointReceiving, ADatagramIsTimedWhenItArrivedNotWhenItWasRead) {
+    LoopbackPeer peer;
+    ListeningEndpoint local;
+    std::chrono::steady_clock::time_point arrival;
+    local.endpoint.SetOnDataReceived([&](TUDPEndpoint& sender, std::int32_t, const std::string&,
+                                         std::int32_t) { arrival = sender.LastArrival(); });
+    const auto sent = std::chrono::steady_clock::now();
+    peer.SendTo(local.Port(), "answer");
+    // The program is busy elsewhere for a while before it reads.
+    std::this_thread::sleep_for(50ms);
+    const auto busyUntil = std::chrono::steady_clock::now();
+    ASSERT_TRUE(WaitFor([&] { return arrival != std::chrono::steady_clock::time_point{}; }));
+
+    EXPECT_GE(arrival, sent);
+    EXPECT_LT(arrival, busyUntil);
+}
+
 TEST(UdpEndpointReceiving, EveryDatagramArrivesWholeUpToTheLargest) {
     LoopbackPeer peer;
     ListeningEndpoint local;

@@ -1,5 +1,5 @@
 // The server list's query on a recording link and timers run by hand: which addresses a refresh
-// asks for each name it is given.
+// asks for each name it is given, and how an answer is timed.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -29,7 +29,7 @@ public:
     RecordingLink(std::map<std::string, std::vector<IpAddress>> names,
                   std::vector<std::string>& sent)
         : names_(std::move(names)), sent_(sent) {}
-    void SetOnReceived(Received) override {}
+    void SetOnReceived(Received received) override { received_ = std::move(received); }
     std::vector<IpAddress> LookUp(const std::string& host) override {
         const auto found = names_.find(host);
         if (found == names_.end()) {
@@ -42,11 +42,20 @@ public:
         const std::string_view question =
             datagram.substr(4).starts_with("getservers") ? "getservers" : "getinfo";
         sent_.push_back(host + " " + std::to_string(port) + " " + std::string(question));
+        lastDatagram_ = datagram;
     }
+    // Hands the query a datagram from host:port, as the socket would.
+    void Deliver(const std::string& host, std::int32_t port, std::string_view datagram,
+                 QueryScheduler::TimePoint arrived) {
+        received_(host, port, datagram, false, arrived);
+    }
+    const std::string& LastDatagram() const { return lastDatagram_; }
 
 private:
     std::map<std::string, std::vector<IpAddress>> names_;
     std::vector<std::string>& sent_;
+    Received received_;
+    std::string lastDatagram_;
 };
 
 class IdleTimer final : public RepeatingTimer {
@@ -54,6 +63,15 @@ public:
     void Start() override {}
     void Stop() override {}
 };
+
+TimerMaker IdleTimers(std::map<std::chrono::milliseconds, std::function<void()>>* timeouts = nullptr) {
+    return [timeouts](std::chrono::milliseconds interval, std::function<void()> timeout) {
+        if (timeouts != nullptr) {
+            (*timeouts)[interval] = std::move(timeout);
+        }
+        return std::make_unique<IdleTimer>();
+    };
+}
 
 struct LookUpCase {
     const char* host;
@@ -80,12 +98,8 @@ TEST(ServerListQueryTest, AsksAMasterOnEachFamilyAndAServerOnItsFirstAddressIpv4
     for (const LookUpCase& test : cases) {
         std::vector<std::string> sent;
         std::vector<std::string> logged;
-        ServerListQuery query(
-            std::make_unique<RecordingLink>(names, sent),
-            [](std::chrono::milliseconds, std::function<void()>) {
-                return std::make_unique<IdleTimer>();
-            },
-            [](std::string_view message) { ADD_FAILURE() << message; });
+        ServerListQuery query(std::make_unique<RecordingLink>(names, sent), IdleTimers(),
+                              [](std::string_view message) { ADD_FAILURE() << message; });
         query.SetOnLog([&](const std::string& line) { logged.push_back(line); });
 
         query.RefreshFromMasters({MasterEntry{test.host, 27950, 68}});
@@ -98,6 +112,32 @@ TEST(ServerListQueryTest, AsksAMasterOnEachFamilyAndAServerOnItsFirstAddressIpv4
             EXPECT_EQ(logged.front(), "Server list: unknown.example not found (Host not found)");
         }
     }
+}
+
+TEST(ServerListQueryTest, APingRunsToTheAnswersArrivalNotToWhenItWasRead) {
+    std::vector<std::string> sent;
+    std::map<std::chrono::milliseconds, std::function<void()>> timeouts;
+    auto owned = std::make_unique<RecordingLink>(std::map<std::string, std::vector<IpAddress>>{},
+                                                 sent);
+    RecordingLink& link = *owned;
+    ServerListQuery query(std::move(owned), IdleTimers(&timeouts),
+                          [](std::string_view message) { ADD_FAILURE() << message; });
+    std::vector<ServerRow> rows;
+    query.SetOnRows([&](std::vector<ServerRow> arrived) { rows = std::move(arrived); });
+
+    const auto asked = QueryScheduler::Clock::now();
+    query.RefreshServers({KeptServer{"192.0.2.5", 27960}});
+    ASSERT_EQ(sent, std::vector<std::string>{"192.0.2.5 27960 getinfo"});
+    const std::string nonce = link.LastDatagram().substr(std::string_view("\xFF\xFF\xFF\xFFgetinfo ").size());
+    // The answer came in 40 ms after the question; the window reads it much later.
+    link.Deliver("192.0.2.5", 27960,
+                 "\xFF\xFF\xFF\xFFinfoResponse\n\\challenge\\" + nonce + "\\hostname\\A\\mapname\\q3dm1",
+                 asked + std::chrono::milliseconds(40));
+    timeouts.at(ServerListQuery::kBatchInterval)();
+
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].name, "A");
+    EXPECT_NEAR(rows[0].pingMs, 40, 1);  // what the question took to go out, at most
 }
 
 }  // namespace
