@@ -37,10 +37,17 @@ port=$(perl -MSocket=:all -e '
 
 work=$(mktemp -d /tmp/kestrune-game-server.XXXXXX)
 marker="KESTRUNE_GAME_SERVER_TEST=$work"
-# Every program started here gets the marker in its environment, and so do the ones they start
-# (the game client the launcher starts): the marker finds them all, and nothing else.
+# With a game client, every program started here gets the marker in its environment, and so do
+# the ones they start (the client the launcher starts): the marker finds them all, and nothing
+# else. Without one only the server is ended: under Wine, the prefix's own services (started by
+# the test's program when none ran) would carry the marker too, and every later program in the
+# prefix would wait for them.
 started_here() {
-    grep -lsxzF "$marker" /proc/[0-9]*/environ | cut -d/ -f3 || true
+    if [ "$with_client" = 1 ]; then
+        grep -lsxzF "$marker" /proc/[0-9]*/environ | cut -d/ -f3 || true
+    elif kill -0 "${server_pid:-}" 2>/dev/null; then
+        echo "$server_pid"
+    fi
 }
 cleanup() {
     local pids pid
@@ -61,7 +68,7 @@ trap cleanup EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
-export "$marker"
+[ "$with_client" = 0 ] || export "$marker"
 # IPv6 is off on a dedicated server unless net_enabled has its bit (3: both families). Developer
 # messages name each client's address in the log.
 "$server" +set dedicated 1 +set developer 1 +set com_basegame baseoa +set fs_basepath "$data" \
