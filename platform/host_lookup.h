@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,5 +31,10 @@ std::uint32_t ParseDottedAddress(const std::string& text);
 // one comes first. On failure error is the resolver's error (or errno for a system failure) as a
 // positive number.
 HostLookupResult LookUpHost(const std::string& name);
+
+// The answer for a name that never reaches a name server (reserved_host_names.h): noSuchName for
+// an empty or invalid name, both loopback addresses for the loopback host; nothing for the rest.
+// A zero byte ends the name, as it would for any C caller.
+std::optional<HostLookupResult> ReservedHostLookup(const std::string& name, int noSuchName);
 
 }  // namespace kestrune

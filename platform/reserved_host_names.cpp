@@ -1,5 +1,8 @@
 #include "platform/reserved_host_names.h"
 
+#include "platform/host_lookup.h"
+
+#include <array>
 #include <cctype>
 #include <cstddef>
 
@@ -33,6 +36,27 @@ ReservedHostName ClassifyReservedHostName(std::string_view name) {
         return ReservedHostName::Loopback;
     }
     return ReservedHostName::None;
+}
+
+std::optional<HostLookupResult> ReservedHostLookup(const std::string& name, int noSuchName) {
+    const char* const zeroTerminated = name.c_str();
+    if (*zeroTerminated == '\0') {
+        return HostLookupResult{noSuchName, {}};
+    }
+    switch (ClassifyReservedHostName(zeroTerminated)) {
+        case ReservedHostName::Invalid:
+            return HostLookupResult{noSuchName, {}};
+        case ReservedHostName::Loopback: {
+            std::array<std::uint8_t, 16> loopback6{};
+            loopback6[15] = 1;
+            IpAddress loopback4;
+            loopback4.bytes = {127, 0, 0, 1};
+            return HostLookupResult{0, {loopback4, IpAddress::V6(loopback6)}};
+        }
+        case ReservedHostName::None:
+            break;
+    }
+    return std::nullopt;
 }
 
 }  // namespace kestrune

@@ -6,13 +6,11 @@
 #include <sys/socket.h>
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 
-#include "platform/reserved_host_names.h"
 #include "platform/socket_address.h"
 
 namespace kestrune {
@@ -28,21 +26,8 @@ std::uint32_t ParseDottedAddress(const std::string& text) {
 }
 
 HostLookupResult LookUpHost(const std::string& name) {
-    // A zero byte ends the name, as it would for any C caller.
-    const char* const zeroTerminated = name.c_str();
-    if (*zeroTerminated == '\0') {
-        return {kNoSuchName, {}};
-    }
-    switch (ClassifyReservedHostName(zeroTerminated)) {
-        case ReservedHostName::Invalid:
-            return {kNoSuchName, {}};
-        case ReservedHostName::Loopback: {
-            std::array<std::uint8_t, 16> loopback6{};
-            loopback6[15] = 1;
-            return {0, {IpAddress::V4(htonl(INADDR_LOOPBACK)), IpAddress::V6(loopback6)}};
-        }
-        case ReservedHostName::None:
-            break;
+    if (std::optional<HostLookupResult> reserved = ReservedHostLookup(name, kNoSuchName)) {
+        return *reserved;
     }
     addrinfo hints{};
     // Both families, in the order of the system's address selection (RFC 6724). No
@@ -51,7 +36,7 @@ HostLookupResult LookUpHost(const std::string& name) {
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_DGRAM;
     addrinfo* found = nullptr;
-    const int status = ::getaddrinfo(zeroTerminated, nullptr, &hints, &found);
+    const int status = ::getaddrinfo(name.c_str(), nullptr, &hints, &found);
     if (status != 0) {
         const int error = status == EAI_SYSTEM ? errno : std::abs(status);
         return {error != 0 ? error : EIO, {}};

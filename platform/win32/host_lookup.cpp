@@ -4,11 +4,9 @@
 #include <ws2tcpip.h>
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 #include <memory>
 
-#include "platform/reserved_host_names.h"
 #include "platform/socket_address.h"
 #include "platform/win32/winsock.h"
 
@@ -22,21 +20,8 @@ std::uint32_t ParseDottedAddress(const std::string& text) {
 }
 
 HostLookupResult LookUpHost(const std::string& name) {
-    // A zero byte ends the name, as it would for any C caller.
-    const char* const zeroTerminated = name.c_str();
-    if (*zeroTerminated == '\0') {
-        return {WSAHOST_NOT_FOUND, {}};
-    }
-    switch (ClassifyReservedHostName(zeroTerminated)) {
-        case ReservedHostName::Invalid:
-            return {WSAHOST_NOT_FOUND, {}};
-        case ReservedHostName::Loopback: {
-            std::array<std::uint8_t, 16> loopback6{};
-            loopback6[15] = 1;
-            return {0, {IpAddress::V4(htonl(INADDR_LOOPBACK)), IpAddress::V6(loopback6)}};
-        }
-        case ReservedHostName::None:
-            break;
+    if (std::optional<HostLookupResult> reserved = ReservedHostLookup(name, WSAHOST_NOT_FOUND)) {
+        return *reserved;
     }
     if (const int error = win32::StartWinsock(); error != 0) {
         return {error, {}};
@@ -47,7 +32,7 @@ HostLookupResult LookUpHost(const std::string& name) {
     hints.ai_socktype = SOCK_DGRAM;
     addrinfo* found = nullptr;
     // The name is ANSI text, as getaddrinfo takes it.
-    if (::getaddrinfo(zeroTerminated, nullptr, &hints, &found) != 0) {
+    if (::getaddrinfo(name.c_str(), nullptr, &hints, &found) != 0) {
         const int error = ::WSAGetLastError();
         return {error != 0 ? error : WSAHOST_NOT_FOUND, {}};
     }

@@ -21,82 +21,18 @@
 #include "platform/host_lookup.h"
 #include "platform/udp_socket.h"
 #include "platform/win32/winsock.h"
+#include "tests/support/loopback_endpoint.h"
 #include "tests/support/win32_messages.h"
 
 namespace kestrune {
 namespace {
 
 using namespace std::chrono_literals;
+using test_support::HasIpv6Loopback;
+using test_support::kLoopback;
+using test_support::ListeningEndpoint;
+using test_support::LoopbackPeer;
 using test_support::PumpUntil;
-
-const IpAddress kLoopback = IpAddress::V4(0x0100007Fu);  // 127.0.0.1
-
-const IpAddress kLoopback6 = *ParseIpAddress("::1");
-
-// A peer on a loopback address of either family (an IPv4-mapped one sends as its IPv4 address).
-class LoopbackPeer {
-public:
-    explicit LoopbackPeer(const char* address = "127.0.0.1") : address_(*ParseIpAddress(address)) {
-        int error = 0;
-        socket_ = UdpSocket::Make(error);
-        bound_ = socket_.Bind(address_, 0) == 0;
-    }
-    bool Bound() const { return bound_; }
-    std::uint16_t Port() const { return socket_.LocalPort(); }
-    // Sends to port on the loopback address of the peer's own family.
-    void SendTo(std::uint16_t port, const std::string& bytes) {
-        ASSERT_EQ(0, socket_.SendTo(bytes, address_.IsV6() ? kLoopback6 : kLoopback, port));
-    }
-    // The next datagram within the time, or nothing.
-    std::optional<std::string> Receive() {
-        std::array<char, 65536> buffer;
-        for (int attempt = 0; attempt < 300; ++attempt) {
-            const UdpReceiveResult result = socket_.ReceiveFrom(buffer);
-            if (result.count >= 0) {
-                return std::string(buffer.data(), static_cast<std::size_t>(result.count));
-            }
-            std::this_thread::sleep_for(10ms);
-        }
-        return std::nullopt;
-    }
-
-private:
-    IpAddress address_;
-    UdpSocket socket_;
-    bool bound_ = false;
-};
-
-bool HasIpv6Loopback() {
-    return LoopbackPeer("::1").Bound();
-}
-
-struct Received {
-    std::int32_t numberBytes;
-    std::string bytes;
-    std::string fromIP;
-    std::int32_t port;
-};
-
-struct ListeningEndpoint {
-    ListeningEndpoint() {
-        endpoint.SetRemotePort(0);
-        endpoint.SetLocalPort(0);
-        endpoint.SetReportLevel(1);
-        endpoint.SetOnDataReceived([this](TUDPEndpoint& sender, std::int32_t numberBytes,
-                                          const std::string& fromIP, std::int32_t port) {
-            std::string bytes(static_cast<std::size_t>(numberBytes) + 1, '\0');
-            std::int32_t length = -1;
-            sender.ReadBuffer(bytes, length);
-            bytes.resize(static_cast<std::size_t>(length));
-            received.push_back({numberBytes, bytes, fromIP, port});
-        });
-        endpoint.BindLocalPort();
-    }
-    std::uint16_t Port() const { return endpoint.BoundPort(); }
-
-    TUDPEndpoint endpoint;
-    std::vector<Received> received;
-};
 
 std::string ErrorOf(const std::function<void()>& action) {
     try {
@@ -204,36 +140,8 @@ TEST(Win32UdpEndpoint, AReadFailingWithConnectionResetReportsTheLatestDestinatio
 // An address holding a byte of 10 shows a fault in writing or reading senders that 127.0.0.1
 // alone would hide; an IPv4-mapped sender is named by its IPv4 address.
 TEST(Win32UdpEndpoint, EachFamilysPeerIsReachedAndNamedByItsOwnAddress) {
-    struct Case {
-        const char* peerAt;
-        const char* remoteHost;
-        const char* fromIP;
-    };
-    const Case cases[] = {
-        {"127.0.0.10", "127.0.0.10", "127.0.0.10"},
-        {"::ffff:127.0.0.10", "::ffff:127.0.0.10", "127.0.0.10"},
-        {"127.0.0.10", "[::ffff:127.0.0.10]", "127.0.0.10"},
-        {"::1", "::1", "::1"},
-        {"::1", "[::1]", "::1"},
-    };
-    const bool ipv6 = HasIpv6Loopback();
-    for (const Case& c : cases) {
-        if (!ipv6 && std::string(c.fromIP) == "::1") {
-            std::cout << "no IPv6 loopback here: " << c.remoteHost << " is not tried\n";
-            continue;
-        }
-        LoopbackPeer peer(c.peerAt);
-        ASSERT_TRUE(peer.Bound()) << c.peerAt;
-        ListeningEndpoint local;
-        local.endpoint.SetRemoteHost(c.remoteHost);
-        local.endpoint.SetRemotePort(peer.Port());
-        local.endpoint.SendBuffer(std::string("query"), 5);
-        EXPECT_EQ(peer.Receive(), "query") << c.remoteHost;
-        peer.SendTo(local.Port(), "answer");
-        ASSERT_TRUE(PumpUntil([&] { return local.received.size() == 1; })) << c.remoteHost;
-        EXPECT_EQ(local.received[0].fromIP, c.fromIP) << c.peerAt;
-        EXPECT_EQ(local.received[0].port, peer.Port());
-    }
+    test_support::ExpectEachFamilysPeerReachedAndNamed(
+        [](const std::function<bool()>& condition) { return PumpUntil(condition); });
 }
 
 TEST(Win32UdpEndpoint, NamesAndAddressesThatSendNothing) {
