@@ -27,7 +27,8 @@ struct Record {
     std::wstring folder;
 };
 
-// The record the stand-in leaves beside itself, waited for a bounded time.
+// The record the stand-in leaves beside itself, waited for a bounded time. A record found but not
+// read whole (under Wine, twice in whole runs, at once after it appeared) is read again.
 std::optional<Record> WaitForRecord(const fs::path& program) {
     const fs::path path = program.wstring() + L".record";
     for (int attempt = 0; attempt < 600; ++attempt) {
@@ -36,10 +37,9 @@ std::optional<Record> WaitForRecord(const fs::path& program) {
             std::wstring text(bytes.size() / sizeof(wchar_t), L'\0');
             std::memcpy(text.data(), bytes.data(), text.size() * sizeof(wchar_t));
             const size_t newline = text.find(L'\n');
-            if (newline == std::wstring::npos) {
-                return std::nullopt;
+            if (newline != std::wstring::npos) {
+                return Record{text.substr(0, newline), text.substr(newline + 1)};
             }
-            return Record{text.substr(0, newline), text.substr(newline + 1)};
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
