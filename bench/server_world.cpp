@@ -23,8 +23,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <queue>
-#include <string_view>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -158,8 +158,11 @@ int main(int argc, char* argv[]) {
             const std::uint64_t tag = events[static_cast<std::size_t>(e)].data.u64;
             if (tag == ~std::uint64_t{0} - 1) {
                 if (read(STDIN_FILENO, buffer.data(), buffer.size()) <= 0) {
-                    std::fprintf(stderr, "world: %ld replies, the latest %.2f ms after its time, %ld later than 1 ms\n",
-                                 sentCount, std::chrono::duration<double, std::milli>(latest).count(),
+                    std::fprintf(stderr,
+                                 "world: %ld replies, the latest %.2f ms after its time, %ld later "
+                                 "than 1 ms\n",
+                                 sentCount,
+                                 std::chrono::duration<double, std::milli>(latest).count(),
                                  lateCount);
                     return 0;
                 }
@@ -221,8 +224,9 @@ int main(int argc, char* argv[]) {
                 } else {
                     continue;
                 }
-                replies.push(Reply{ArrivalOf(message) + std::chrono::milliseconds(responder.delayMs),
-                                   fd, from, std::move(answer)});
+                replies.push(
+                    Reply{ArrivalOf(message) + std::chrono::milliseconds(responder.delayMs), fd,
+                          from, std::move(answer)});
             }
         }
         const auto now = Clock::now();

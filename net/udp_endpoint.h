@@ -87,7 +87,9 @@ public:
     // Whether the system cut the last datagram read to the receive buffer (it was longer).
     bool LastDatagramCut() const { return lastDatagramCut_; }
     // When the last datagram read reached this machine (UdpReceiveResult::arrival).
-    std::chrono::steady_clock::time_point LastArrival() const { return lastArrival_; }
+    std::chrono::steady_clock::time_point LastArrival() const {
+        return lastArrival_;
+    }
 
     // Properties
     const std::string& RemoteHost() const { return remoteHost_; }

@@ -103,8 +103,9 @@ std::optional<QueryScheduler::Answer> QueryScheduler::Received(const ServerAddre
             ++answered_;
             ++settled_;
             // The arrival is the system's stamp, the send the tick's time: never below zero.
-            const Duration ping = std::max(
-                Duration::zero(), std::chrono::duration_cast<Duration>(now - server.sentAt[attempt]));
+            const Duration ping =
+                std::max(Duration::zero(),
+                         std::chrono::duration_cast<Duration>(now - server.sentAt[attempt]));
             return Answer{place->second, std::move(*info), ping};
         }
     }

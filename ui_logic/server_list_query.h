@@ -25,9 +25,9 @@ class DatagramLink {
 public:
     // A datagram from fromIP:port that reached this machine at arrived; cut when the system gave
     // only its beginning.
-    using Received = std::function<void(const std::string& fromIP, std::int32_t port,
-                                        std::string_view datagram, bool cut,
-                                        QueryScheduler::TimePoint arrived)>;
+    using Received =
+        std::function<void(const std::string& fromIP, std::int32_t port, std::string_view datagram,
+                           bool cut, QueryScheduler::TimePoint arrived)>;
 
     virtual ~DatagramLink() = default;
     virtual void SetOnReceived(Received received) = 0;
@@ -104,8 +104,8 @@ private:
     void Start();
     void Tick();
     void Flush();
-    void Receive(const std::string& fromIP, std::int32_t port, std::string_view datagram,
-                 bool cut, QueryScheduler::TimePoint arrived);
+    void Receive(const std::string& fromIP, std::int32_t port, std::string_view datagram, bool cut,
+                 QueryScheduler::TimePoint arrived);
     void Send(const ServerAddress& to, std::string_view datagram);
     void Finish();
     void Log(const std::string& line);

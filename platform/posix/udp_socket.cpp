@@ -76,8 +76,8 @@ std::chrono::steady_clock::time_point ArrivalOf(const timespec& stamp) {
     const auto steadyNow = steady_clock::now();
     timespec realNow{};
     ::clock_gettime(CLOCK_REALTIME, &realNow);
-    const nanoseconds age = seconds(realNow.tv_sec - stamp.tv_sec) +
-                            nanoseconds(realNow.tv_nsec - stamp.tv_nsec);
+    const nanoseconds age =
+        seconds(realNow.tv_sec - stamp.tv_sec) + nanoseconds(realNow.tv_nsec - stamp.tv_nsec);
     if (age < nanoseconds::zero() || age > minutes(1)) {
         return steadyNow;
     }

@@ -64,7 +64,8 @@ public:
     void Stop() override {}
 };
 
-TimerMaker IdleTimers(std::map<std::chrono::milliseconds, std::function<void()>>* timeouts = nullptr) {
+TimerMaker IdleTimers(
+    std::map<std::chrono::milliseconds, std::function<void()>>* timeouts = nullptr) {
     return [timeouts](std::chrono::milliseconds interval, std::function<void()> timeout) {
         if (timeouts != nullptr) {
             (*timeouts)[interval] = std::move(timeout);
@@ -117,8 +118,8 @@ TEST(ServerListQueryTest, AsksAMasterOnEachFamilyAndAServerOnItsFirstAddressIpv4
 TEST(ServerListQueryTest, APingRunsToTheAnswersArrivalNotToWhenItWasRead) {
     std::vector<std::string> sent;
     std::map<std::chrono::milliseconds, std::function<void()>> timeouts;
-    auto owned = std::make_unique<RecordingLink>(std::map<std::string, std::vector<IpAddress>>{},
-                                                 sent);
+    auto owned =
+        std::make_unique<RecordingLink>(std::map<std::string, std::vector<IpAddress>>{}, sent);
     RecordingLink& link = *owned;
     ServerListQuery query(std::move(owned), IdleTimers(&timeouts),
                           [](std::string_view message) { ADD_FAILURE() << message; });
@@ -128,11 +129,13 @@ TEST(ServerListQueryTest, APingRunsToTheAnswersArrivalNotToWhenItWasRead) {
     const auto asked = QueryScheduler::Clock::now();
     query.RefreshServers({KeptServer{"192.0.2.5", 27960}});
     ASSERT_EQ(sent, std::vector<std::string>{"192.0.2.5 27960 getinfo"});
-    const std::string nonce = link.LastDatagram().substr(std::string_view("\xFF\xFF\xFF\xFFgetinfo ").size());
+    const std::string nonce =
+        link.LastDatagram().substr(std::string_view("\xFF\xFF\xFF\xFFgetinfo ").size());
     // The answer came in 40 ms after the question; the window reads it much later.
-    link.Deliver("192.0.2.5", 27960,
-                 "\xFF\xFF\xFF\xFFinfoResponse\n\\challenge\\" + nonce + "\\hostname\\A\\mapname\\q3dm1",
-                 asked + std::chrono::milliseconds(40));
+    link.Deliver(
+        "192.0.2.5", 27960,
+        "\xFF\xFF\xFF\xFFinfoResponse\n\\challenge\\" + nonce + "\\hostname\\A\\mapname\\q3dm1",
+        asked + std::chrono::milliseconds(40));
     timeouts.at(ServerListQuery::kBatchInterval)();
 
     ASSERT_EQ(rows.size(), 1u);
