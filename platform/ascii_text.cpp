@@ -41,4 +41,15 @@ std::optional<int> ParseDecimalCount(std::string_view text, std::size_t mostDigi
     return value;
 }
 
+std::string_view TrimmedBlanks(std::string_view text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && blank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && blank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
 }  // namespace kestrune

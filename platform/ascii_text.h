@@ -13,6 +13,9 @@ char AsciiLower(char c);
 
 bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b);
 
+// The text without the blanks (spaces and tabs) at its ends.
+std::string_view TrimmedBlanks(std::string_view text);
+
 // 0 to 15 for a hex digit of either case, -1 for any other byte.
 int HexDigitValue(char c);
 

@@ -4,41 +4,13 @@
 #include <stdexcept>
 #include <utility>
 
+#include "platform/ascii_text.h"
+
 namespace kestrune {
 
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-std::string_view Trimmed(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && IsBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
-char AsciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (AsciiLower(a[i]) != AsciiLower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
 
 // One line of the content: [begin, textEnd) is its text without the line break, next is where
 // the following line starts (the content's size for the last line).
@@ -97,15 +69,15 @@ struct KeyLocation {
 };
 
 KeyLocation Locate(std::string_view content, std::string_view section, std::string_view key) {
-    section = Trimmed(section);
-    key = Trimmed(key);
+    section = TrimmedBlanks(section);
+    key = TrimmedBlanks(key);
     KeyLocation location;
     LineReader reader(content);
     Line line;
     bool inSection = false;
     while (reader.next(line)) {
         std::string_view text = reader.text(line);
-        std::string_view trimmed = Trimmed(text);
+        std::string_view trimmed = TrimmedBlanks(text);
         if (trimmed.empty() || trimmed.front() == ';') {
             continue;
         }
@@ -114,8 +86,8 @@ KeyLocation Locate(std::string_view content, std::string_view section, std::stri
                 break;  // the first section of that name has ended
             }
             std::string_view name = trimmed.substr(1);
-            name = Trimmed(name.substr(0, name.find(']')));
-            if (SameName(name, section)) {
+            name = TrimmedBlanks(name.substr(0, name.find(']')));
+            if (EqualIgnoringAsciiCase(name, section)) {
                 inSection = true;
                 location.sectionFound = true;
                 location.insertAt = line.next;
@@ -127,7 +99,7 @@ KeyLocation Locate(std::string_view content, std::string_view section, std::stri
             continue;
         }
         size_t equals = trimmed.find('=');
-        if (SameName(Trimmed(trimmed.substr(0, equals)), key)) {
+        if (EqualIgnoringAsciiCase(TrimmedBlanks(trimmed.substr(0, equals)), key)) {
             location.keyFound = true;
             location.keyLine = line;
             if (equals != std::string_view::npos) {
@@ -171,7 +143,7 @@ std::string ProfileValueAsWritten(std::string_view value) {
 }
 
 std::string ProfileValueAsRead(std::string_view rawValue) {
-    std::string_view value = Trimmed(rawValue.substr(0, rawValue.find('\0')));
+    std::string_view value = TrimmedBlanks(rawValue.substr(0, rawValue.find('\0')));
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
         value.back() == value.front()) {
         value = value.substr(1, value.size() - 2);
@@ -180,12 +152,12 @@ std::string ProfileValueAsRead(std::string_view rawValue) {
 }
 
 bool IsValidProfileSectionName(std::string_view section) {
-    return !Trimmed(section).empty() &&
+    return !TrimmedBlanks(section).empty() &&
            section.find_first_of(std::string_view("]\r\n\0", 4)) == std::string_view::npos;
 }
 
 bool IsValidProfileKeyName(std::string_view key) {
-    std::string_view trimmed = Trimmed(key);
+    std::string_view trimmed = TrimmedBlanks(key);
     return !trimmed.empty() && trimmed.front() != '[' && trimmed.front() != ';' &&
            key.find_first_of(std::string_view("=\r\n\0", 4)) == std::string_view::npos;
 }
@@ -205,8 +177,8 @@ std::string WriteProfileValue(std::string_view content, std::string_view section
     if (!IsValidProfileSectionName(section) || !IsValidProfileKeyName(key)) {
         throw std::invalid_argument("not a profile section or key name");
     }
-    section = Trimmed(section);
-    key = Trimmed(key);
+    section = TrimmedBlanks(section);
+    key = TrimmedBlanks(key);
     const std::string written = ProfileValueAsWritten(value);
     KeyLocation location = Locate(content, section, key);
 

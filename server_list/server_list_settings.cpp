@@ -4,6 +4,7 @@
 #include <charconv>
 #include <sys/stat.h>
 
+#include "platform/ascii_text.h"
 #include "platform/profile_file.h"
 
 namespace kestrune {
@@ -18,24 +19,8 @@ constexpr std::size_t kMostListEntries = 1000;
 // Like the rest of the settings file: it holds passwords.
 constexpr mode_t kNewSettingsFileMode = S_IRUSR | S_IWUSR;
 
-std::string_view Trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
 bool SameServer(const KeptServer& a, const KeptServer& b) {
-    return a.port == b.port && a.host.size() == b.host.size() &&
-           std::equal(a.host.begin(), a.host.end(), b.host.begin(), [](char x, char y) {
-               const auto lower = [](char c) {
-                   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-               };
-               return lower(x) == lower(y);
-           });
+    return a.port == b.port && EqualIgnoringAsciiCase(a.host, b.host);
 }
 
 }  // namespace
@@ -43,6 +28,10 @@ bool SameServer(const KeptServer& a, const KeptServer& b) {
 std::string KeptServer::ToString() const {
     const bool ipv6 = host.find(':') != std::string::npos;
     return (ipv6 ? "[" + host + "]" : host) + ":" + std::to_string(port);
+}
+
+KeptServer KeptServerOf(const ServerAddress& address) {
+    return KeptServer{address.Host(), address.port};
 }
 
 std::vector<MasterEntry> DefaultMasters() {
@@ -56,11 +45,11 @@ std::vector<MasterEntry> DefaultMasters() {
 }
 
 std::optional<MasterEntry> ParseMasterEntry(std::string_view text) {
-    text = Trimmed(text);
+    text = TrimmedBlanks(text);
     const std::size_t blank = text.find_first_of(" \t");
     int protocol = kDefaultProtocol;
     if (blank != std::string_view::npos) {
-        const std::string_view number = Trimmed(text.substr(blank));
+        const std::string_view number = TrimmedBlanks(text.substr(blank));
         const auto [end, error] =
             std::from_chars(number.data(), number.data() + number.size(), protocol);
         if (error != std::errc() || end != number.data() + number.size() || protocol < 0) {
@@ -169,6 +158,16 @@ bool ServerListSettings::RemoveFavourite(const KeptServer& server) {
     }
     favourites.erase(removed, favourites.end());
     return WriteList(kFavouritesSection, favourites, oldCount);
+}
+
+bool ServerListSettings::ToggleFavourite(const KeptServer& server) {
+    return IsFavourite(server) ? RemoveFavourite(server) : AddFavourite(server);
+}
+
+bool ServerListSettings::IsFavourite(const KeptServer& server) const {
+    const std::vector<KeptServer> favourites = Favourites();
+    return std::any_of(favourites.begin(), favourites.end(),
+                       [&](const KeptServer& kept) { return SameServer(kept, server); });
 }
 
 bool ServerListSettings::AddRecent(const KeptServer& server) {

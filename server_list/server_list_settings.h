@@ -33,6 +33,9 @@ inline constexpr std::uint16_t kDefaultServerPort = 27960;
 inline constexpr int kDefaultProtocol = 68;
 inline constexpr std::size_t kMostRecentServers = 10;
 
+// A listed server as the settings file keeps it.
+KeptServer KeptServerOf(const ServerAddress& address);
+
 // The masters asked when the settings file names none.
 std::vector<MasterEntry> DefaultMasters();
 
@@ -55,6 +58,10 @@ public:
     // Each writes the file at once; false (and the file as it was) when it cannot be written.
     bool AddFavourite(const KeptServer& server);
     bool RemoveFavourite(const KeptServer& server);
+    // Removes a favourite, else adds it.
+    bool ToggleFavourite(const KeptServer& server);
+    // The host's name in any case.
+    bool IsFavourite(const KeptServer& server) const;
     // Puts the server first, once, keeping the latest kMostRecentServers.
     bool AddRecent(const KeptServer& server);
 

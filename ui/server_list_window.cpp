@@ -45,10 +45,6 @@ constexpr int kIsBotRole = Qt::UserRole;
 constexpr const char* kSourceNames[] = {N_("Internet"), N_("Favourites"), N_("Recent")};
 constexpr const char* kPlayerHeaders[] = {N_("Player"), N_("Score"), N_("Ping")};
 
-KeptServer Kept(const ServerAddress& address) {
-    return KeptServer{address.Host(), address.port};
-}
-
 }  // namespace
 
 ServerListWindow::ServerListWindow(QWidget& mainWindow, std::string settingsPath, Choose choose,
@@ -184,12 +180,8 @@ void ServerListWindow::CreateControls() {
     connect(remove, &QShortcut::activated, this, [this] {
         Guarded([this] {
             if (const auto row = SelectedRow()) {
-                settings_.RemoveFavourite(Kept(row->address));
-                if (CurrentSource() == Source::Favourites) {
-                    Refresh();
-                } else {
-                    SelectionChanged();
-                }
+                settings_.RemoveFavourite(KeptServerOf(row->address));
+                FavouritesChanged();
             }
         });
     });
@@ -298,10 +290,7 @@ QString ServerListWindow::ProgressText() const {
 }
 
 void ServerListWindow::ShowProgress() {
-    const auto listed = static_cast<unsigned long>(query_->Listed());
-    progress_->setText(Utf8(Format(TrN("%1 of %2 server answered", "%1 of %2 servers answered",
-                                       listed),
-                                   {std::to_string(query_->Answered()), std::to_string(listed)})));
+    progress_->setText(Utf8(query_->ProgressText()));
     stop_->setEnabled(query_->Running());
     refresh_->setEnabled(!query_->Running());
 }
@@ -362,12 +351,8 @@ void ServerListWindow::SelectionChanged() {
 // The button offers to remove the selected server when it is a favourite, else to add it; both
 // captions share their access key.
 void ServerListWindow::ShowFavouriteButton() {
-    bool isFavourite = false;
-    if (const auto row = SelectedRow()) {
-        const auto favourites = settings_.Favourites();
-        isFavourite = std::find(favourites.begin(), favourites.end(), Kept(row->address)) !=
-                      favourites.end();
-    }
+    const auto row = SelectedRow();
+    const bool isFavourite = row && settings_.IsFavourite(KeptServerOf(row->address));
     favourite_->setText(Utf8(isFavourite ? Tr("Remove from f&avourites")
                                          : Tr("&Add to favourites")));
 }
@@ -393,13 +378,12 @@ void ServerListWindow::ToggleFavourite() {
     if (!row) {
         return;
     }
-    const auto favourites = settings_.Favourites();
-    const KeptServer kept = Kept(row->address);
-    if (std::find(favourites.begin(), favourites.end(), kept) != favourites.end()) {
-        settings_.RemoveFavourite(kept);
-    } else {
-        settings_.AddFavourite(kept);
-    }
+    settings_.ToggleFavourite(KeptServerOf(row->address));
+    FavouritesChanged();
+}
+
+// The list of favourites shows the change at once; another list, the button's new caption.
+void ServerListWindow::FavouritesChanged() {
     if (CurrentSource() == Source::Favourites) {
         Refresh();
     } else {

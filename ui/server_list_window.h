@@ -66,6 +66,7 @@ private:
     void SelectionChanged();
     void ShowStatus(const ServerAddress& server, const ServerStatus& status);
     void ToggleFavourite();
+    void FavouritesChanged();
     void UseSelected();
     std::optional<ServerRow> SelectedRow() const;
     Source CurrentSource() const;

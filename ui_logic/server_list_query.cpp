@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "i18n/translate.h"
 #include "platform/exception.h"
 #include "ui_logic/handler_guard.h"
 
@@ -156,6 +157,12 @@ void ServerListQuery::Finish() {
     if (onProgress_) {
         onProgress_();
     }
+}
+
+std::string ServerListQuery::ProgressText() const {
+    const std::size_t listed = Listed();
+    return Format(TrN("%1 of %2 server answered", "%1 of %2 servers answered", listed),
+                  {std::to_string(Answered()), std::to_string(listed)});
 }
 
 void ServerListQuery::Tick() {

@@ -97,6 +97,8 @@ public:
     bool Running() const { return running_; }
     std::size_t Listed() const { return refresh_ ? refresh_->Listed() : 0; }
     std::size_t Answered() const { return refresh_ ? refresh_->Answered() : 0; }
+    // "N of M servers answered", in the language in use.
+    std::string ProgressText() const;
 
 private:
     // The host's addresses: a numeric host itself, else what the name has (none when unknown).

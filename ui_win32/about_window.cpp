@@ -77,11 +77,7 @@ LRESULT TForm2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             // Shown for the first time: centred on the main window (never left of or above 0).
             if (wParam && !placed_) {
                 placed_ = true;
-                RECT mainRect{};
-                ::GetWindowRect(MainWindow(), &mainRect);
-                const POINT topLeft = CentredTopLeft(mainRect, OuterSizeOf(Handle()));
-                ::SetWindowPos(Handle(), nullptr, topLeft.x, topLeft.y, 0, 0,
-                               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+                CentreOnWindow(Handle(), MainWindow());
             }
             break;
         case WM_COMMAND:

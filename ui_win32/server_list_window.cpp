@@ -69,10 +69,6 @@ constexpr int kCheckBoxes[] = {ServerListWindow::kHideEmpty, ServerListWindow::k
 constexpr int kButtons[] = {ServerListWindow::kRefresh, ServerListWindow::kStop,
                             ServerListWindow::kFavourite, ServerListWindow::kUseServer};
 
-KeptServer Kept(const ServerAddress& address) {
-    return KeptServer{address.Host(), address.port};
-}
-
 int Unscaled(int pixels, UINT dpi) {
     return ::MulDiv(pixels, static_cast<int>(kLayoutDpi), static_cast<int>(dpi));
 }
@@ -127,11 +123,6 @@ void ServerListWindow::CreateControls() {
     AddControl(WC_STATICW, L"", SS_LEFTNOWORDWRAP, {}, kSourceLabel);
     AddControl(WC_COMBOBOXW, L"", WS_TABSTOP | WS_GROUP | WS_VSCROLL | CBS_DROPDOWNLIST, {},
                kSource);
-    for (std::size_t i = 0; i < std::size(kSources); ++i) {
-        ::SendDlgItemMessageW(Handle(), kSource, CB_ADDSTRING, 0,
-                              reinterpret_cast<LPARAM>(L""));
-    }
-    ::SendDlgItemMessageW(Handle(), kSource, CB_SETCURSEL, 0, 0);
     for (const int box : kCheckBoxes) {
         AddControl(WC_BUTTONW, L"", WS_TABSTOP | WS_GROUP | BS_AUTOCHECKBOX, {}, box);
     }
@@ -225,18 +216,21 @@ void ServerListWindow::Retranslate() {
     LayOut();
 }
 
+// The sources' box (96 DPI): its longest text and its arrow.
+int ServerListWindow::SourceBoxWidth() const {
+    const FontDC dc(Control(kSource));
+    int widest = 0;
+    for (const char* english : kSources) {
+        widest = std::max(widest,
+                          Unscaled(TextWidth(dc.Get(), WideFromUtf8(Tr(english))), Dpi()));
+    }
+    return widest + kComboArrowWidth;
+}
+
 // The least client size (96 DPI) that holds the top row, the lists and the buttons' row.
 SIZE ServerListWindow::LeastClientSize() const {
     int top = kMargin + CaptionWidth(*this, Control(kSourceLabel)) + kGap;
-    int comboWidth = 0;
-    {
-        const FontDC dc(Control(kSource));
-        for (const char* english : kSources) {
-            comboWidth = std::max(
-                comboWidth, Unscaled(TextWidth(dc.Get(), WideFromUtf8(Tr(english))), Dpi()));
-        }
-    }
-    top += comboWidth + kComboArrowWidth + 2 * kGap;
+    top += SourceBoxWidth() + 2 * kGap;
     for (const int box : kCheckBoxes) {
         top += CaptionWidth(*this, Control(box)) + kGap;
     }
@@ -270,15 +264,7 @@ void ServerListWindow::LayOut() {
     const int labelWidth = CaptionWidth(*this, Control(kSourceLabel));
     MovePlacedControl(Control(kSourceLabel), {x, kMargin + 4, labelWidth, 13});
     x += labelWidth + kGap;
-    int comboWidth = 0;
-    {
-        const FontDC dc(Control(kSource));
-        for (const char* english : kSources) {
-            comboWidth = std::max(
-                comboWidth, Unscaled(TextWidth(dc.Get(), WideFromUtf8(Tr(english))), Dpi()));
-        }
-    }
-    comboWidth += kComboArrowWidth;
+    const int comboWidth = SourceBoxWidth();
     MovePlacedControl(Control(kSource), {x, kMargin, comboWidth, kDroppedHeight});
     x += comboWidth + 2 * kGap;
     for (const int box : kCheckBoxes) {
@@ -347,11 +333,7 @@ bool ServerListWindow::Refreshing() const {
 }
 
 void ServerListWindow::ShowProgress() {
-    const std::size_t listed = query_->Listed();
-    const std::string text =
-        Format(TrN("%1 of %2 server answered", "%1 of %2 servers answered", listed),
-               {std::to_string(query_->Answered()), std::to_string(listed)});
-    ::SetDlgItemTextW(Handle(), kProgress, WideFromUtf8(text).c_str());
+    ::SetDlgItemTextW(Handle(), kProgress, WideFromUtf8(query_->ProgressText()).c_str());
     const bool running = query_->Running();
     // A button about to be disabled hands the focus on first, so that the keyboard keeps it.
     if (!running && ::GetFocus() == Control(kStop)) {
@@ -493,11 +475,6 @@ std::optional<ServerRow> ServerListWindow::SelectedRow() const {
     return rows_[shown_[static_cast<std::size_t>(index)]];
 }
 
-bool ServerListWindow::IsFavourite(const ServerAddress& address) const {
-    const auto favourites = settings_.Favourites();
-    return std::find(favourites.begin(), favourites.end(), Kept(address)) != favourites.end();
-}
-
 void ServerListWindow::SelectionChanged() {
     const std::optional<ServerRow> row = SelectedRow();
     selected_ = row ? std::optional(row->address) : std::nullopt;
@@ -513,7 +490,7 @@ void ServerListWindow::SelectionChanged() {
 
 void ServerListWindow::ShowFavouriteButton() {
     const std::optional<ServerRow> row = SelectedRow();
-    const bool isFavourite = row && IsFavourite(row->address);
+    const bool isFavourite = row && settings_.IsFavourite(KeptServerOf(row->address));
     ::SetDlgItemTextW(
         Handle(), kFavourite,
         WideFromUtf8(isFavourite ? Tr("Remove from f&avourites") : Tr("&Add to favourites"))
@@ -553,11 +530,7 @@ void ServerListWindow::ToggleFavourite() {
     if (!row) {
         return;
     }
-    if (IsFavourite(row->address)) {
-        settings_.RemoveFavourite(Kept(row->address));
-    } else {
-        settings_.AddFavourite(Kept(row->address));
-    }
+    settings_.ToggleFavourite(KeptServerOf(row->address));
     FavouritesChanged();
 }
 
@@ -566,7 +539,7 @@ void ServerListWindow::RemoveFavourite() {
     if (!row) {
         return;
     }
-    settings_.RemoveFavourite(Kept(row->address));
+    settings_.RemoveFavourite(KeptServerOf(row->address));
     FavouritesChanged();
 }
 
@@ -647,11 +620,7 @@ LRESULT ServerListWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
             // Shown for the first time: centred on the main window (never left of or above 0).
             if (wParam && !placed_) {
                 placed_ = true;
-                RECT mainRect{};
-                ::GetWindowRect(mainWindow_, &mainRect);
-                const POINT topLeft = CentredTopLeft(mainRect, OuterSizeOf(Handle()));
-                ::SetWindowPos(Handle(), nullptr, topLeft.x, topLeft.y, 0, 0,
-                               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+                CentreOnWindow(Handle(), mainWindow_);
             }
             break;
         case kOpenedMessage:

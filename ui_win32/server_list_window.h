@@ -69,6 +69,7 @@ private:
     void CreateControls();
     void Retranslate();
     void LayOut();
+    int SourceBoxWidth() const;
     SIZE LeastClientSize() const;
     void Hide();
     void Refresh();
@@ -91,7 +92,6 @@ private:
     void UseSelected();
     std::optional<ServerRow> SelectedRow() const;
     int SelectedIndex() const;
-    bool IsFavourite(const ServerAddress& address) const;
     Source CurrentSource() const;
 
     HWND mainWindow_;

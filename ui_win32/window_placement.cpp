@@ -10,6 +10,14 @@ POINT CentredTopLeft(const RECT& area, SIZE outer) {
     return {std::max<LONG>(left, 0), std::max<LONG>(top, 0)};
 }
 
+void CentreOnWindow(HWND window, HWND other) {
+    RECT otherRect{};
+    ::GetWindowRect(other, &otherRect);
+    const POINT topLeft = CentredTopLeft(otherRect, OuterSizeOf(window));
+    ::SetWindowPos(window, nullptr, topLeft.x, topLeft.y, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 POINT KeptWithin(POINT topLeft, SIZE outer, const RECT& area) {
     const LONG left = std::max(std::min(topLeft.x, area.right - outer.cx), area.left);
     const LONG top = std::max(std::min(topLeft.y, area.bottom - outer.cy), area.top);

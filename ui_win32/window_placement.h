@@ -8,6 +8,9 @@ namespace kestrune {
 // or another window); left and top never go below 0.
 POINT CentredTopLeft(const RECT& area, SIZE outer);
 
+// Moves the window, keeping its size, to be centred on another (its owner, say).
+void CentreOnWindow(HWND window, HWND other);
+
 // The top-left moved as little as needed for a window of the given outer size to lie within
 // the area (pinned to the area's top-left when the window is larger).
 POINT KeptWithin(POINT topLeft, SIZE outer, const RECT& area);
