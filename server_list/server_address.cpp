@@ -1,23 +1,10 @@
 #include "server_list/server_address.h"
 
-#include <charconv>
+#include "platform/ascii_text.h"
 
 namespace kestrune {
 
 namespace {
-
-// A port: one to five decimal digits, of a value no greater than most.
-std::optional<std::uint32_t> ParseNumber(std::string_view text, std::uint32_t most) {
-    std::uint32_t value = 0;
-    if (text.empty() || text.size() > 5) {
-        return std::nullopt;
-    }
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || value > most) {
-        return std::nullopt;
-    }
-    return value;
-}
 
 AddressReach ReachOfIpv4(const std::array<std::uint8_t, 16>& b) {
     if (b[0] == 0 || b[0] >= 224) {
@@ -148,8 +135,8 @@ std::optional<HostAndPort> ParseHostAndPort(std::string_view text, std::uint16_t
     }
     std::uint16_t port = defaultPort;
     if (portText) {
-        const auto value = ParseNumber(*portText, 65535);
-        if (!value || *value == 0) {
+        const auto value = ParseDecimalCount(*portText, 5);
+        if (!value || *value == 0 || *value > 65535) {
             return std::nullopt;
         }
         port = static_cast<std::uint16_t>(*value);
